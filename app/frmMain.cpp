@@ -1,0 +1,2 @@
+#include "app/frmMain.h"
+frmMain::frmMain(int, QWidget* parent) : QMainWindow(parent) {}

@@ -1,0 +1,12 @@
+// Trellam: robust effect sizes for two independent groups.
+#include "app/frmMain.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    frmMain window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,43 @@
+// Shared helpers of the benchmark program.
+#include "BenchCommon.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+
+namespace bench {
+
+double medianSeconds(int repeats, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < std::max(1, repeats); ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        times.push_back(elapsed.count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double peakResidentMB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0.0;
+}
+
+std::string option(const std::vector<std::string>& args, const std::string& name,
+                   const std::string& fallback)
+{
+    const auto it = std::find(args.begin(), args.end(), "--" + name);
+    if (it == args.end() || it + 1 == args.end())
+        return fallback;
+    return *(it + 1);
+}
+
+} // namespace bench

@@ -1,0 +1,27 @@
+// Shared helpers of the benchmark program: timing, memory and argument lookup.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Runs `work` `repeats` times and returns the median wall-clock seconds.
+double medianSeconds(int repeats, const std::function<void()>& work);
+
+// Peak resident memory of this process so far, in megabytes (0 where unknown).
+double peakResidentMB();
+
+// Value following `--name` in args, or `fallback` when absent.
+std::string option(const std::vector<std::string>& args, const std::string& name,
+                   const std::string& fallback);
+
+// Each subcommand gets the arguments after its name and returns the exit code.
+int runImport(const std::vector<std::string>& args);
+int runBootstrap(const std::vector<std::string>& args);
+int runBootstrapDialog(const std::vector<std::string>& args);
+int runDescriptives(const std::vector<std::string>& args);
+int runOutput(const std::vector<std::string>& args);
+
+} // namespace bench

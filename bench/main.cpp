@@ -1,0 +1,27 @@
+// trellam-bench: times import, analyses and output files with the program's own code.
+#include "BenchCommon.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> all(argv + 1, argv + argc);
+    const std::string command = all.empty() ? "" : all.front();
+    const std::vector<std::string> args(all.begin() + (all.empty() ? 0 : 1), all.end());
+    if (command == "import")
+        return bench::runImport(args);
+    if (command == "bootstrap")
+        return bench::runBootstrap(args);
+    if (command == "bootstrap-dialog")
+        return bench::runBootstrapDialog(args);
+    if (command == "descriptives")
+        return bench::runDescriptives(args);
+    if (command == "output")
+        return bench::runOutput(args);
+    std::cerr << "usage: trellam-bench import FILE --delimiter tab|comma|space\n"
+                 "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
+                 "       trellam-bench bootstrap-dialog\n"
+                 "       trellam-bench descriptives FILE --delimiter tab|comma|space\n"
+                 "       trellam-bench output FILE\n";
+    return 2;
+}

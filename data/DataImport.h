@@ -1,0 +1,30 @@
+// Import of a delimited text file of numbers into a data set.
+#pragma once
+
+#include "data/modGeneral.h"
+
+#include <string>
+
+enum class ImportStatus {
+    Ok,
+    InvalidEntry,   // row and column of the first bad field
+    TooManyFields,  // row of the first line with more than MAX_COLUMNS fields
+    Unreadable,     // the file could not be opened or read
+    TooLarge,       // the data would not fit in memory
+};
+
+struct ImportResult {
+    ImportStatus status = ImportStatus::Ok;
+    DataMatrix data;       // complete only when status is Ok
+    int32_t row = 0;       // 1-based position of the problem
+    int32_t column = 0;
+    std::string report;    // the text appended to the output pane on success
+    std::string message;   // the warning shown on failure
+};
+
+// Reads the file at `path` once, splitting each line at `delimiter` (an empty
+// delimiter makes each whole line one field). Lines end at CR LF, LF or CR; a
+// UTF-8 byte-order mark at the start is skipped. The report and messages name
+// the file by `displayPath`.
+ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
+                                 const std::string& displayPath);

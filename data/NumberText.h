@@ -1,0 +1,16 @@
+// The number rule shared by data fields and group texts.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+// Reads `text` as a number: optional blanks, an optional sign, digits with an
+// optional decimal point (at least one digit), an optional exponent (e or E,
+// optional sign, digits), optional blanks. The decimal point is always ".",
+// whatever the system locale. Returns the value rounded to single precision,
+// or nothing when the text is not such a number or lies outside the
+// single-precision range.
+std::optional<float> parseNumber(std::string_view text);
+
+// True for the texts that stand for a missing entry: ".", empty, or one space.
+bool isMissingText(std::string_view text);

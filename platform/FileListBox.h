@@ -1,0 +1,31 @@
+// File list: the files of one folder that match a name pattern.
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+
+// Joins a folder and a file name with the platform's separator, adding one
+// only where the folder does not already end with one.
+QString joinPath(const QString& folder, const QString& name);
+
+// One item per matching file (folders never), sorted by name, whose text is
+// the file name. Choosing an item by mouse or keyboard emits fileClicked.
+class FileListBox : public QListWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString path READ path WRITE setPath)
+    Q_PROPERTY(QString pattern READ pattern WRITE setPattern)
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    // The folder listed, in native form.
+    QString path() const;
+    void setPath(const QString& path);
+    // A name pattern such as "*.txt".
+    QString pattern() const;
+    void setPattern(const QString& pattern);
+    // Reads the folder again.
+    void refresh();
+
+signals:
+    void fileClicked(const QString& fileName);
+};

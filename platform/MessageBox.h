@@ -1,0 +1,25 @@
+// Modal message boxes, with a seam through which tests give the answer.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace MessageBox {
+
+// A modal warning box (exclamation icon, one OK button).
+void warning(QWidget* parent, const QString& title, const QString& text);
+
+// A modal question with Yes, No and Cancel (warning icon); returns the button.
+QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const QString& title,
+                                           const QString& text);
+
+// Tests: the next box is not shown and returns `answer` at once. Each call
+// answers one box; calls queue up in order.
+void setNextAnswer(QMessageBox::StandardButton answer);
+// Tests: the title and text of the last box asked for, shown or answered.
+QString lastTitle();
+QString lastText();
+
+} // namespace MessageBox

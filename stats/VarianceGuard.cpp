@@ -1,0 +1,27 @@
+// Guard against single-precision variances that cancellation has ruined.
+#include "stats/VarianceGuard.h"
+
+#include <cmath>
+
+double guardedVariance(double computed, double exact)
+{
+    if (!std::isfinite(computed) || computed < 0.0
+        || std::fabs(computed - exact) > 0.001 * std::fabs(exact))
+        return exact;
+    return computed;
+}
+
+double exactVariance(std::span<const float> values)
+{
+    const double n = static_cast<double>(values.size());
+    double sum = 0.0;
+    for (float x : values)
+        sum += x;
+    const double mean = sum / n;
+    double squares = 0.0;
+    for (float x : values) {
+        const double d = x - mean;
+        squares += d * d;
+    }
+    return squares / (n - 1.0);
+}

@@ -1,0 +1,14 @@
+// Guard against single-precision variances that cancellation has ruined.
+#pragma once
+
+#include <span>
+
+// The variance to keep: `computed` (from single-precision running sums) unless
+// it is negative, not finite, or off from `exact` by more than 0.1% of it, in
+// which case `exact`. Ordinary data keep their single-precision result; equal
+// values get exactly 0.
+double guardedVariance(double computed, double exact);
+
+// Unbiased variance of `values` in double precision by two passes (mean first,
+// then squared deviations). Needs at least two values.
+double exactVariance(std::span<const float> values);
