@@ -9,7 +9,8 @@
 QString joinPath(const QString& folder, const QString& name);
 
 // One item per matching file (folders never), sorted by name, whose text is
-// the file name. Choosing an item by mouse or keyboard emits fileClicked.
+// the file name. Choosing an item by mouse or keyboard emits fileClicked;
+// filling the list never does.
 class FileListBox : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString path READ path WRITE setPath)
@@ -20,12 +21,22 @@ public:
     // The folder listed, in native form.
     QString path() const;
     void setPath(const QString& path);
-    // A name pattern such as "*.txt".
+    // A name pattern such as "*.txt" ("*" lists every file; several patterns
+    // are separated by ";"). Letter case does not matter.
     QString pattern() const;
     void setPattern(const QString& pattern);
-    // Reads the folder again.
+    // Reads the folder again; the current file stays current if it is still listed.
     void refresh();
 
 signals:
     void fileClicked(const QString& fileName);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void fill(const QString& currentName);
+
+    QString m_path; // absolute, clean, "/" separators
+    QString m_pattern = QStringLiteral("*");
 };
