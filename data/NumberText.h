@@ -12,5 +12,11 @@
 // single-precision range.
 std::optional<float> parseNumber(std::string_view text);
 
+// The same rule without the blanks, for the import's inner loop: reads the
+// longest number that starts at `begin` and stores it in `value`. Returns
+// where the number ends (the caller checks what follows), or nullptr when no
+// number starts there or it lies outside the single-precision range.
+const char* scanNumber(const char* begin, const char* end, float& value);
+
 // True for the texts that stand for a missing entry: ".", empty, or one space.
 bool isMissingText(std::string_view text);

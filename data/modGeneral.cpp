@@ -7,31 +7,25 @@ DataMatrix g_sngData;
 int32_t g_lngNumRows = 0;
 int32_t g_lngNumCols = 0;
 
-void DataMatrix::beginRow()
+DataMatrix::DataMatrix(DataMatrix&& other) noexcept
 {
-    m_rowStart.push_back(m_values.size());
+    *this = std::move(other);
 }
 
-void DataMatrix::appendField(float value)
+DataMatrix& DataMatrix::operator=(DataMatrix&& other) noexcept
 {
-    m_values.push_back(value);
-    m_rowStart.back() = m_values.size();
-    const std::size_t fields = m_values.size() - m_rowStart[m_rowStart.size() - 2];
-    if (static_cast<int32_t>(fields) > m_columnCount)
-        m_columnCount = static_cast<int32_t>(fields);
+    m_values = std::exchange(other.m_values, {});
+    m_groupStart = std::exchange(other.m_groupStart, {});
+    m_rowOffset = std::exchange(other.m_rowOffset, {});
+    m_columnCount = std::exchange(other.m_columnCount, 0);
+    m_lastRowStart = std::exchange(other.m_lastRowStart, 0);
+    return *this;
 }
 
-void DataMatrix::reserveFields(std::size_t count)
+void DataMatrix::reserve(std::size_t rows, std::size_t fields)
 {
-    m_values.reserve(count);
-}
-
-int32_t DataMatrix::fieldCount(int32_t row) const
-{
-    if (row < 1 || row > rowCount())
-        return 0;
-    return static_cast<int32_t>(m_rowStart[static_cast<std::size_t>(row)]
-                                - m_rowStart[static_cast<std::size_t>(row) - 1]);
+    m_rowOffset.reserve(rows);
+    m_values.reserve(fields);
 }
 
 void setDataSet(DataMatrix data)

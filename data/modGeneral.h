@@ -1,6 +1,7 @@
 // The one data set of a run: a matrix of single-precision values and its counts.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -11,38 +12,81 @@ inline constexpr float MISSING_VALUE = 9999999.0f;
 inline constexpr int32_t MAX_COLUMNS = 1000;
 
 // Rows of different lengths stored back to back: memory follows the fields the
-// file holds, not rows x widest row. Indexing is 1-based; a cell beyond its
-// row's fields (a short or empty line) reads as 0.
+// file holds, not rows x widest row, plus 4 bytes a row. Indexing is 1-based;
+// a cell beyond its row's fields (a short or empty line) reads as 0. A row
+// holds at most MAX_COLUMNS fields.
 class DataMatrix {
 public:
     DataMatrix() = default;
+    DataMatrix(const DataMatrix&) = default;
+    DataMatrix& operator=(const DataMatrix&) = default;
+    // A matrix moved from is left empty.
+    DataMatrix(DataMatrix&& other) noexcept;
+    DataMatrix& operator=(DataMatrix&& other) noexcept;
 
     // Starts a new row; its fields follow through appendField.
-    void beginRow();
-    void appendField(float value);
-    void reserveFields(std::size_t count);
+    void beginRow()
+    {
+        m_columnCount = columnCount();
+        m_lastRowStart = m_values.size();
+        if (m_rowOffset.size() % ROWS_PER_GROUP == 0)
+            m_groupStart.push_back(m_lastRowStart);
+        m_rowOffset.push_back(static_cast<uint32_t>(m_lastRowStart - m_groupStart.back()));
+    }
+    // Adds a field to the row begun last.
+    void appendField(float value) { m_values.push_back(value); }
+    // Room for `rows` rows holding `fields` fields in all, so that building
+    // the matrix copies nothing.
+    void reserve(std::size_t rows, std::size_t fields);
 
     float operator()(int32_t row, int32_t col) const
     {
         if (row < 1 || row > rowCount())
             return 0.0f;
-        const std::size_t start = m_rowStart[static_cast<std::size_t>(row) - 1];
-        const std::size_t end = m_rowStart[static_cast<std::size_t>(row)];
-        if (col < 1 || static_cast<std::size_t>(col) > end - start)
+        const std::size_t start = rowStart(row);
+        if (col < 1 || static_cast<std::size_t>(col) > rowEnd(row) - start)
             return 0.0f;
         return m_values[start + static_cast<std::size_t>(col) - 1];
     }
 
-    int32_t rowCount() const { return static_cast<int32_t>(m_rowStart.size()) - 1; }
+    int32_t rowCount() const { return static_cast<int32_t>(m_rowOffset.size()); }
     // Largest field count of any row.
-    int32_t columnCount() const { return m_columnCount; }
+    int32_t columnCount() const
+    {
+        return std::max(m_columnCount, static_cast<int32_t>(m_values.size() - m_lastRowStart));
+    }
     // Field count of one row.
-    int32_t fieldCount(int32_t row) const;
+    int32_t fieldCount(int32_t row) const
+    {
+        if (row < 1 || row > rowCount())
+            return 0;
+        return static_cast<int32_t>(rowEnd(row) - rowStart(row));
+    }
+    // Fields of all rows together.
+    std::size_t fieldTotal() const { return m_values.size(); }
 
 private:
+    // Rows come in groups; a row starts at its group's start plus a 32-bit
+    // offset, which is enough: a group spans at most 2^20 x 1000 fields.
+    static constexpr std::size_t ROWS_PER_GROUP = std::size_t { 1 } << 20;
+
+    std::size_t rowStart(int32_t row) const
+    {
+        const std::size_t index = static_cast<std::size_t>(row) - 1;
+        return m_groupStart[index / ROWS_PER_GROUP] + m_rowOffset[index];
+    }
+    // Row r's fields end where row r + 1 starts; the last row's at the end.
+    std::size_t rowEnd(int32_t row) const
+    {
+        return row < rowCount() ? rowStart(row + 1) : m_values.size();
+    }
+
     std::vector<float> m_values;
-    std::vector<std::size_t> m_rowStart{0};
+    std::vector<std::size_t> m_groupStart; // index of the first field of each group
+    std::vector<uint32_t> m_rowOffset; // first field of each row, from its group's start
+    // Widest row before the last one; the last row may still grow.
     int32_t m_columnCount = 0;
+    std::size_t m_lastRowStart = 0;
 };
 
 // The current data set. Only a successful import replaces it (setDataSet);

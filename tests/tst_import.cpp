@@ -1,11 +1,467 @@
-// placeholder
+// Tests of the delimited import and the number rule, on real files in a temporary folder.
+#include "data/DataImport.h"
+#include "data/NumberText.h"
+
 #include <QtTest>
+
+#include <bit>
+#include <cfloat>
+#include <charconv>
+#include <random>
+#include <string>
+
+using Grid = QList<QList<float>>;
+
+namespace {
+
+constexpr float M = MISSING_VALUE;
+
+// `count` copies of `field` joined by `delimiter`.
+QByteArray joined(int count, const QByteArray& field, char delimiter)
+{
+    QByteArray line = field;
+    for (int i = 1; i < count; ++i)
+        line += delimiter + field;
+    return line;
+}
+
+// QCOMPARE on floats allows a relative error; cells must hold exact values.
+// Nine significant digits tell every float apart.
+QString exact(float value)
+{
+    return QString::number(value, 'g', 9);
+}
+
+} // namespace
 
 class Tst_import : public QObject {
     Q_OBJECT
 private slots:
-    void placeholder() {}
+    void initTestCase();
+    void importsCells_data();
+    void importsCells();
+    void reportsFirstProblem_data();
+    void reportsFirstProblem();
+    void lineEndSplitBetweenReads_data();
+    void lineEndSplitBetweenReads();
+    void acceptsThousandFields();
+    void unreadablePath_data();
+    void unreadablePath();
+    void reportText();
+    void readsNonAsciiFileName();
+    void newDataSetReplacesOld();
+    void numberRule_data();
+    void numberRule();
+    void numberRuleAgreesWithFullConversion();
+    void missingText_data();
+    void missingText();
+    void importsExamples_data();
+    void importsExamples();
+
+private:
+    std::string writeFile(const QString& name, const QByteArray& bytes);
+    QTemporaryDir m_dir;
 };
+
+void Tst_import::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+std::string Tst_import::writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write a test file");
+    return file.fileName().toStdString();
+}
+
+void Tst_import::importsCells_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("delimiter");
+    QTest::addColumn<Grid>("cells"); // one list per row; cells beyond a list read 0
+
+    QTest::newRow("tab delimited")
+        << QByteArray("1\t2.5\n-3\t4e2\n") << QByteArray("\t") << Grid { { 1, 2.5f }, { -3, 400 } };
+    QTest::newRow("comma delimited")
+        << QByteArray("1,2\n3,4\n") << QByteArray(",") << Grid { { 1, 2 }, { 3, 4 } };
+    QTest::newRow("space delimited")
+        << QByteArray("1 2\n3 4\n") << QByteArray(" ") << Grid { { 1, 2 }, { 3, 4 } };
+    QTest::newRow("no delimiter: each line one field")
+        << QByteArray(" 1.5 \n-2\n") << QByteArray() << Grid { { 1.5f }, { -2 } };
+    QTest::newRow("two spaces give an empty field")
+        << QByteArray("1  2\n") << QByteArray(" ") << Grid { { 1, M, 2 } };
+    QTest::newRow("leading delimiter gives an empty first field")
+        << QByteArray(",5\n") << QByteArray(",") << Grid { { M, 5 } };
+    QTest::newRow("trailing delimiter adds a column")
+        << QByteArray("1,2,\n3,4\n") << QByteArray(",") << Grid { { 1, 2, M }, { 3, 4 } };
+    QTest::newRow("consecutive delimiters give empty fields")
+        << QByteArray("1\t\t\t2\n") << QByteArray("\t") << Grid { { 1, M, M, 2 } };
+    QTest::newRow("short rows read 0 beyond their fields") << QByteArray(
+        "1 2\n3\n4 5 6\n") << QByteArray(" ") << Grid { { 1, 2 }, { 3 }, { 4, 5, 6 } };
+    QTest::newRow("dot, empty and one space are missing")
+        << QByteArray("., ,\n") << QByteArray(",") << Grid { { M, M, M } };
+    QTest::newRow("blanks around numbers are allowed")
+        << QByteArray("  1.5 ,-2  \n") << QByteArray(",") << Grid { { 1.5f, -2 } };
+    QTest::newRow("9999999 is the missing value")
+        << QByteArray("9999999\t1\n") << QByteArray("\t") << Grid { { M, 1 } };
+    QTest::newRow("empty lines are cases of zeros")
+        << QByteArray("1\n\n2\n") << QByteArray("\t") << Grid { { 1 }, {}, { 2 } };
+    QTest::newRow("a lone line end is one empty case")
+        << QByteArray("\n") << QByteArray("\t") << Grid { {} };
+    QTest::newRow("LF line ends") << QByteArray("1\n2\n") << QByteArray("\t")
+                                  << Grid { { 1 }, { 2 } };
+    QTest::newRow("CR LF line ends")
+        << QByteArray("1\r\n2\r\n") << QByteArray("\t") << Grid { { 1 }, { 2 } };
+    QTest::newRow("CR line ends") << QByteArray("1\r2\r") << QByteArray("\t")
+                                  << Grid { { 1 }, { 2 } };
+    QTest::newRow("mixed line ends, last without one")
+        << QByteArray("1\r\n2\n3\r4") << QByteArray("\t") << Grid { { 1 }, { 2 }, { 3 }, { 4 } };
+    QTest::newRow("CR LF empty lines")
+        << QByteArray("\r\n\r\n5\r\n") << QByteArray("\t") << Grid { {}, {}, { 5 } };
+    QTest::newRow("CR CR is an empty line between")
+        << QByteArray("1\r\r2") << QByteArray("\t") << Grid { { 1 }, {}, { 2 } };
+    QTest::newRow("LF CR is an empty line between")
+        << QByteArray("1\n\r2") << QByteArray("\t") << Grid { { 1 }, {}, { 2 } };
+    QTest::newRow("byte-order mark is skipped") << QByteArray("\xEF\xBB\xBF"
+                                                              "1,2\n")
+                                                << QByteArray(",") << Grid { { 1, 2 } };
+    QTest::newRow("empty file") << QByteArray() << QByteArray("\t") << Grid {};
+    QTest::newRow("byte-order mark alone")
+        << QByteArray("\xEF\xBB\xBF") << QByteArray("\t") << Grid {};
+    QTest::newRow("line longer than a read")
+        << QByteArray("1" + QByteArray(3'000'000, ' ') + ",2\n3,4") << QByteArray(",")
+        << Grid { { 1, 2 }, { 3, 4 } };
+    QTest::newRow("field of three million digits")
+        << QByteArray(QByteArray(3'000'000, '0') + "1.5\t2") << QByteArray("\t")
+        << Grid { { 1.5f, 2 } };
+}
+
+void Tst_import::importsCells()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, delimiter);
+    QFETCH(Grid, cells);
+
+    const ImportResult result = importDelimitedFile(
+        writeFile("cells.txt", content), delimiter.toStdString(), "cells.txt");
+    QCOMPARE(int(result.status), int(ImportStatus::Ok));
+    qsizetype columns = 0;
+    for (const QList<float>& row : cells)
+        columns = std::max(columns, row.size());
+    QCOMPARE(qsizetype(result.data.rowCount()), cells.size());
+    QCOMPARE(qsizetype(result.data.columnCount()), columns);
+    for (int r = 1; r <= cells.size() + 1; ++r) {
+        for (int c = 1; c <= columns + 1; ++c) {
+            const QList<float> row = cells.value(r - 1);
+            QCOMPARE(exact(result.data(r, c)), exact(row.value(c - 1, 0.0f)));
+        }
+    }
+}
+
+void Tst_import::reportsFirstProblem_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("delimiter");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    const int invalid = int(ImportStatus::InvalidEntry);
+    const int tooMany = int(ImportStatus::TooManyFields);
+    QTest::newRow("letters at line 4 field 2")
+        << QByteArray("1,2\n3,4\n5,6\n7,abc\n8,x\n") << QByteArray(",") << invalid
+        << "Row 4 of Column 2 has an invalid entry for analysis.";
+    QTest::newRow("thousands separator in a tab file")
+        << QByteArray("1\t1,000\n") << QByteArray("\t") << invalid
+        << "Row 1 of Column 2 has an invalid entry for analysis.";
+    QTest::newRow("decimal comma in a tab file")
+        << QByteArray("5\n0,435\n") << QByteArray("\t") << invalid
+        << "Row 2 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("number above single precision")
+        << QByteArray("1\t1e39\n") << QByteArray("\t") << invalid
+        << "Row 1 of Column 2 has an invalid entry for analysis.";
+    QTest::newRow("number below single precision")
+        << QByteArray("-1e39\t1\n") << QByteArray("\t") << invalid
+        << "Row 1 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("NUL byte inside a field") << QByteArray("1\t2\0\n",
+        5) << QByteArray("\t") << invalid << "Row 1 of Column 2 has an invalid entry for analysis.";
+    QTest::newRow("exponent without digits before a delimiter")
+        << QByteArray("1e,2\n") << QByteArray(",") << invalid
+        << "Row 1 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("two spaces are not missing in a comma file")
+        << QByteArray("1,  \n") << QByteArray(",") << invalid
+        << "Row 1 of Column 2 has an invalid entry for analysis.";
+    QTest::newRow("no delimiter: the whole line is checked")
+        << QByteArray("1 2\n") << QByteArray() << invalid
+        << "Row 1 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("byte-order mark after the start is data")
+        << QByteArray("1\n\xEF\xBB\xBF"
+                      "2\n")
+        << QByteArray("\t") << invalid << "Row 2 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("empty lines count as rows")
+        << QByteArray("1\n\nx\n") << QByteArray("\t") << invalid
+        << "Row 3 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("CR LF is one line end")
+        << QByteArray("1\r\n2\r\nx\r\n") << QByteArray("\t") << invalid
+        << "Row 3 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("1001 fields") << QByteArray("1,2\n" + joined(1001, "1", ',') + "\n")
+                                 << QByteArray(",") << tooMany
+                                 << "Row 2 has more than 1000 variables.";
+    QTest::newRow("trailing delimiter makes field 1001")
+        << QByteArray(joined(1000, "1", ' ') + " \n") << QByteArray(" ") << tooMany
+        << "Row 1 has more than 1000 variables.";
+    QTest::newRow("invalid entry before field 1001 wins")
+        << QByteArray("1,2,x," + joined(1000, "1", ',')) << QByteArray(",") << invalid
+        << "Row 1 of Column 3 has an invalid entry for analysis.";
+    QTest::newRow("invalid field 1001 is never checked")
+        << QByteArray(joined(1000, "1", ',') + ",x") << QByteArray(",") << tooMany
+        << "Row 1 has more than 1000 variables.";
+    QTest::newRow("1001 fields before a later invalid line")
+        << QByteArray(joined(1001, "1", '\t') + "\nx\n") << QByteArray("\t") << tooMany
+        << "Row 1 has more than 1000 variables.";
+}
+
+void Tst_import::reportsFirstProblem()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, delimiter);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+
+    const ImportResult result
+        = importDelimitedFile(writeFile("bad.txt", content), delimiter.toStdString(), "bad.txt");
+    QCOMPARE(int(result.status), status);
+    QCOMPARE(QString::fromStdString(result.message), message);
+    QVERIFY(result.report.empty());
+}
+
+void Tst_import::lineEndSplitBetweenReads_data()
+{
+    QTest::addColumn<int>("shift");
+    // With three shifts some CR lands on the last byte of the first read,
+    // whatever the read size, and its LF on the first byte of the next.
+    QTest::newRow("no shift") << 0;
+    QTest::newRow("shifted one byte") << 1;
+    QTest::newRow("shifted two bytes") << 2;
+}
+
+void Tst_import::lineEndSplitBetweenReads()
+{
+    QFETCH(int, shift);
+    constexpr int LINES = 1'000'000;
+    QByteArray content = "1" + QByteArray(shift, '0') + "\r\n";
+    for (int i = 1; i < LINES; ++i)
+        content += "2\r\n";
+
+    const ImportResult result
+        = importDelimitedFile(writeFile("crlf.txt", content), "\t", "crlf.txt");
+    QCOMPARE(int(result.status), int(ImportStatus::Ok));
+    QCOMPARE(result.data.rowCount(), LINES);
+    QCOMPARE(result.data.columnCount(), 1);
+    for (int r = 2; r <= LINES; ++r) {
+        if (result.data(r, 1) != 2.0f)
+            QFAIL(qPrintable(QString("row %1 holds %2").arg(r).arg(result.data(r, 1))));
+    }
+}
+
+void Tst_import::acceptsThousandFields()
+{
+    const QByteArray line = joined(999, "1", ',') + ",7.5";
+    const ImportResult result
+        = importDelimitedFile(writeFile("wide.txt", "1\n" + line + "\n"), ",", "wide.txt");
+    QCOMPARE(int(result.status), int(ImportStatus::Ok));
+    QCOMPARE(result.data.rowCount(), 2);
+    QCOMPARE(result.data.columnCount(), 1000);
+    QCOMPARE(exact(result.data(2, 1000)), exact(7.5f));
+    QCOMPARE(exact(result.data(1, 1000)), exact(0.0f));
+}
+
+void Tst_import::unreadablePath_data()
+{
+    QTest::addColumn<QString>("path");
+    writeFile("plain.txt", "1\n");
+    QVERIFY(QDir(m_dir.path()).mkdir("folder.txt"));
+    QTest::newRow("missing file") << m_dir.filePath("missing.txt");
+    QTest::newRow("a folder") << m_dir.filePath("folder.txt");
+    QTest::newRow("path under a regular file") << m_dir.filePath("plain.txt/data.txt");
+    QTest::newRow("name longer than the file system allows")
+        << m_dir.filePath(QString(300, 'a') + ".txt");
+}
+
+void Tst_import::unreadablePath()
+{
+    QFETCH(QString, path);
+    const ImportResult result = importDelimitedFile(path.toStdString(), "\t", "C:\\shown.txt");
+    QCOMPARE(int(result.status), int(ImportStatus::Unreadable));
+    QCOMPARE(result.message, std::string("The file could not be read: C:\\shown.txt"));
+    QVERIFY(result.report.empty());
+}
+
+void Tst_import::reportText()
+{
+    const ImportResult result
+        = importDelimitedFile(writeFile("report.txt", "1,2,3\n4,5\n"), ",", "C:\\data\\report.txt");
+    QCOMPARE(int(result.status), int(ImportStatus::Ok));
+    QCOMPARE(result.report,
+        std::string("Opened the text file: C:\\data\\report.txt\r\n"
+                    "Number of Cases: 2\r\n"
+                    "Number of Variables: 3\r\n\r\n\r\n"));
+    QVERIFY(result.message.empty());
+}
+
+void Tst_import::readsNonAsciiFileName()
+{
+    const std::string path = writeFile(QString::fromUtf8("Größe データ.txt"), "2.5\n");
+    const ImportResult result = importDelimitedFile(path, "\t", path);
+    QCOMPARE(int(result.status), int(ImportStatus::Ok));
+    QCOMPARE(exact(result.data(1, 1)), exact(2.5f));
+}
+
+void Tst_import::newDataSetReplacesOld()
+{
+    ImportResult first
+        = importDelimitedFile(writeFile("long.txt", "1 2 3\n4 5 6\n7 8 9\n"), " ", "");
+    setDataSet(std::move(first.data));
+    QCOMPARE(g_lngNumRows, 3);
+    QCOMPARE(g_lngNumCols, 3);
+
+    const ImportResult failed = importDelimitedFile(writeFile("bad.txt", "1\nx\n"), " ", "");
+    QCOMPARE(int(failed.status), int(ImportStatus::InvalidEntry));
+    QCOMPARE(g_lngNumRows, 3);
+    QCOMPARE(exact(g_sngData(3, 3)), exact(9.0f));
+
+    ImportResult second = importDelimitedFile(writeFile("short.txt", "5\n"), " ", "");
+    setDataSet(std::move(second.data));
+    QCOMPARE(second.data.rowCount(), 0);
+    QCOMPARE(second.data.columnCount(), 0);
+    QCOMPARE(g_lngNumRows, 1);
+    QCOMPARE(g_lngNumCols, 1);
+    QCOMPARE(exact(g_sngData(1, 1)), exact(5.0f));
+    QCOMPARE(exact(g_sngData(1, 2)), exact(0.0f));
+    QCOMPARE(exact(g_sngData(2, 1)), exact(0.0f));
+
+    clearDataSet();
+    QCOMPARE(g_lngNumRows, 0);
+    QCOMPARE(g_lngNumCols, 0);
+}
+
+void Tst_import::numberRule_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<float>("value");
+
+    QTest::newRow("integer") << QByteArray("42") << true << 42.0f;
+    QTest::newRow("negative fraction") << QByteArray("-1.5") << true << -1.5f;
+    QTest::newRow("plus sign") << QByteArray("+2") << true << 2.0f;
+    QTest::newRow("point without fraction digits") << QByteArray("1.") << true << 1.0f;
+    QTest::newRow("fraction without integer digits") << QByteArray(".5") << true << 0.5f;
+    QTest::newRow("sign, fraction and signed exponent") << QByteArray("+.5e-3") << true << 0.0005f;
+    QTest::newRow("upper-case exponent") << QByteArray("2E3") << true << 2000.0f;
+    QTest::newRow("exponent with plus") << QByteArray("1e+2") << true << 100.0f;
+    QTest::newRow("blanks around") << QByteArray("  3.25  ") << true << 3.25f;
+    QTest::newRow("9999999 equals the missing value") << QByteArray("9999999") << true << M;
+    QTest::newRow("rounded to single precision") << QByteArray("0.1") << true << 0.1f;
+    // The double nearest to this text lies exactly halfway between two floats
+    // and ties to even; the text itself lies just above that halfway point.
+    QTest::newRow("rounded to double first")
+        << QByteArray("1.25506907701492309670") << true << 1.255069f;
+    QTest::newRow("largest float") << QByteArray("3.4028235e38") << true << FLT_MAX;
+    QTest::newRow("just below the overflow point")
+        << QByteArray("3.4028235677e38") << true << FLT_MAX;
+    QTest::newRow("below single precision reads 0") << QByteArray("1e-50") << true << 0.0f;
+    QTest::newRow("below double precision reads 0") << QByteArray("-1e-400") << true << -0.0f;
+    QTest::newRow("many digits") << QByteArray("0.1000000000000000000000000001") << true << 0.1f;
+    QTest::newRow("leading zeros") << QByteArray("0000000000000000000000012") << true << 12.0f;
+
+    for (const char* text : { "", " ", ".", "-", "+", "nan", "inf", "infinity", "1e", "1e+", "e5",
+             "--1", "+-1", "0x10", "1.2.3", "1,000", "0,435", "1 2", "\t1", "1\t", "$5", "5x",
+             "1d5", "abc", "1e39", "-1e39", "3.4028236e38", "1e400", "1e99999999999999999999" })
+        QTest::newRow(qPrintable(QString("not a number: \"%1\"").arg(text)))
+            << QByteArray(text) << false << 0.0f;
+}
+
+void Tst_import::numberRule()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, isNumber);
+    QFETCH(float, value);
+
+    const std::optional<float> number = parseNumber(std::string_view(text.data(), text.size()));
+    QCOMPARE(number.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(exact(*number), exact(value));
+}
+
+// Short numbers take a quicker way than long ones; both must give the
+// double-then-single rounding of the full conversion. The texts lie next to
+// halfway points between neighbouring floats, where one double more or less
+// flips the float.
+void Tst_import::numberRuleAgreesWithFullConversion()
+{
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<uint32_t> positiveFloat(0x0080'0000u, 0x7f7f'fffeu);
+    std::uniform_int_distribution<int> significantDigits(15, 22);
+    for (int i = 0; i < 100'000; ++i) {
+        const float below = std::bit_cast<float>(positiveFloat(random));
+        const double halfway
+            = (double(below) + double(std::nextafter(below, std::numeric_limits<float>::max())))
+            / 2;
+        char buffer[64];
+        char* end = std::to_chars(buffer, buffer + sizeof buffer, halfway,
+            std::chars_format::scientific, significantDigits(random) - 1)
+                        .ptr;
+        const std::string text(buffer, end);
+
+        double expected = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const std::optional<float> number = parseNumber(text);
+        if (!number || *number != static_cast<float>(expected))
+            QFAIL(qPrintable(QString::fromStdString(text)));
+    }
+}
+
+void Tst_import::missingText_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("isMissing");
+    QTest::newRow("dot") << QByteArray(".") << true;
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("one space") << QByteArray(" ") << true;
+    QTest::newRow("two spaces") << QByteArray("  ") << false;
+    QTest::newRow("dot with a blank") << QByteArray(". ") << false;
+    QTest::newRow("zero") << QByteArray("0") << false;
+}
+
+void Tst_import::missingText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, isMissing);
+    QCOMPARE(isMissingText(std::string_view(text.data(), text.size())), isMissing);
+}
+
+void Tst_import::importsExamples_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("delimiter");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("tab-delimited sample") << "reaction_times_tab.txt" << QByteArray("\t") << 40;
+    QTest::newRow("comma-delimited sample") << "anxiety_comma.txt" << QByteArray(",") << 30;
+    QTest::newRow("space-delimited sample") << "scores_space.dat" << QByteArray(" ") << 50;
+}
+
+void Tst_import::importsExamples()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, delimiter);
+    QFETCH(int, rows);
+    const std::string path = (QString(TRELLAM_SOURCE_DIR "/examples/") + file).toStdString();
+    const ImportResult result = importDelimitedFile(path, delimiter.toStdString(), path);
+    QCOMPARE(QString::fromStdString(result.message), QString());
+    QCOMPARE(result.data.rowCount(), rows);
+    QCOMPARE(result.data.columnCount(), 3);
+}
 
 QTEST_GUILESS_MAIN(Tst_import)
 #include "tst_import.moc"
