@@ -2,8 +2,12 @@
 #include "app/OutputPane.h"
 
 #include <QFontDatabase>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
 
 OutputPane::OutputPane(QWidget* parent)
     : QPlainTextEdit(parent)
@@ -25,7 +29,8 @@ void OutputPane::appendReport(const QString& report)
 
 QString OutputPane::textCrLf() const
 {
-    return toCrLf(toPlainText());
+    // The raw text keeps non-breaking spaces, which toPlainText() turns into blanks.
+    return toCrLf(document()->toRawText());
 }
 
 QString OutputPane::selectedTextCrLf() const
@@ -37,24 +42,67 @@ QString OutputPane::selectedTextCrLf() const
     return toCrLf(text);
 }
 
-void OutputPane::replaceText(const QString& text)
+QMimeData* OutputPane::createMimeDataFromSelection() const
 {
-    QTextCursor cursor(document());
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(fromCrLf(text));
+    auto* data = new QMimeData;
+    data->setText(selectedTextCrLf());
+    return data;
 }
 
+void OutputPane::insertFromMimeData(const QMimeData* source)
+{
+    if (source && source->hasText())
+        insertPlainText(fromCrLf(source->text()));
+}
+
+void OutputPane::replaceText(const QString& text)
+{
+    // The old text goes at once and the new one comes in without undo records:
+    // as an undoable edit, replacing megabytes of text would take seconds.
+    QTextDocument* doc = document();
+    const bool undoWasEnabled = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false); // also drops the history
+    doc->clear();
+    QTextCursor(doc).insertText(fromCrLf(text));
+    doc->setUndoRedoEnabled(undoWasEnabled);
+    moveCursor(QTextCursor::Start);
+}
+
+// Both conversions run in one pass: QString::replace() slows to seconds on
+// megabytes of text with hundreds of thousands of line ends.
 QString OutputPane::fromCrLf(const QString& text)
 {
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString plain(text.size(), Qt::Uninitialized);
+    QChar* out = plain.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (c == QLatin1Char('\r')) {
+            c = QLatin1Char('\n');
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+        }
+        *out++ = c;
+    }
+    plain.truncate(out - plain.constData());
     return plain;
 }
 
 QString OutputPane::toCrLf(const QString& text)
 {
-    QString crlf = text;
-    crlf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    const auto isBreak = [](QChar c) {
+        return c == QLatin1Char('\n') || c == QChar::ParagraphSeparator
+            || c == QChar::LineSeparator;
+    };
+    const qsizetype breaks = std::count_if(text.cbegin(), text.cend(), isBreak);
+    QString crlf(text.size() + breaks, Qt::Uninitialized);
+    QChar* out = crlf.data();
+    for (const QChar c : text) {
+        if (isBreak(c)) {
+            *out++ = QLatin1Char('\r');
+            *out++ = QLatin1Char('\n');
+        } else {
+            *out++ = c;
+        }
+    }
     return crlf;
 }

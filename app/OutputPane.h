@@ -19,10 +19,18 @@ public:
     QString textCrLf() const;
     // The selected text with CR LF line ends.
     QString selectedTextCrLf() const;
-    // Replaces the whole text (CR LF, LF or CR line ends) as one undoable step.
+    // Replaces the whole text (CR LF, LF or CR line ends), as opening a file
+    // does: the undo history starts afresh.
     void replaceText(const QString& text);
 
-    // Converts CR LF and CR to the pane's own line breaks, and back.
+    // Converts CR LF and CR to the pane's own line breaks, and back (LF and
+    // the document's paragraph and line separators become CR LF).
     static QString fromCrLf(const QString& text);
     static QString toCrLf(const QString& text);
+
+protected:
+    // Copy, cut and drag hand out CR LF line ends; pasted text of any line ends
+    // comes in as plain text.
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
 };

@@ -1,2 +1,439 @@
+// frmMain: the main window with the data selection, the output pane and the menus.
 #include "app/frmMain.h"
-frmMain::frmMain(int, QWidget* parent) : QMainWindow(parent) {}
+
+#include "analyses/frmBootstrap.h"
+#include "analyses/frmDescriptives.h"
+#include "app/OutputPane.h"
+#include "app/frmSplash.h"
+#include "data/DataImport.h"
+#include "data/modGeneral.h"
+#include "dialogs/frmNavigate.h"
+#include "dialogs/frmOpenOutput.h"
+#include "dialogs/frmSaveOutput.h"
+#include "platform/BusyCursor.h"
+#include "platform/DirListBox.h"
+#include "platform/DriveListBox.h"
+#include "platform/FileListBox.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Window geometry is laid out in twips: 15 twips to a pixel at 96 dpi.
+constexpr int twipsPerPixel = 15;
+
+int px(int twips)
+{
+    return (twips + twipsPerPixel / 2) / twipsPerPixel;
+}
+
+int twips(int pixels)
+{
+    return pixels * twipsPerPixel;
+}
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name, const char* toolTip = nullptr)
+{
+    widget->setObjectName(QLatin1String(name));
+    if (toolTip)
+        widget->setToolTip(QLatin1String(toolTip));
+    return widget;
+}
+
+QAction* menuEntry(QMenu* menu, const char* name, const QString& text,
+                   QKeySequence shortcut = QKeySequence())
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+} // namespace
+
+frmMain::frmMain(int splashMilliseconds, QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Trellam: Independent Groups"));
+    createControls();
+    createMenus();
+    connectHandlers();
+    resize(px(12000), px(9000));
+    Form_Load(splashMilliseconds);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls()
+{
+    m_central = new QWidget(this);
+    setCentralWidget(m_central);
+
+    fraSelectData = named(new QGroupBox(QStringLiteral("Select Data"), m_central), "fraSelectData");
+    drvDrive = named(new DriveListBox(fraSelectData), "drvDrive", "Specify drive of file");
+    dirDirectory = named(new DirListBox(fraSelectData), "dirDirectory", "Specify directory of file");
+    filFile = named(new FileListBox(fraSelectData), "filFile", "Specify file");
+    cmbFileType = named(new QComboBox(fraSelectData), "cmbFileType",
+                        "Specify file extension (*.txt or *.dat)");
+    fraTypeOfDelimiter = named(new QGroupBox(QStringLiteral("Type of Delimiter"), fraSelectData),
+                               "fraTypeOfDelimiter", "Specify the delimiter used");
+    optTab = named(new QRadioButton(QStringLiteral("Tab Delimited"), fraTypeOfDelimiter), "optTab");
+    optComma = named(new QRadioButton(QStringLiteral("Comma Delimited"), fraTypeOfDelimiter),
+                     "optComma");
+    optSpace = named(new QRadioButton(QStringLiteral("Space Delimited"), fraTypeOfDelimiter),
+                     "optSpace");
+    cmdImportData = named(new QPushButton(QStringLiteral("Import Selected Data File"), fraSelectData),
+                          "cmdImportData", "Click to import selected file");
+    lblSelectedFileLabel = named(new QLabel(QStringLiteral("Selected File:"), fraSelectData),
+                                 "lblSelectedFileLabel");
+    lblSelectedFile = named(new QLabel(fraSelectData), "lblSelectedFile",
+                            "The file selected for import");
+    lblCurrentFileLabel = named(new QLabel(QStringLiteral("File Currently in Processor:"),
+                                           fraSelectData),
+                                "lblCurrentFileLabel");
+    lblCurrentFile = named(new QLabel(fraSelectData), "lblCurrentFile",
+                           "File currently contained in Trellam processor");
+
+    auto* delimiterLayout = new QVBoxLayout(fraTypeOfDelimiter);
+    delimiterLayout->setContentsMargins(6, 0, 6, 0);
+    delimiterLayout->setSpacing(0);
+    delimiterLayout->addWidget(optTab);
+    delimiterLayout->addWidget(optComma);
+    delimiterLayout->addWidget(optSpace);
+
+    auto* fileLabels = new QVBoxLayout;
+    fileLabels->setSpacing(2);
+    fileLabels->addWidget(lblSelectedFileLabel);
+    fileLabels->addWidget(lblSelectedFile);
+    fileLabels->addSpacing(6);
+    fileLabels->addWidget(lblCurrentFileLabel);
+    fileLabels->addWidget(lblCurrentFile);
+    fileLabels->addStretch();
+
+    auto* grid = new QGridLayout(fraSelectData);
+    grid->setContentsMargins(6, 2, 6, 6);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(drvDrive, 0, 0);
+    grid->addWidget(dirDirectory, 1, 0, 2, 1);
+    grid->addWidget(filFile, 0, 1, 2, 1);
+    grid->addWidget(cmbFileType, 2, 1);
+    grid->addWidget(fraTypeOfDelimiter, 0, 2, 2, 1);
+    grid->addWidget(cmdImportData, 2, 2);
+    grid->addLayout(fileLabels, 0, 3, 3, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
+    grid->setRowStretch(1, 1);
+
+    fraOutput = named(new QGroupBox(QStringLiteral("Output"), m_central), "fraOutput");
+    txtOutput = named(new OutputPane(fraOutput), "txtOutput");
+
+    // Tab from the file choice through the options to the import and the pane.
+    setTabOrder(drvDrive, dirDirectory);
+    setTabOrder(dirDirectory, filFile);
+    setTabOrder(filFile, cmbFileType);
+    setTabOrder(cmbFileType, optTab);
+    setTabOrder(optTab, optComma);
+    setTabOrder(optComma, optSpace);
+    setTabOrder(optSpace, cmdImportData);
+    setTabOrder(cmdImportData, txtOutput);
+}
+
+void frmMain::createMenus()
+{
+    mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuOpenOutput = menuEntry(mnuFile, "mnuOpenOutput", QStringLiteral("&Open Output"),
+                              QKeySequence::Open);
+    mnuSaveOutput = menuEntry(mnuFile, "mnuSaveOutput", QStringLiteral("&Save Output"),
+                              QKeySequence::Save);
+    mnuFile->addSeparator();
+    mnuExit = menuEntry(mnuFile, "mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit);
+
+    mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
+    mnuCut = menuEntry(mnuEdit, "mnuCut", QStringLiteral("Cu&t"), QKeySequence::Cut);
+    mnuCopy = menuEntry(mnuEdit, "mnuCopy", QStringLiteral("&Copy"), QKeySequence::Copy);
+    mnuPaste = menuEntry(mnuEdit, "mnuPaste", QStringLiteral("&Paste"), QKeySequence::Paste);
+    mnuEdit->addSeparator();
+    mnuClearOutput = menuEntry(mnuEdit, "mnuClearOutput", QStringLiteral("C&lear Output"));
+
+    mnuData = named(menuBar()->addMenu(QStringLiteral("&Data")), "mnuData");
+    mnuNavigateDataFile = menuEntry(mnuData, "mnuNavigateDataFile",
+                                    QStringLiteral("&Navigate Data File"));
+
+    mnuAnalyses = named(menuBar()->addMenu(QStringLiteral("&Analyses")), "mnuAnalyses");
+    mnuDescriptives = menuEntry(mnuAnalyses, "mnuDescriptives", QStringLiteral("&Descriptives"));
+    mnuBootstrap = menuEntry(mnuAnalyses, "mnuBootstrap",
+                             QStringLiteral("Effect Size &Bootstrap"));
+}
+
+void frmMain::connectHandlers()
+{
+    connect(cmbFileType, &QComboBox::currentIndexChanged, this, &frmMain::cmbFileType_Click);
+    connect(drvDrive, &DriveListBox::driveActivated, this, &frmMain::drvDrive_Change);
+    connect(dirDirectory, &DirListBox::pathChanged, this, &frmMain::dirDirectory_Change);
+    connect(filFile, &FileListBox::fileClicked, this, &frmMain::filFile_Click);
+    connect(cmdImportData, &QPushButton::clicked, this, &frmMain::cmdImportData_Click);
+
+    connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
+    connect(mnuSaveOutput, &QAction::triggered, this, &frmMain::mnuSaveOutput_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(mnuCut, &QAction::triggered, this, &frmMain::mnuCut_Click);
+    connect(mnuCopy, &QAction::triggered, this, &frmMain::mnuCopy_Click);
+    connect(mnuPaste, &QAction::triggered, this, &frmMain::mnuPaste_Click);
+    connect(mnuClearOutput, &QAction::triggered, this, &frmMain::mnuClearOutput_Click);
+    connect(mnuNavigateDataFile, &QAction::triggered, this, &frmMain::mnuNavigateDataFile_Click);
+    connect(mnuDescriptives, &QAction::triggered, this, &frmMain::mnuDescriptives_Click);
+    connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
+}
+
+void frmMain::Form_Load(int splashMilliseconds)
+{
+    filFile->setPattern(QStringLiteral("*.txt"));
+    drvDrive->setDrive(dirDirectory->path());
+
+    // The title screen stays for its full time even when dismissed early;
+    // window events keep running meanwhile. The clock is monotonic, so the
+    // wait cannot go wrong at midnight or when the system time changes.
+    QPointer<frmSplash> splash = new frmSplash;
+    splash->show();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < splashMilliseconds) {
+        QEventLoop wait;
+        QTimer::singleShot(static_cast<int>(splashMilliseconds - elapsed.elapsed()),
+                           Qt::PreciseTimer, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (splash)
+        splash->close();
+
+    cmbFileType->addItem(QStringLiteral("Text (*.txt)"));
+    cmbFileType->addItem(QStringLiteral("Data (*.dat)"));
+    cmbFileType->setCurrentIndex(0);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    // The rules measure the whole window, frame included, as the user sees it.
+    const int frameExtra = frameGeometry().height() - height();
+    if (twips(frameGeometry().height()) < 7000) {
+        resize(width(), px(7000) - frameExtra);
+        return;
+    }
+    const int windowWidth = twips(frameGeometry().width());
+    const int windowHeight = twips(frameGeometry().height());
+
+    const int selectLeft = 100;
+    const int selectTop = 100;
+    const int selectHeight = 2220;
+    const int selectWidth = std::max(windowWidth - selectLeft - 200, 9000);
+    fraSelectData->setGeometry(px(selectLeft), px(selectTop), px(selectWidth), px(selectHeight));
+
+    const int outputTop = selectTop + selectHeight + 100;
+    const int outputHeight = std::max(windowHeight - outputTop - 1200, 600);
+    fraOutput->setGeometry(px(selectLeft), px(outputTop), px(selectWidth), px(outputHeight));
+
+    const int paneLeft = selectLeft + 100;
+    const int paneTop = 300;
+    txtOutput->setGeometry(px(paneLeft), px(paneTop), px(selectWidth - paneLeft - 200),
+                           px(outputHeight - paneTop));
+}
+
+void frmMain::cmbFileType_Click(int index)
+{
+    filFile->setPattern(index == 1 ? QStringLiteral("*.dat") : QStringLiteral("*.txt"));
+}
+
+void frmMain::drvDrive_Change(const QString& drive)
+{
+    // A drive that cannot be read leaves the folder where it was; the drive
+    // list then shows that folder's drive again.
+    if (!dirDirectory->setPath(drive))
+        drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+}
+
+void frmMain::dirDirectory_Change(const QString& path)
+{
+    filFile->setPath(path);
+}
+
+void frmMain::filFile_Click(const QString& fileName)
+{
+    m_strFileName = joinPath(filFile->path(), fileName);
+    lblSelectedFile->setText(fileName);
+}
+
+QString frmMain::chosenDelimiter() const
+{
+    if (optSpace->isChecked())
+        return QStringLiteral(" ");
+    if (optComma->isChecked())
+        return QStringLiteral(",");
+    if (optTab->isChecked())
+        return QStringLiteral("\t");
+    return QString();
+}
+
+void frmMain::cmdImportData_Click()
+{
+    if (m_strFileName.isEmpty()) {
+        clearDataSet();
+        return;
+    }
+    const std::string path = m_strFileName.toStdString();
+    ImportResult result;
+    try {
+        BusyCursor busy;
+        result = importDelimitedFile(path, chosenDelimiter().toStdString(), path);
+    } catch (const std::bad_alloc&) {
+        result.status = ImportStatus::TooLarge;
+        result.message = "The file is too large to import: " + path;
+    } catch (...) {
+        result.status = ImportStatus::Unreadable;
+        result.message = "The file could not be read: " + path;
+    }
+    // A failed import keeps the data set, the current file and the dialogs as they were.
+    if (result.status != ImportStatus::Ok) {
+        MessageBox::warning(this, QStringLiteral("Data Editor"),
+                            QString::fromStdString(result.message));
+        return;
+    }
+    setDataSet(std::move(result.data));
+    lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
+    txtOutput->appendReport(QString::fromStdString(result.report));
+    delete m_frmDescriptives;
+    delete m_frmBootstrap;
+}
+
+void frmMain::mnuOpenOutput_Click()
+{
+    if (!m_frmOpenOutput)
+        m_frmOpenOutput = new frmOpenOutput(txtOutput, this);
+    m_frmOpenOutput->exec();
+}
+
+bool frmMain::mnuSaveOutput_Click()
+{
+    if (!m_frmSaveOutput)
+        m_frmSaveOutput = new frmSaveOutput(txtOutput, this);
+    return m_frmSaveOutput->exec() == QDialog::Accepted;
+}
+
+bool frmMain::confirmExit()
+{
+    if (MessageBox::askYesNoCancel(this, QStringLiteral("Trellam"),
+                                   QStringLiteral("Do you want to exit Trellam?"))
+        != QMessageBox::Yes)
+        return false;
+    const auto save = MessageBox::askYesNoCancel(
+        this, QStringLiteral("Save Output"),
+        QStringLiteral("Do you want to save the contents of the output?"));
+    if (save == QMessageBox::Yes)
+        return mnuSaveOutput_Click(); // the program ends only once the output is safe
+    return save == QMessageBox::No;
+}
+
+void frmMain::mnuExit_Click()
+{
+    if (!confirmExit())
+        return;
+    m_lngUnloadProgram = 1;
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_lngUnloadProgram != 1 && confirmExit())
+        m_lngUnloadProgram = 1;
+    if (m_lngUnloadProgram == 1)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool frmMain::focusInTextBox() const
+{
+    QWidget* focused = focusWidget();
+    return qobject_cast<QPlainTextEdit*>(focused) || qobject_cast<QLineEdit*>(focused)
+        || qobject_cast<QTextEdit*>(focused);
+}
+
+void frmMain::mnuCut_Click()
+{
+    QApplication::clipboard()->clear();
+    if (!focusInTextBox())
+        return;
+    QApplication::clipboard()->setText(txtOutput->selectedTextCrLf());
+    QTextCursor cursor = txtOutput->textCursor();
+    cursor.removeSelectedText();
+    txtOutput->setTextCursor(cursor);
+}
+
+void frmMain::mnuCopy_Click()
+{
+    QApplication::clipboard()->clear();
+    if (focusInTextBox())
+        QApplication::clipboard()->setText(txtOutput->selectedTextCrLf());
+}
+
+void frmMain::mnuPaste_Click()
+{
+    if (focusInTextBox())
+        txtOutput->insertPlainText(OutputPane::fromCrLf(QApplication::clipboard()->text()));
+}
+
+void frmMain::mnuClearOutput_Click()
+{
+    txtOutput->clear();
+}
+
+void frmMain::mnuNavigateDataFile_Click()
+{
+    frmNavigate navigator(this);
+    navigator.exec();
+}
+
+void frmMain::mnuDescriptives_Click()
+{
+    if (!m_frmDescriptives)
+        m_frmDescriptives = new frmDescriptives(txtOutput, this);
+    m_frmDescriptives->exec();
+}
+
+void frmMain::mnuBootstrap_Click()
+{
+    if (!m_frmBootstrap)
+        m_frmBootstrap = new frmBootstrap(txtOutput, this);
+    m_frmBootstrap->exec();
+}

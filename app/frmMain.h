@@ -1,7 +1,111 @@
+// frmMain: the main window with the data selection, the output pane and the menus.
 #pragma once
+
 #include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class OutputPane;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class frmBootstrap;
+class frmDescriptives;
+class frmOpenOutput;
+class frmSaveOutput;
+
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
+    // `splashMilliseconds` is how long the title screen stays while loading.
     explicit frmMain(int splashMilliseconds = 2000, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Full path of the data file chosen in the file list; empty until one is chosen.
+    QString m_strFileName;
+    // 1 once the user has confirmed leaving the program.
+    int32_t m_lngUnloadProgram = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void connectHandlers();
+    void Form_Load(int splashMilliseconds);
+    void Form_Resize();
+    // Asks whether to leave (and whether to save first); true when the program may end.
+    bool confirmExit();
+    // The delimiter of the chosen option: space, comma or tab, in that order; empty if none.
+    QString chosenDelimiter() const;
+    // True when the focus is in a text box of this window.
+    bool focusInTextBox() const;
+
+    void cmbFileType_Click(int index);
+    void drvDrive_Change(const QString& drive);
+    void dirDirectory_Change(const QString& path);
+    void filFile_Click(const QString& fileName);
+    void cmdImportData_Click();
+
+    void mnuOpenOutput_Click();
+    bool mnuSaveOutput_Click();
+    void mnuExit_Click();
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void mnuClearOutput_Click();
+    void mnuNavigateDataFile_Click();
+    void mnuDescriptives_Click();
+    void mnuBootstrap_Click();
+
+    QWidget* m_central = nullptr;
+    QGroupBox* fraSelectData = nullptr;
+    QComboBox* cmbFileType = nullptr;
+    QGroupBox* fraTypeOfDelimiter = nullptr;
+    QRadioButton* optTab = nullptr;
+    QRadioButton* optComma = nullptr;
+    QRadioButton* optSpace = nullptr;
+    QPushButton* cmdImportData = nullptr;
+    DriveListBox* drvDrive = nullptr;
+    DirListBox* dirDirectory = nullptr;
+    FileListBox* filFile = nullptr;
+    QLabel* lblSelectedFileLabel = nullptr;
+    QLabel* lblSelectedFile = nullptr;
+    QLabel* lblCurrentFileLabel = nullptr;
+    QLabel* lblCurrentFile = nullptr;
+    QGroupBox* fraOutput = nullptr;
+    OutputPane* txtOutput = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QMenu* mnuData = nullptr;
+    QMenu* mnuAnalyses = nullptr;
+    QAction* mnuOpenOutput = nullptr;
+    QAction* mnuSaveOutput = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuClearOutput = nullptr;
+    QAction* mnuNavigateDataFile = nullptr;
+    QAction* mnuDescriptives = nullptr;
+    QAction* mnuBootstrap = nullptr;
+
+    // Built on first use; a successful import discards the two analyses so that
+    // their variable lists follow the new data set.
+    QPointer<frmDescriptives> m_frmDescriptives;
+    QPointer<frmBootstrap> m_frmBootstrap;
+    QPointer<frmSaveOutput> m_frmSaveOutput;
+    QPointer<frmOpenOutput> m_frmOpenOutput;
 };

@@ -2,10 +2,16 @@
 #include "app/frmMain.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
+    // The name and the launcher entry's name let desktops match the windows
+    // to the installed icon. No display name: it would be added to captions.
+    QApplication::setApplicationName(QStringLiteral("Trellam"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("trellam"));
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trellam.png")));
     frmMain window;
     window.show();
     return app.exec();

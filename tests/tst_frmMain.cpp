@@ -1,11 +1,402 @@
-// placeholder
+// The main window driven offscreen: file choice, import, output pane, edit commands, exit.
+#include "app/OutputPane.h"
+#include "app/frmMain.h"
+#include "data/modGeneral.h"
+#include "platform/DirListBox.h"
+#include "platform/FileListBox.h"
+#include "platform/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+#include <clocale>
+#include <memory>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Answers the next modal box or dialog with `button` once it is up.
+void answerNextModal(QMessageBox::StandardButton button, QString* title = nullptr,
+                     QString* text = nullptr)
+{
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            answerNextModal(button, title, text);
+            return;
+        }
+        if (title)
+            *title = box->windowTitle();
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
+    });
+}
+
+} // namespace
 
 class Tst_frmMain : public QObject {
     Q_OBJECT
 private slots:
-    void placeholder() {}
+    void init();
+    void cleanup();
+
+    void windowHasItsControlsAndMenus();
+    void importThroughTheFileLists();
+    void importWithNoFileSelectedForgetsTheDataSet();
+    void failedImportShowsWarningAndKeepsDataSet();
+    void importIgnoresCommaDecimalLocale();
+    void clearOutputEmptiesPane();
+    void copyAndCutUseCrLfAndNeedTextFocus();
+    void pasteReplacesSelection();
+    void appendKeepsUserEdits();
+    void exitQuestions_data();
+    void exitQuestions();
+    void closeBoxAsksTheSameQuestions();
+    void windowNeverGetsLowerThanItsMinimum();
+    void splashWaitsItsFullTime();
+
+private:
+    template <typename T>
+    T* child(const char* name) const
+    {
+        return m_window->findChild<T*>(QLatin1String(name));
+    }
+    void chooseFile(const QString& folder, const QString& name);
+    void import(const char* delimiterOption);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
 };
 
-QTEST_GUILESS_MAIN(Tst_frmMain)
+void Tst_frmMain::init()
+{
+    clearDataSet();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_window = std::make_unique<frmMain>(0);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void Tst_frmMain::cleanup()
+{
+    m_window->m_lngUnloadProgram = 1;
+    m_window.reset();
+    m_dir.reset();
+}
+
+void Tst_frmMain::chooseFile(const QString& folder, const QString& name)
+{
+    auto* dirs = child<DirListBox>("dirDirectory");
+    QVERIFY(dirs->setPath(folder));
+    auto* files = child<FileListBox>("filFile");
+    QTRY_COMPARE(files->path(), QDir::toNativeSeparators(folder));
+    const auto items = files->findItems(name, Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(items.first()).center());
+    QCOMPARE(child<QLabel>("lblSelectedFile")->text(), name);
+}
+
+void Tst_frmMain::import(const char* delimiterOption)
+{
+    if (delimiterOption)
+        child<QRadioButton>(delimiterOption)->setChecked(true);
+    child<QPushButton>("cmdImportData")->click();
+}
+
+void Tst_frmMain::windowHasItsControlsAndMenus()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Trellam: Independent Groups"));
+    for (const char* name : {"fraSelectData", "cmbFileType", "fraTypeOfDelimiter", "optTab",
+                             "optComma", "optSpace", "cmdImportData", "drvDrive", "dirDirectory",
+                             "filFile", "lblSelectedFileLabel", "lblSelectedFile",
+                             "lblCurrentFileLabel", "lblCurrentFile", "fraOutput", "txtOutput"})
+        QVERIFY2(child<QWidget>(name), name);
+    QCOMPARE(child<QPushButton>("cmdImportData")->toolTip(),
+             QStringLiteral("Click to import selected file"));
+    QCOMPARE(child<QLabel>("lblCurrentFile")->toolTip(),
+             QStringLiteral("File currently contained in Trellam processor"));
+    auto* types = child<QComboBox>("cmbFileType");
+    QCOMPARE(types->count(), 2);
+    QCOMPARE(types->itemText(1), QStringLiteral("Data (*.dat)"));
+    QCOMPARE(types->currentIndex(), 0);
+    QCOMPARE(child<FileListBox>("filFile")->pattern(), QStringLiteral("*.txt"));
+    types->setCurrentIndex(1);
+    QCOMPARE(child<FileListBox>("filFile")->pattern(), QStringLiteral("*.dat"));
+    for (const char* option : {"optTab", "optComma", "optSpace"})
+        QVERIFY(!child<QRadioButton>(option)->isChecked());
+
+    QStringList menus;
+    for (QAction* action : m_window->menuBar()->actions())
+        menus << action->menu()->objectName();
+    QCOMPARE(menus, (QStringList{"mnuFile", "mnuEdit", "mnuData", "mnuAnalyses"}));
+    QStringList entries;
+    for (QAction* menu : m_window->menuBar()->actions())
+        for (QAction* action : menu->menu()->actions())
+            if (!action->isSeparator())
+                entries << action->objectName() + '=' + action->text().remove('&');
+    QCOMPARE(entries, (QStringList{"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
+                                   "mnuExit=Exit", "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
+                                   "mnuClearOutput=Clear Output",
+                                   "mnuNavigateDataFile=Navigate Data File",
+                                   "mnuDescriptives=Descriptives",
+                                   "mnuBootstrap=Effect Size Bootstrap"}));
+}
+
+void Tst_frmMain::importThroughTheFileLists()
+{
+    writeFile(m_dir->filePath("scores.txt"), "1\t2\r\n3\t.\r\n\r\n4\t5\t6\r\n");
+    writeFile(m_dir->filePath("other.dat"), "9\n");
+    chooseFile(m_dir->path(), QStringLiteral("scores.txt"));
+    import("optTab");
+
+    const QString path = QDir::toNativeSeparators(m_dir->filePath("scores.txt"));
+    QCOMPARE(child<OutputPane>("txtOutput")->textCrLf(),
+             "Opened the text file: " + path
+                 + "\r\nNumber of Cases: 4\r\nNumber of Variables: 3\r\n\r\n\r\n");
+    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("scores.txt"));
+    QCOMPARE(g_lngNumRows, 4);
+    QCOMPARE(g_lngNumCols, 3);
+    QCOMPARE(g_sngData(2, 2), MISSING_VALUE);
+    QCOMPARE(g_sngData(3, 1), 0.0f);
+    QCOMPARE(g_sngData(4, 3), 6.0f);
+    QCOMPARE(g_sngData(1, 3), 0.0f);
+}
+
+void Tst_frmMain::importWithNoFileSelectedForgetsTheDataSet()
+{
+    writeFile(m_dir->filePath("a.txt"), "1 2\n");
+    chooseFile(m_dir->path(), QStringLiteral("a.txt"));
+    import("optSpace");
+    QCOMPARE(g_lngNumCols, 2);
+
+    m_window.reset(new frmMain(0));
+    const QString before = child<OutputPane>("txtOutput")->textCrLf();
+    import(nullptr);
+    QCOMPARE(g_lngNumRows, 0);
+    QCOMPARE(g_lngNumCols, 0);
+    QCOMPARE(child<OutputPane>("txtOutput")->textCrLf(), before);
+}
+
+void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
+{
+    writeFile(m_dir->filePath("good.txt"), "1,2\n3,4\n");
+    writeFile(m_dir->filePath("bad.txt"), "1,2\n3,4\n5,6\n7,x\n");
+    chooseFile(m_dir->path(), QStringLiteral("good.txt"));
+    import("optComma");
+    const QString reportBefore = child<OutputPane>("txtOutput")->textCrLf();
+
+    chooseFile(m_dir->path(), QStringLiteral("bad.txt"));
+    QString title, text;
+    answerNextModal(QMessageBox::Ok, &title, &text);
+    import("optComma");
+    QCOMPARE(title, QStringLiteral("Data Editor"));
+    QCOMPARE(text, QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
+    QCOMPARE(g_lngNumRows, 2);
+    QCOMPARE(g_sngData(2, 2), 4.0f);
+    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("good.txt"));
+    QCOMPARE(child<OutputPane>("txtOutput")->textCrLf(), reportBefore);
+
+    // The file disappears between choosing and importing.
+    QVERIFY(QFile::remove(m_dir->filePath("bad.txt")));
+    answerNextModal(QMessageBox::Ok, &title, &text);
+    import("optComma");
+    QCOMPARE(text, "The file could not be read: "
+                 + QDir::toNativeSeparators(m_dir->filePath("bad.txt")));
+    QCOMPARE(g_lngNumRows, 2);
+}
+
+void Tst_frmMain::importIgnoresCommaDecimalLocale()
+{
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        QSKIP("no German locale on this machine");
+    writeFile(m_dir->filePath("decimals.txt"), "1.5\t2\n0,435\t3\n");
+    chooseFile(m_dir->path(), QStringLiteral("decimals.txt"));
+    QString text;
+    answerNextModal(QMessageBox::Ok, nullptr, &text);
+    import("optTab");
+    std::setlocale(LC_ALL, saved.c_str());
+    QCOMPARE(text, QStringLiteral("Row 2 of Column 1 has an invalid entry for analysis."));
+
+    writeFile(m_dir->filePath("decimals.txt"), "1.5\t2\n");
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    import("optTab");
+    std::setlocale(LC_ALL, saved.c_str());
+    QCOMPARE(g_sngData(1, 1), 1.5f);
+}
+
+void Tst_frmMain::clearOutputEmptiesPane()
+{
+    auto* pane = child<OutputPane>("txtOutput");
+    pane->appendReport(QStringLiteral("line\r\n"));
+    child<QAction>("mnuClearOutput")->trigger();
+    QCOMPARE(pane->textCrLf(), QString());
+}
+
+void Tst_frmMain::copyAndCutUseCrLfAndNeedTextFocus()
+{
+    auto* pane = child<OutputPane>("txtOutput");
+    pane->appendReport(QStringLiteral("first\r\nsecond\r\n"));
+    pane->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("old"));
+
+    child<QPushButton>("cmdImportData")->setFocus();
+    child<QAction>("mnuCopy")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QString());
+
+    pane->setFocus();
+    child<QAction>("mnuCopy")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("first\r\nsecond\r\n"));
+
+    QTextCursor cursor = pane->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+    child<QAction>("mnuCut")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("first"));
+    QCOMPARE(pane->textCrLf(), QStringLiteral("\r\nsecond\r\n"));
+
+    // The pane's own Ctrl+C hands out CR LF too.
+    pane->selectAll();
+    QTest::keySequence(pane, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\r\nsecond\r\n"));
+}
+
+void Tst_frmMain::pasteReplacesSelection()
+{
+    auto* pane = child<OutputPane>("txtOutput");
+    pane->appendReport(QStringLiteral("abc"));
+    QTextCursor cursor = pane->textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(2, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+    QApplication::clipboard()->setText(QStringLiteral("X\r\nY"));
+
+    child<QPushButton>("cmdImportData")->setFocus();
+    child<QAction>("mnuPaste")->trigger();
+    QCOMPARE(pane->textCrLf(), QStringLiteral("abc"));
+
+    pane->setFocus();
+    child<QAction>("mnuPaste")->trigger();
+    QCOMPARE(pane->textCrLf(), QStringLiteral("aX\r\nYc"));
+}
+
+void Tst_frmMain::appendKeepsUserEdits()
+{
+    auto* pane = child<OutputPane>("txtOutput");
+    pane->appendReport(QStringLiteral("report one\r\n"));
+    pane->setFocus();
+    pane->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(pane, QStringLiteral("note "));
+    pane->appendReport(QStringLiteral("report two\r\n"));
+    QCOMPARE(pane->textCrLf(), QStringLiteral("note report one\r\nreport two\r\n"));
+    pane->undo();
+    QCOMPARE(pane->textCrLf(), QStringLiteral("note report one\r\n"));
+}
+
+void Tst_frmMain::exitQuestions_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("No to exit keeps running") << int(QMessageBox::No) << 0 << false;
+    QTest::newRow("Cancel to exit keeps running") << int(QMessageBox::Cancel) << 0 << false;
+    QTest::newRow("Cancel to saving keeps running")
+        << int(QMessageBox::Yes) << int(QMessageBox::Cancel) << false;
+    QTest::newRow("No to saving ends") << int(QMessageBox::Yes) << int(QMessageBox::No) << true;
+}
+
+void Tst_frmMain::exitQuestions()
+{
+    QFETCH(int, first);
+    QFETCH(int, second);
+    QFETCH(bool, ends);
+    QString firstTitle, firstText, secondTitle, secondText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        firstTitle = box->windowTitle();
+        firstText = box->text();
+        if (second)
+            answerNextModal(QMessageBox::StandardButton(second), &secondTitle, &secondText);
+        box->button(QMessageBox::StandardButton(first))->click();
+    });
+    child<QAction>("mnuExit")->trigger();
+    QCOMPARE(firstTitle, QStringLiteral("Trellam"));
+    QCOMPARE(firstText, QStringLiteral("Do you want to exit Trellam?"));
+    if (second) {
+        QCOMPARE(secondTitle, QStringLiteral("Save Output"));
+        QCOMPARE(secondText, QStringLiteral("Do you want to save the contents of the output?"));
+    }
+    QCOMPARE(m_window->m_lngUnloadProgram, ends ? 1 : 0);
+    QCOMPARE(m_window->isVisible(), !ends);
+}
+
+void Tst_frmMain::closeBoxAsksTheSameQuestions()
+{
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Cancel);
+    QVERIFY(!m_window->close());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Save Output"));
+
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QVERIFY(m_window->close());
+    QCOMPARE(m_window->m_lngUnloadProgram, 1);
+}
+
+void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()
+{
+    m_window->resize(500, 200);
+    QTRY_VERIFY(m_window->frameGeometry().height() * 15 >= 7000 - 15);
+    auto* select = child<QGroupBox>("fraSelectData");
+    QVERIFY(select->width() >= 600);
+    auto* output = child<QGroupBox>("fraOutput");
+    QCOMPARE(output->y(), 2420 / 15); // 100 twips below the data selection
+    QCOMPARE(output->width(), select->width());
+}
+
+void Tst_frmMain::splashWaitsItsFullTime()
+{
+    bool splashSeen = false;
+    QTimer::singleShot(50, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String("frmSplash") && widget->isVisible()) {
+                splashSeen = true;
+                QTest::keyClick(widget, Qt::Key_Space); // dismissed early
+            }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    frmMain window(400);
+    QVERIFY(clock.elapsed() >= 400);
+    QVERIFY(splashSeen);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY(!(widget->objectName() == QLatin1String("frmSplash") && widget->isVisible()));
+    window.m_lngUnloadProgram = 1;
+}
+
+QTEST_MAIN(Tst_frmMain)
 #include "tst_frmMain.moc"
