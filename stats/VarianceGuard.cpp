@@ -25,3 +25,9 @@ double exactVariance(std::span<const float> values)
     }
     return squares / (n - 1.0);
 }
+
+double varianceFromShiftedSums(double count, double sum, double sumOfSquares)
+{
+    const double variance = (sumOfSquares - sum * sum / count) / (count - 1.0);
+    return variance > 0.0 ? variance : 0.0;
+}

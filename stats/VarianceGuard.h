@@ -12,3 +12,9 @@ double guardedVariance(double computed, double exact);
 // Unbiased variance of `values` in double precision by two passes (mean first,
 // then squared deviations). Needs at least two values.
 double exactVariance(std::span<const float> values);
+
+// Unbiased variance of `count` values from the sums of their differences from
+// a shift and of the squared differences, in double precision. A shift near
+// the values keeps cancellation small; values all equal to the shift give
+// exactly 0. Never negative.
+double varianceFromShiftedSums(double count, double sum, double sumOfSquares);
