@@ -1,1 +1,180 @@
-// placeholder
+// Descriptives of chosen columns: the figures and the report table.
+#include "analyses/DescriptivesAnalysis.h"
+
+#include "analyses/NumberFormat.h"
+#include "stats/VarianceGuard.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t FIELD_WIDTH = 10;
+// A cell's text keeps one space to the next field.
+constexpr std::size_t CELL_WIDTH = FIELD_WIDTH - 1;
+const std::string RULE(6 * FIELD_WIDTH, '-');
+constexpr std::string_view CRLF = "\r\n";
+
+// One column's figures; an absent value is shown as ".".
+struct ColumnSummary {
+    int32_t n = 0;
+    std::optional<double> mean; // rounded to 3 decimals
+    std::optional<double> sd; // rounded to 3 decimals
+    std::optional<float> min;
+    std::optional<float> max;
+    bool tooLarge = false; // the single-precision sums overflowed
+};
+
+// The data set is stored row by row: reading a block of columns in one pass
+// over the rows reads each row once instead of once per column.
+constexpr std::size_t COLUMNS_PER_PASS = 16;
+
+// The values of each column of `block` that are not missing, in row order.
+// Cells a short line left at 0 count as values.
+void gatherValues(
+    const DataMatrix& data, std::span<const int32_t> block, std::vector<std::vector<float>>& values)
+{
+    values.resize(block.size());
+    for (std::vector<float>& v : values) {
+        v.clear();
+        v.reserve(static_cast<std::size_t>(data.rowCount()));
+    }
+    for (int32_t row = 1; row <= data.rowCount(); ++row) {
+        for (std::size_t k = 0; k < block.size(); ++k) {
+            const float x = data(row, block[k]);
+            if (static_cast<double>(x) != static_cast<double>(MISSING_VALUE))
+                values[k].push_back(x);
+        }
+    }
+}
+
+std::string columnName(int32_t column)
+{
+    return "Var " + std::to_string(column);
+}
+
+std::string leftAligned(std::string_view text)
+{
+    std::string field(text.substr(0, CELL_WIDTH));
+    field.resize(FIELD_WIDTH, ' ');
+    return field;
+}
+
+std::string rightAligned(std::string_view text)
+{
+    return std::string(FIELD_WIDTH - text.size(), ' ').append(text);
+}
+
+// Mean and SD are doubles shown with up to 15 significant digits; min and max
+// are singles shown with up to 7.
+std::string numberCell(std::optional<double> value, int significantDigits, char separator)
+{
+    if (!value)
+        return rightAligned(".");
+    const std::string text = formatGeneral(*value, significantDigits, separator);
+    return rightAligned(fitNumberText(text, *value, CELL_WIDTH, separator));
+}
+
+std::optional<double> widened(std::optional<float> value)
+{
+    if (!value)
+        return std::nullopt;
+    return static_cast<double>(*value);
+}
+
+std::string headerLine()
+{
+    return leftAligned("Name") + rightAligned("Mean") + rightAligned("SD") + rightAligned("Min")
+        + rightAligned("Max") + rightAligned("N");
+}
+
+std::string summaryLine(int32_t column, const ColumnSummary& s, char separator)
+{
+    const std::string count = std::to_string(s.n);
+    return leftAligned(columnName(column)) + numberCell(s.mean, 15, separator)
+        + numberCell(s.sd, 15, separator) + numberCell(widened(s.min), 7, separator)
+        + numberCell(widened(s.max), 7, separator)
+        + rightAligned(fitNumberText(count, s.n, CELL_WIDTH, separator));
+}
+
+// Count, mean, SD, min and max of a column's values. Sums and sums of squares
+// are single-precision running values and the variance is formed from them in
+// double; where cancellation has ruined that variance the double-precision
+// one is used instead.
+ColumnSummary summariseValues(std::span<const float> values)
+{
+    ColumnSummary s;
+    float sum = 0.0f;
+    float squares = 0.0f;
+    float min = 0.0f;
+    float max = 0.0f;
+    if (!values.empty())
+        min = max = values.front();
+    for (const float x : values) {
+        sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(x));
+        squares = static_cast<float>(
+            static_cast<double>(squares) + static_cast<double>(x) * static_cast<double>(x));
+        if (x < min)
+            min = x;
+        else if (x > max)
+            max = x;
+    }
+
+    s.n = static_cast<int32_t>(values.size());
+    if (!std::isfinite(sum) || !std::isfinite(squares)) {
+        s.tooLarge = true;
+        return s;
+    }
+    if (s.n >= 1) {
+        const double n = s.n;
+        s.mean = roundTo3Decimals(static_cast<double>(sum) / n);
+        s.min = min;
+        s.max = max;
+    }
+    if (s.n >= 2) {
+        const double n = s.n;
+        const double fromSums = (static_cast<double>(squares)
+                                    - static_cast<double>(sum) * static_cast<double>(sum) / n)
+            * (1.0 / (n - 1.0));
+        const double variance = guardedVariance(fromSums, exactVariance(values));
+        s.sd = roundTo3Decimals(std::sqrt(variance));
+    }
+    return s;
+}
+
+} // namespace
+
+DescriptivesResult descriptivesAnalysis(
+    const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator)
+{
+    if (columns.empty())
+        return { "At least one item must be selected.", {} };
+
+    std::string rows;
+    std::vector<std::vector<float>> values;
+    for (std::size_t first = 0; first < columns.size(); first += COLUMNS_PER_PASS) {
+        const auto block
+            = columns.subspan(first, std::min(COLUMNS_PER_PASS, columns.size() - first));
+        gatherValues(data, block, values);
+        for (std::size_t k = 0; k < block.size(); ++k) {
+            const ColumnSummary s = summariseValues(values[k]);
+            if (s.tooLarge)
+                return { columnName(block[k]) + " has values too large to summarise.", {} };
+            rows.append(summaryLine(block[k], s, decimalSeparator)).append(CRLF);
+        }
+    }
+
+    std::string report;
+    report.append("DESCRIPTIVES").append(CRLF);
+    report.append(RULE).append(CRLF);
+    report.append(headerLine()).append(CRLF);
+    report.append(RULE).append(CRLF);
+    report.append(rows);
+    report.append(RULE);
+    for (int i = 0; i < 4; ++i)
+        report.append(CRLF);
+    return { {}, report };
+}

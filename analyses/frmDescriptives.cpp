@@ -1,11 +1,167 @@
 // frmDescriptives: the descriptives dialog.
 #include "analyses/frmDescriptives.h"
 
+#include "analyses/DescriptivesAnalysis.h"
 #include "app/OutputPane.h"
+#include "data/modGeneral.h"
+#include "platform/BusyCursor.h"
+#include "platform/MessageBox.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Reports are 8-bit text: a separator that is not one ASCII character falls back to ".".
+char reportDecimalSeparator()
+{
+    const QString point = QLocale().decimalPoint();
+    if (point.size() == 1 && point.at(0).unicode() < 0x80)
+        return static_cast<char>(point.at(0).unicode());
+    return '.';
+}
+
+} // namespace
 
 frmDescriptives::frmDescriptives(OutputPane* output, QWidget* parent)
     : QDialog(parent)
     , m_output(output)
 {
     setObjectName(QStringLiteral("frmDescriptives"));
+    setWindowTitle(QStringLiteral("Descriptives"));
+    createControls();
+    connectHandlers();
+    Form_Load();
+}
+
+void frmDescriptives::createControls()
+{
+    fraSelectItems = new QGroupBox(QStringLiteral("Select Items"), this);
+    fraSelectItems->setObjectName(QStringLiteral("fraSelectItems"));
+    lstItems = new QListWidget(fraSelectItems);
+    lstItems->setObjectName(QStringLiteral("lstItems"));
+    optRanges = new QRadioButton(QStringLiteral("Range of Items"), fraSelectItems);
+    optRanges->setObjectName(QStringLiteral("optRanges"));
+    optRanges->setChecked(true);
+    optIndividual = new QRadioButton(QStringLiteral("Individiual Items"), fraSelectItems);
+    optIndividual->setObjectName(QStringLiteral("optIndividual"));
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto* frameLayout = new QVBoxLayout(fraSelectItems);
+    frameLayout->addWidget(lstItems);
+    frameLayout->addWidget(optRanges);
+    frameLayout->addWidget(optIndividual);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraSelectItems);
+    layout->addLayout(buttons);
+
+    setTabOrder(lstItems, optRanges);
+    setTabOrder(optRanges, optIndividual);
+    setTabOrder(optIndividual, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    resize(229, 349);
+}
+
+void frmDescriptives::connectHandlers()
+{
+    connect(lstItems, &QListWidget::itemChanged, this,
+        [this](QListWidgetItem* item) { lstItems_ItemCheck(lstItems->row(item)); });
+    connect(cmdOK, &QPushButton::clicked, this, &frmDescriptives::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmDescriptives::cmdCancel_Click);
+}
+
+void frmDescriptives::Form_Load()
+{
+    for (int32_t column = 1; column <= g_lngNumCols; ++column) {
+        auto* item = new QListWidgetItem(QStringLiteral("Var %1").arg(column));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        lstItems->addItem(item);
+    }
+}
+
+bool frmDescriptives::isItemChecked(int index) const
+{
+    return lstItems->item(index)->checkState() == Qt::Checked;
+}
+
+void frmDescriptives::lstItems_ItemCheck(int index)
+{
+    if (!optRanges->isChecked() || index <= 0 || !isItemChecked(index))
+        return;
+    int above = index - 1;
+    while (above >= 0 && !isItemChecked(above))
+        --above;
+    if (above < 0)
+        return;
+    // The entries filled in here are part of this one check, not checks of their own.
+    const QSignalBlocker blocker(lstItems);
+    for (int i = index - 1; i > above; --i)
+        lstItems->item(i)->setCheckState(Qt::Checked);
+}
+
+std::vector<int32_t> frmDescriptives::checkedColumns() const
+{
+    std::vector<int32_t> columns;
+    // An import request without a file empties the data set but keeps this
+    // dialog: entries beyond the current columns then count as unchecked.
+    const int count = std::min(lstItems->count(), static_cast<int>(g_lngNumCols));
+    for (int i = 0; i < count; ++i) {
+        if (isItemChecked(i))
+            columns.push_back(i + 1);
+    }
+    return columns;
+}
+
+void frmDescriptives::cmdOK_Click()
+{
+    try {
+        DescriptivesResult result;
+        {
+            const BusyCursor busy;
+            result = descriptivesAnalysis(g_sngData, checkedColumns(), reportDecimalSeparator());
+        }
+        if (!result.message.empty()) {
+            MessageBox::warning(
+                this, QStringLiteral("Analysis Error"), QString::fromStdString(result.message));
+            return;
+        }
+        m_output->appendReport(QString::fromStdString(result.report));
+        accept();
+    } catch (...) {
+        // Nothing is appended; the dialog stays open.
+    }
+}
+
+void frmDescriptives::cmdCancel_Click()
+{
+    reject();
+}
+
+void frmDescriptives::closeEvent(QCloseEvent* event)
+{
+    // Hiding (OK, Cancel, Escape) keeps the checks; the close box discards the
+    // dialog so the next opening lists the current columns afresh. A dialog
+    // shown with exec() would be deleted on every way out with
+    // Qt::WA_DeleteOnClose, hence the deleteLater here.
+    QDialog::closeEvent(event);
+    if (event->isAccepted())
+        deleteLater();
 }

@@ -3,13 +3,45 @@
 
 #include <QDialog>
 
-class OutputPane;
+#include <cstdint>
+#include <vector>
 
+class OutputPane;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+// Lists "Var 1".."Var n" for the columns of the data set at the time it is
+// built. OK appends a report to the output pane and hides the dialog; Cancel
+// and Escape hide it with its checks kept; its close box destroys it.
 class frmDescriptives : public QDialog {
     Q_OBJECT
 public:
     frmDescriptives(OutputPane* output, QWidget* parent = nullptr);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void createControls();
+    void connectHandlers();
+    void Form_Load();
+    bool isItemChecked(int index) const;
+    // 1-based numbers of the checked columns, in list order.
+    std::vector<int32_t> checkedColumns() const;
+
+    // Range rule: in "Range of Items" mode, checking an entry also checks the
+    // entries between it and the nearest checked entry above it.
+    void lstItems_ItemCheck(int index);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
     OutputPane* m_output;
+    QGroupBox* fraSelectItems = nullptr;
+    QListWidget* lstItems = nullptr;
+    QRadioButton* optRanges = nullptr;
+    QRadioButton* optIndividual = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
 };

@@ -1,11 +1,211 @@
-// placeholder
+// Tests of the Descriptives figures and report text.
+#include "analyses/DescriptivesAnalysis.h"
+
 #include <QtTest>
+
+#include <vector>
+
+using Rows = QList<QList<float>>;
+using Columns = QList<int32_t>;
+
+namespace {
+
+constexpr float M = MISSING_VALUE;
+
+DataMatrix matrix(const Rows& rows)
+{
+    DataMatrix data;
+    for (const QList<float>& row : rows) {
+        data.beginRow();
+        for (float value : row)
+            data.appendField(value);
+    }
+    return data;
+}
+
+// One value per row in column 1.
+Rows column(const QList<float>& values)
+{
+    Rows rows;
+    for (float value : values)
+        rows.append(QList<float> { value });
+    return rows;
+}
+
+// Two rows of `columns` columns: column c holds c and c + 1.
+Rows wideRows(int columns)
+{
+    Rows rows = { {}, {} };
+    for (int c = 1; c <= columns; ++c) {
+        rows[0].append(float(c));
+        rows[1].append(float(c + 1));
+    }
+    return rows;
+}
+
+QList<float> sequence(int from, int to)
+{
+    QList<float> values;
+    for (int v = from; v <= to; ++v)
+        values.append(float(v));
+    return values;
+}
+
+DescriptivesResult run(const Rows& rows, const Columns& columns, char separator = '.')
+{
+    const std::vector<int32_t> chosen(columns.begin(), columns.end());
+    return descriptivesAnalysis(matrix(rows), chosen, separator);
+}
+
+const QString RULE = QString(60, QLatin1Char('-'));
+
+} // namespace
 
 class Tst_descriptives : public QObject {
     Q_OBJECT
 private slots:
-    void placeholder() {}
+    void wholeReport();
+    void manyColumnsInOrder();
+    void summaryLine_data();
+    void summaryLine();
+    void messages_data();
+    void messages();
 };
+
+void Tst_descriptives::wholeReport()
+{
+    // Column 3 holds 5, 20, a missing entry and 12.5; columns are reported in the order given.
+    const Rows rows = { { 1, 2, 5 }, { 1, 4, 20 }, { 1, 6, M }, { 1, 8, 12.5f } };
+    const DescriptivesResult result = run(rows, { 2, 3 });
+    QVERIFY(result.message.empty());
+    const QString expected = QStringLiteral("DESCRIPTIVES\r\n") + RULE + "\r\n"
+        + "Name            Mean        SD       Min       Max         N\r\n" + RULE + "\r\n"
+        + "Var 2              5     2.582         2         8         4\r\n"
+        + "Var 3           12.5       7.5         5        20         3\r\n" + RULE
+        + "\r\n\r\n\r\n\r\n";
+    QCOMPARE(QString::fromStdString(result.report), expected);
+}
+
+void Tst_descriptives::manyColumnsInOrder()
+{
+    // More columns than are read in one pass over the rows, chosen out of order.
+    const Columns chosen = { 40, 3, 17, 1, 25, 2, 33, 16, 18, 5, 6, 7, 8, 9, 10, 11, 12, 13, 39 };
+    const DescriptivesResult result = run(wideRows(40), chosen);
+    QVERIFY(result.message.empty());
+    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 4 + chosen.size() + 5);
+    for (int i = 0; i < chosen.size(); ++i) {
+        const int c = chosen[i];
+        const QString expected = QStringLiteral("%1%2%3%4%5%6")
+                                     .arg(QStringLiteral("Var %1").arg(c), -10)
+                                     .arg(QString::number(c + 0.5), 10)
+                                     .arg(QStringLiteral("0.707"), 10)
+                                     .arg(QString::number(c), 10)
+                                     .arg(QString::number(c + 1), 10)
+                                     .arg(QStringLiteral("2"), 10);
+        QCOMPARE(lines[4 + i], expected);
+    }
+
+    Rows huge = wideRows(40);
+    huge[0][38] = 3e38f;
+    huge[1][38] = 3e38f;
+    QCOMPARE(QString::fromStdString(run(huge, chosen).message),
+        QStringLiteral("Var 39 has values too large to summarise."));
+}
+
+void Tst_descriptives::summaryLine_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<int32_t>("col");
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QString>("expected");
+
+    // clang-format off
+    QTest::newRow("missing entries are skipped")
+        << column({ 5, 20, M, 12.5f }) << 1 << '.'
+        << "Var 1           12.5       7.5         5        20         3";
+    QTest::newRow("all missing gives dots and N 0")
+        << column({ M, M }) << 1 << '.'
+        << "Var 1              .         .         .         .         0";
+    QTest::newRow("one value has no SD")
+        << column({ 2.71828f }) << 1 << '.'
+        << "Var 1          2.718         .   2.71828   2.71828         1";
+    QTest::newRow("cells of short and empty lines count as 0")
+        << Rows{ { 1, 4 }, { 3 }, {}, { 5, 8 } } << 2 << '.'
+        << "Var 2              3      3.83         0         8         4";
+    QTest::newRow("min and max of values in no order")
+        << column({ 3, -7, 12, 0 }) << 1 << '.'
+        << "Var 1              2     7.874        -7        12         4";
+    QTest::newRow("comma separator")
+        << column({ 5, 20, M, 12.5f }) << 1 << ','
+        << "Var 1           12,5       7,5         5        20         3";
+
+    // Where the single-precision sums cancel, the double-precision variance is shown.
+    QTest::newRow("three tenths give SD 0, not a negative variance")
+        << column({ 0.1f, 0.1f, 0.1f }) << 1 << '.'
+        << "Var 1            0.1         0       0.1       0.1         3";
+    QTest::newRow("values near 100000 with a small spread")
+        << column(sequence(99995, 100005)) << 1 << '.'
+        << "Var 1         100000     3.317     99995    100005        11";
+    QTest::newRow("years 0.26% off in single precision")
+        << column(sequence(1990, 2010)) << 1 << '.'
+        << "Var 1           2000     6.205      1990      2010        21";
+    // Double precision would give 46.239; the single-precision result is kept.
+    QTest::newRow("ordinary data keep the single-precision SD")
+        << column({ 271.8f, 167.5f, 258.7f, 179.8f, 218.8f }) << 1 << '.'
+        << "Var 1         219.32     46.24     167.5     271.8         5";
+
+    QTest::newRow("a 7-digit text of nine characters stays whole")
+        << column({ -1234.5678f }) << 1 << '.'
+        << "Var 1      -1234.568         . -1234.568 -1234.568         1";
+    QTest::newRow("a mean longer than nine characters is cut")
+        << column({ 123456.75f, 123456.8125f }) << 1 << '.'
+        << "Var 1      123456.78     0.044  123456.8  123456.8         2";
+    QTest::newRow("an exponent form is shortened, never cut")
+        << column({ 12345678.0f }) << 1 << '.'
+        << "Var 1       12345678         . 1.235E+07 1.235E+07         1";
+    // clang-format on
+}
+
+void Tst_descriptives::summaryLine()
+{
+    QFETCH(Rows, rows);
+    QFETCH(int32_t, col);
+    QFETCH(char, separator);
+    QFETCH(QString, expected);
+    const DescriptivesResult result = run(rows, { col }, separator);
+    QVERIFY(result.message.empty());
+    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.value(4), expected);
+}
+
+void Tst_descriptives::messages_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<Columns>("columns");
+    QTest::addColumn<QString>("expected");
+    const Rows hugeSums = { { 1, 3e38f }, { 2, 3e38f } };
+    const Rows hugeSquares = { { 1e20f }, { 1 } };
+    const Rows bothHuge = { { 3e38f, 1e20f }, { 3e38f, 1 } };
+    const QString tooLarge1 = QStringLiteral("Var 1 has values too large to summarise.");
+    const QString tooLarge2 = QStringLiteral("Var 2 has values too large to summarise.");
+    QTest::newRow("no column chosen")
+        << column({ 1, 2 }) << Columns() << QStringLiteral("At least one item must be selected.");
+    QTest::newRow("sum beyond single precision") << hugeSums << Columns { 1, 2 } << tooLarge2;
+    QTest::newRow("sum of squares beyond single precision")
+        << hugeSquares << Columns { 1 } << tooLarge1;
+    QTest::newRow("the first such column is named") << bothHuge << Columns { 1, 2 } << tooLarge1;
+}
+
+void Tst_descriptives::messages()
+{
+    QFETCH(Rows, rows);
+    QFETCH(Columns, columns);
+    QFETCH(QString, expected);
+    const DescriptivesResult result = run(rows, columns);
+    QCOMPARE(QString::fromStdString(result.message), expected);
+    QVERIFY(result.report.empty());
+}
 
 QTEST_GUILESS_MAIN(Tst_descriptives)
 #include "tst_descriptives.moc"

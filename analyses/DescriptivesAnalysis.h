@@ -1,0 +1,24 @@
+// Descriptives of chosen columns: count, mean, SD, minimum and maximum as a report table.
+#pragma once
+
+#include "data/modGeneral.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+// What a Descriptives run gives: a warning message, or the report to append.
+struct DescriptivesResult {
+    std::string message; // non-empty: show it and append nothing
+    std::string report; // CR LF line ends, ending in three empty lines
+};
+
+// Runs Descriptives on `columns` (1-based, in the order they are reported):
+// for each, the count of values that are not MISSING_VALUE, their mean, SD,
+// minimum and maximum. Sums are kept in single precision; where cancellation
+// ruins the variance formed from them, the double-precision variance is used.
+// No column gives "At least one item must be selected."; a column whose sums
+// overflow gives "Var c has values too large to summarise.". Numbers in the
+// report use `decimalSeparator` for the decimal point.
+DescriptivesResult descriptivesAnalysis(
+    const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);
