@@ -82,3 +82,13 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
     if (currentItem() && currentItem() != before)
         emit fileClicked(currentItem()->text());
 }
+
+void FileListBox::focusInEvent(QFocusEvent* event)
+{
+    // Focus alone chooses nothing, so no file may look chosen: the first
+    // arrow key then chooses the first file.
+    const bool hadCurrent = currentItem() != nullptr;
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent)
+        setCurrentItem(nullptr);
+}

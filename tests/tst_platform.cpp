@@ -89,6 +89,15 @@ void Tst_platform::fileListReportsOnlyTheUsersChoice()
     list.setPattern("*.txt");
     showAndWait(list);
 
+    // Focus from the keyboard chooses nothing; the first arrow key chooses the first file.
+    list.clearFocus();
+    list.setFocus(Qt::TabFocusReason);
+    QCOMPARE(list.currentItem(), nullptr);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(clicked.last().at(0).toString(), "a.txt");
+    clicked.clear();
+
     QTest::mouseClick(
         list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(1)).center());
     QCOMPARE(clicked.count(), 1);
