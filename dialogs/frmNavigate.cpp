@@ -1,8 +1,151 @@
 // frmNavigate: steps through the data set one cell at a time.
 #include "dialogs/frmNavigate.h"
 
+#include "analyses/NumberFormat.h"
+#include "data/modGeneral.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+
+namespace {
+
+QLabel* newLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* newButton(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+bool hasCells()
+{
+    return g_lngNumRows > 0 && g_lngNumCols > 0;
+}
+
+// A cell's value as the window shows it: "." for missing, otherwise the
+// single-precision value with at most 7 significant digits.
+QString cellText(float value)
+{
+    if (static_cast<double>(value) == static_cast<double>(MISSING_VALUE))
+        return QStringLiteral(".");
+    QString text = QString::fromStdString(formatGeneral(static_cast<double>(value), 7));
+    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+}
+
+} // namespace
+
 frmNavigate::frmNavigate(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmNavigate"));
+    setWindowTitle(QStringLiteral("Navigate Data File"));
+    createControls();
+    connectHandlers();
+    Form_Load();
+}
+
+void frmNavigate::createControls()
+{
+    lblNumberOfRows
+        = newLabel(QStringLiteral("lblNumberOfRows"), QStringLiteral("Number of rows: "), this);
+    lblNumberOfColumns = newLabel(
+        QStringLiteral("lblNumberOfColumns"), QStringLiteral("Number of columns:"), this);
+    lblRow = newLabel(QStringLiteral("lblRow"), QStringLiteral("Row:"), this);
+    lblColumn = newLabel(QStringLiteral("lblColumn"), QStringLiteral("Column:"), this);
+
+    fraNavigate = new QGroupBox(QStringLiteral("Navigate"), this);
+    fraNavigate->setObjectName(QStringLiteral("fraNavigate"));
+    cmdUp = newButton(QStringLiteral("cmdUp"), QStringLiteral("Up"), fraNavigate);
+    cmdLeft = newButton(QStringLiteral("cmdLeft"), QStringLiteral("Left"), fraNavigate);
+    cmdRight = newButton(QStringLiteral("cmdRight"), QStringLiteral("Right"), fraNavigate);
+    cmdDown = newButton(QStringLiteral("cmdDown"), QStringLiteral("Down"), fraNavigate);
+    lblCell = newLabel(QStringLiteral("lblCell"), QString(), fraNavigate);
+    lblCell->setAlignment(Qt::AlignCenter);
+    // Wide enough for the longest value, so the buttons never shift.
+    const int widest = lblCell->fontMetrics().horizontalAdvance(QStringLiteral("-8.888888E+08"));
+    lblCell->setMinimumWidth(widest);
+
+    auto* cross = new QGridLayout(fraNavigate);
+    cross->addWidget(cmdUp, 0, 1);
+    cross->addWidget(cmdLeft, 1, 0);
+    cross->addWidget(lblCell, 1, 1);
+    cross->addWidget(cmdRight, 1, 2);
+    cross->addWidget(cmdDown, 2, 1);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lblNumberOfRows, 0, 0);
+    grid->addWidget(lblNumberOfColumns, 1, 0);
+    grid->addWidget(lblRow, 0, 1, Qt::AlignRight);
+    grid->addWidget(lblColumn, 1, 1, Qt::AlignRight);
+    grid->addWidget(fraNavigate, 2, 0, 1, 2);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void frmNavigate::connectHandlers()
+{
+    connect(cmdUp, &QPushButton::clicked, this, &frmNavigate::cmdUp_Click);
+    connect(cmdDown, &QPushButton::clicked, this, &frmNavigate::cmdDown_Click);
+    connect(cmdLeft, &QPushButton::clicked, this, &frmNavigate::cmdLeft_Click);
+    connect(cmdRight, &QPushButton::clicked, this, &frmNavigate::cmdRight_Click);
+}
+
+void frmNavigate::Form_Load()
+{
+    m_lngRow = 1;
+    m_lngColumn = 1;
+    lblNumberOfRows->setText(QStringLiteral("Number of rows: ") + QString::number(g_lngNumRows));
+    lblNumberOfColumns->setText(
+        QStringLiteral("Number of columns: ") + QString::number(g_lngNumCols));
+    if (!hasCells()) {
+        // Nothing to step through: no position, no moves.
+        lblCell->setText(QStringLiteral("No data"));
+        for (QPushButton* button : { cmdUp, cmdDown, cmdLeft, cmdRight })
+            button->setEnabled(false);
+        return;
+    }
+    showCell();
+}
+
+void frmNavigate::showCell()
+{
+    lblRow->setText(QStringLiteral("Row: ") + QString::number(m_lngRow));
+    lblColumn->setText(QStringLiteral("Column: ") + QString::number(m_lngColumn));
+    lblCell->setText(cellText(g_sngData(m_lngRow, m_lngColumn)));
+}
+
+void frmNavigate::cmdUp_Click()
+{
+    if (m_lngRow > 1)
+        --m_lngRow;
+    showCell();
+}
+
+void frmNavigate::cmdDown_Click()
+{
+    if (m_lngRow < g_lngNumRows)
+        ++m_lngRow;
+    showCell();
+}
+
+void frmNavigate::cmdLeft_Click()
+{
+    if (m_lngColumn > 1)
+        --m_lngColumn;
+    showCell();
+}
+
+void frmNavigate::cmdRight_Click()
+{
+    if (m_lngColumn < g_lngNumCols)
+        ++m_lngColumn;
+    showCell();
 }

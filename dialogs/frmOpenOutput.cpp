@@ -2,10 +2,150 @@
 #include "dialogs/frmOpenOutput.h"
 
 #include "app/OutputPane.h"
+#include "dialogs/OutputFile.h"
+#include "platform/BusyCursor.h"
+#include "platform/DirListBox.h"
+#include "platform/DriveListBox.h"
+#include "platform/FileListBox.h"
+#include "platform/MessageBox.h"
+
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString caption = QStringLiteral("Open Output");
+
+} // namespace
 
 frmOpenOutput::frmOpenOutput(OutputPane* output, QWidget* parent)
     : QDialog(parent)
     , m_output(output)
 {
     setObjectName(QStringLiteral("frmOpenOutput"));
+    setWindowTitle(caption);
+    createControls();
+    connectHandlers();
+    filFile->setPattern(QStringLiteral("*.txt"));
+    dirDirectory_Change();
+}
+
+void frmOpenOutput::createControls()
+{
+    drvDrive = new DriveListBox(this);
+    drvDrive->setObjectName(QStringLiteral("drvDrive"));
+    dirDirectory = new DirListBox(this);
+    dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
+    filFile = new FileListBox(this);
+    filFile->setObjectName(QStringLiteral("filFile"));
+    cmdOpen = new QPushButton(QStringLiteral("Open"), this);
+    cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
+    cmdOpen->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    lblSelectedFile = new QLabel(this);
+    lblSelectedFile->setObjectName(QStringLiteral("lblSelectedFile"));
+    lblSelectedFile->setTextFormat(Qt::PlainText); // a file name, never markup
+    lblFileNameLabel = new QLabel(QStringLiteral("File name:"), this);
+    lblFileNameLabel->setObjectName(QStringLiteral("lblFileNameLabel"));
+
+    // The chosen name above the files on the left, the folders and the drive
+    // on the right, the buttons at the far right.
+    auto* chosen = new QHBoxLayout;
+    chosen->addWidget(lblFileNameLabel);
+    chosen->addWidget(lblSelectedFile, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdOpen);
+    buttons->addWidget(cmdCancel);
+    buttons->addStretch();
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(chosen, 0, 0);
+    grid->addWidget(filFile, 1, 0, 2, 1);
+    grid->addWidget(dirDirectory, 0, 1, 2, 1);
+    grid->addWidget(drvDrive, 2, 1);
+    grid->addLayout(buttons, 0, 2, 3, 1);
+    grid->setRowStretch(1, 1);
+
+    setTabOrder(filFile, dirDirectory);
+    setTabOrder(dirDirectory, drvDrive);
+    setTabOrder(drvDrive, cmdOpen);
+    setTabOrder(cmdOpen, cmdCancel);
+}
+
+void frmOpenOutput::connectHandlers()
+{
+    connect(drvDrive, &DriveListBox::driveActivated, this, &frmOpenOutput::drvDrive_Change);
+    connect(dirDirectory, &DirListBox::pathChanged, this, &frmOpenOutput::dirDirectory_Change);
+    connect(filFile, &FileListBox::fileClicked, this, &frmOpenOutput::filFile_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &frmOpenOutput::cmdOpen_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOpenOutput::cmdCancel_Click);
+}
+
+void frmOpenOutput::showEvent(QShowEvent* event)
+{
+    // Files and folders may have come or gone since the dialog was last up.
+    dirDirectory->refresh();
+    filFile->refresh();
+    QDialog::showEvent(event);
+}
+
+void frmOpenOutput::drvDrive_Change()
+{
+    // A drive that cannot be read keeps the folder; the drive list follows it.
+    if (!dirDirectory->setPath(drvDrive->drive()))
+        drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+}
+
+void frmOpenOutput::dirDirectory_Change()
+{
+    filFile->setPath(dirDirectory->path());
+}
+
+void frmOpenOutput::filFile_Click(const QString& fileName)
+{
+    lblSelectedFile->setText(fileName);
+}
+
+void frmOpenOutput::cmdOpen_Click()
+{
+    const QString name = lblSelectedFile->text();
+    if (name.isEmpty()) {
+        MessageBox::warning(this, caption, QStringLiteral("A file has not been selected."));
+        reject();
+        return;
+    }
+    // The folder is the one shown now, whenever the file was chosen.
+    const QString path = joinPath(filFile->path(), name);
+    bool loaded = false;
+    try {
+        loaded = loadIntoPane(path);
+    } catch (...) {
+        // Running out of memory on a huge text is one more failure to report.
+    }
+    if (!loaded) {
+        // The dialog stays open so that another file can be chosen.
+        MessageBox::warning(this, caption,
+            QStringLiteral("The file could not be read: ") + QDir::toNativeSeparators(path));
+        return;
+    }
+    accept();
+}
+
+bool frmOpenOutput::loadIntoPane(const QString& path)
+{
+    BusyCursor busy;
+    const std::optional<QString> text = readOutputText(path);
+    if (!text)
+        return false;
+    m_output->replaceText(*text);
+    return true;
+}
+
+void frmOpenOutput::cmdCancel_Click()
+{
+    reject();
 }

@@ -3,13 +3,41 @@
 
 #include <QDialog>
 
+class DirListBox;
+class DriveListBox;
+class FileListBox;
 class OutputPane;
+class QLabel;
+class QPushButton;
 
+// One instance serves the whole run: it is only ever hidden, so its drive,
+// folder and chosen file are there again the next time.
 class frmOpenOutput : public QDialog {
     Q_OBJECT
 public:
     frmOpenOutput(OutputPane* output, QWidget* parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void createControls();
+    void connectHandlers();
+    // Reads the whole file first, so that the pane changes only when it was read.
+    bool loadIntoPane(const QString& path);
+
+    void drvDrive_Change();
+    void dirDirectory_Change();
+    void filFile_Click(const QString& fileName);
+    void cmdOpen_Click();
+    void cmdCancel_Click();
+
     OutputPane* m_output;
+    DriveListBox* drvDrive = nullptr;
+    DirListBox* dirDirectory = nullptr;
+    FileListBox* filFile = nullptr;
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* lblSelectedFile = nullptr;
+    QLabel* lblFileNameLabel = nullptr;
 };

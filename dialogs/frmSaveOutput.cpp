@@ -2,10 +2,141 @@
 #include "dialogs/frmSaveOutput.h"
 
 #include "app/OutputPane.h"
+#include "dialogs/OutputFile.h"
+#include "platform/BusyCursor.h"
+#include "platform/DirListBox.h"
+#include "platform/DriveListBox.h"
+#include "platform/FileListBox.h"
+#include "platform/MessageBox.h"
+
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString caption = QStringLiteral("Save Output");
+
+} // namespace
 
 frmSaveOutput::frmSaveOutput(OutputPane* output, QWidget* parent)
     : QDialog(parent)
     , m_output(output)
 {
     setObjectName(QStringLiteral("frmSaveOutput"));
+    setWindowTitle(caption);
+    createControls();
+    connectHandlers();
+    filFile->setPattern(QStringLiteral("*.txt"));
+    dirDirectory_Change();
+}
+
+void frmSaveOutput::createControls()
+{
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdSave = new QPushButton(QStringLiteral("Save"), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setDefault(true);
+    txtSavedFileName = new QLineEdit(this);
+    txtSavedFileName->setObjectName(QStringLiteral("txtSavedFileName"));
+    filFile = new FileListBox(this);
+    filFile->setObjectName(QStringLiteral("filFile"));
+    dirDirectory = new DirListBox(this);
+    dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
+    drvDrive = new DriveListBox(this);
+    drvDrive->setObjectName(QStringLiteral("drvDrive"));
+    lblFileName = new QLabel(QStringLiteral("File name:"), this);
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    lblFileName->setBuddy(txtSavedFileName);
+
+    // The name and the files on the left, the folders and the drive on the
+    // right, the buttons at the far right, as in a classic file box.
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdCancel);
+    buttons->addStretch();
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lblFileName, 0, 0);
+    grid->addWidget(txtSavedFileName, 1, 0);
+    grid->addWidget(filFile, 2, 0, 2, 1);
+    grid->addWidget(dirDirectory, 1, 1, 2, 1);
+    grid->addWidget(drvDrive, 3, 1);
+    grid->addLayout(buttons, 0, 2, 4, 1);
+    grid->setRowStretch(2, 1);
+
+    setTabOrder(txtSavedFileName, filFile);
+    setTabOrder(filFile, dirDirectory);
+    setTabOrder(dirDirectory, drvDrive);
+    setTabOrder(drvDrive, cmdSave);
+    setTabOrder(cmdSave, cmdCancel);
+}
+
+void frmSaveOutput::connectHandlers()
+{
+    connect(drvDrive, &DriveListBox::driveActivated, this, &frmSaveOutput::drvDrive_Change);
+    connect(dirDirectory, &DirListBox::pathChanged, this, &frmSaveOutput::dirDirectory_Change);
+    connect(filFile, &FileListBox::fileClicked, this, &frmSaveOutput::filFile_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmSaveOutput::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSaveOutput::cmdCancel_Click);
+}
+
+void frmSaveOutput::showEvent(QShowEvent* event)
+{
+    // Files and folders may have come or gone since the dialog was last up.
+    dirDirectory->refresh();
+    filFile->refresh();
+    QDialog::showEvent(event);
+}
+
+void frmSaveOutput::drvDrive_Change()
+{
+    // A drive that cannot be read keeps the folder; the drive list follows it.
+    if (!dirDirectory->setPath(drvDrive->drive()))
+        drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+}
+
+void frmSaveOutput::dirDirectory_Change()
+{
+    filFile->setPath(dirDirectory->path());
+}
+
+void frmSaveOutput::filFile_Click(const QString& fileName)
+{
+    txtSavedFileName->setText(fileName);
+}
+
+void frmSaveOutput::cmdSave_Click()
+{
+    const QString name = txtSavedFileName->text();
+    if (name.isEmpty()) {
+        MessageBox::warning(this, caption, QStringLiteral("A file name has not been provided."));
+        reject();
+        return;
+    }
+    // The folder is the one shown now, whenever the name was typed or chosen.
+    const QString path = joinPath(filFile->path(), outputFileName(name));
+    bool saved = false;
+    try {
+        BusyCursor busy;
+        saved = saveOutputText(path, m_output->textCrLf());
+    } catch (...) {
+        // Running out of memory on a huge text is one more failure to report.
+    }
+    if (!saved) {
+        // The dialog stays open so that another name or folder can be tried.
+        MessageBox::warning(this, caption,
+            QStringLiteral("The file could not be saved: ") + QDir::toNativeSeparators(path));
+        return;
+    }
+    filFile->refresh();
+    accept();
+}
+
+void frmSaveOutput::cmdCancel_Click()
+{
+    reject();
 }

@@ -3,13 +3,41 @@
 
 #include <QDialog>
 
+class DirListBox;
+class DriveListBox;
+class FileListBox;
 class OutputPane;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
+// One instance serves the whole run: it is only ever hidden, so its drive,
+// folder and typed name are there again the next time. exec() returns
+// Accepted only when the pane was saved.
 class frmSaveOutput : public QDialog {
     Q_OBJECT
 public:
     frmSaveOutput(OutputPane* output, QWidget* parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void createControls();
+    void connectHandlers();
+
+    void drvDrive_Change();
+    void dirDirectory_Change();
+    void filFile_Click(const QString& fileName);
+    void cmdSave_Click();
+    void cmdCancel_Click();
+
     OutputPane* m_output;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QLineEdit* txtSavedFileName = nullptr;
+    FileListBox* filFile = nullptr;
+    DirListBox* dirDirectory = nullptr;
+    DriveListBox* drvDrive = nullptr;
+    QLabel* lblFileName = nullptr;
 };

@@ -1,11 +1,158 @@
-// placeholder
+// The data navigator driven offscreen: moves, edges, cell texts and an empty data set.
+#include "data/DataImport.h"
+#include "data/modGeneral.h"
+#include "dialogs/frmNavigate.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("control %s is missing", name);
+    return found;
+}
+
+QString labelText(QWidget* window, const char* name)
+{
+    return child<QLabel>(window, name)->text();
+}
+
+// Three cases, three variables: a missing entry, a large value, a short line
+// and an empty line.
+DataMatrix sampleData()
+{
+    DataMatrix data;
+    data.beginRow();
+    data.appendField(1.5f);
+    data.appendField(MISSING_VALUE);
+    data.appendField(12345678.0f);
+    data.beginRow();
+    data.appendField(-0.001f);
+    data.appendField(0.0f);
+    data.beginRow();
+    return data;
+}
+
+} // namespace
 
 class Tst_frmNavigate : public QObject {
     Q_OBJECT
 private slots:
-    void placeholder() {}
+    void initTestCase();
+    void cleanup();
+
+    void movesStopAtTheEdges_data();
+    void movesStopAtTheEdges();
+    void cellUsesTheLocaleDecimalSeparator();
+    void noDataOffersNoMoves_data();
+    void noDataOffersNoMoves();
 };
 
-QTEST_GUILESS_MAIN(Tst_frmNavigate)
+void Tst_frmNavigate::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+}
+
+void Tst_frmNavigate::cleanup()
+{
+    QLocale::setDefault(QLocale::c());
+    clearDataSet();
+}
+
+void Tst_frmNavigate::movesStopAtTheEdges_data()
+{
+    // Buttons clicked in order: U(p), D(own), L(eft), R(ight).
+    QTest::addColumn<QString>("clicks");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("opens at row 1, column 1") << "" << 1 << 1 << "1.5";
+    QTest::newRow("Up at row 1 stays") << "U" << 1 << 1 << "1.5";
+    QTest::newRow("Left at column 1 stays") << "L" << 1 << 1 << "1.5";
+    QTest::newRow("a missing entry shows a dot") << "R" << 1 << 2 << ".";
+    QTest::newRow("Right stops at the last column") << "RRRR" << 1 << 3 << "1.234568E+07";
+    QTest::newRow("Down stops at the last row; an empty line shows 0") << "DDDD" << 3 << 1 << "0";
+    QTest::newRow("a stored 0 shows 0") << "DR" << 2 << 2 << "0";
+    QTest::newRow("a cell beyond a short line shows 0") << "DRR" << 2 << 3 << "0";
+    QTest::newRow("single-precision value at 7 digits") << "D" << 2 << 1 << "-0.001";
+    QTest::newRow("Up and Left move back") << "DRRUL" << 1 << 2 << ".";
+}
+
+void Tst_frmNavigate::movesStopAtTheEdges()
+{
+    QFETCH(QString, clicks);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, cell);
+    setDataSet(sampleData());
+    frmNavigate navigator;
+    navigator.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&navigator));
+    const QHash<QChar, const char*> buttons
+        = { { 'U', "cmdUp" }, { 'D', "cmdDown" }, { 'L', "cmdLeft" }, { 'R', "cmdRight" } };
+    for (const QChar click : clicks)
+        QTest::mouseClick(child<QPushButton>(&navigator, buttons.value(click)), Qt::LeftButton);
+
+    QCOMPARE(labelText(&navigator, "lblNumberOfRows"), QStringLiteral("Number of rows: 3"));
+    QCOMPARE(labelText(&navigator, "lblNumberOfColumns"), QStringLiteral("Number of columns: 3"));
+    QCOMPARE(labelText(&navigator, "lblRow"), "Row: " + QString::number(row));
+    QCOMPARE(labelText(&navigator, "lblColumn"), "Column: " + QString::number(column));
+    QCOMPARE(labelText(&navigator, "lblCell"), cell);
+}
+
+void Tst_frmNavigate::cellUsesTheLocaleDecimalSeparator()
+{
+    setDataSet(sampleData());
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    frmNavigate navigator;
+    QCOMPARE(labelText(&navigator, "lblCell"), QStringLiteral("1,5"));
+    QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
+    QCOMPARE(labelText(&navigator, "lblCell"), QStringLiteral("1,234568E+07"));
+}
+
+void Tst_frmNavigate::noDataOffersNoMoves_data()
+{
+    QTest::addColumn<QByteArray>("fileBytes"); // imported first unless empty
+    QTest::addColumn<int>("rows");
+    QTest::newRow("nothing imported") << QByteArray() << 0;
+    QTest::newRow("a file of empty lines") << QByteArray("\r\n\r\n\r\n") << 3;
+}
+
+void Tst_frmNavigate::noDataOffersNoMoves()
+{
+    QFETCH(QByteArray, fileBytes);
+    QFETCH(int, rows);
+    if (!fileBytes.isEmpty()) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("empty lines.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileBytes);
+        file.close();
+        ImportResult imported = importDelimitedFile(path.toStdString(), "\t", path.toStdString());
+        QCOMPARE(int(imported.status), int(ImportStatus::Ok));
+        setDataSet(std::move(imported.data));
+    }
+    frmNavigate navigator;
+    navigator.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&navigator));
+
+    QCOMPARE(labelText(&navigator, "lblNumberOfRows"), "Number of rows: " + QString::number(rows));
+    QCOMPARE(labelText(&navigator, "lblNumberOfColumns"), QStringLiteral("Number of columns: 0"));
+    QCOMPARE(labelText(&navigator, "lblRow"), QStringLiteral("Row:"));
+    QCOMPARE(labelText(&navigator, "lblColumn"), QStringLiteral("Column:"));
+    QCOMPARE(labelText(&navigator, "lblCell"), QStringLiteral("No data"));
+    for (const char* name : { "cmdUp", "cmdDown", "cmdLeft", "cmdRight" })
+        QVERIFY2(!child<QPushButton>(&navigator, name)->isEnabled(), name);
+}
+
+QTEST_MAIN(Tst_frmNavigate)
 #include "tst_frmNavigate.moc"

@@ -1,0 +1,25 @@
+// Output files: the output pane's text kept in a plain 8-bit text file.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The file name a typed name is saved under: ".txt" is added unless the name
+// already ends in exactly ".txt" (case matters, so "REPORT.TXT" becomes
+// "REPORT.TXT.txt"; ".txt" itself stays ".txt").
+QString outputFileName(const QString& typedName);
+
+// Writes `text` (the pane's text with CR LF line ends) followed by one CR LF,
+// in the system's 8-bit encoding. The file is written beside its target and
+// only then put in its place, so a failure never leaves a truncated file; a
+// symbolic link is followed and an existing file keeps its permissions. The
+// text goes straight into the file only where its folder cannot take another
+// file but the file itself is writable. Returns false on any failure,
+// including an existing file that may not be written.
+bool saveOutputText(const QString& path, const QString& text);
+
+// The whole file as text whose every line, a last one without a line end
+// included, ends in CR LF (CR LF, LF and CR all end a line); an empty file
+// gives an empty text. Nothing when the file cannot be opened or read.
+std::optional<QString> readOutputText(const QString& path);
