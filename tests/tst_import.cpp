@@ -53,8 +53,6 @@ private slots:
     void numberRule_data();
     void numberRule();
     void numberRuleAgreesWithFullConversion();
-    void missingText_data();
-    void missingText();
     void importsExamples_data();
     void importsExamples();
 
@@ -420,25 +418,6 @@ void Tst_import::numberRuleAgreesWithFullConversion()
         if (!number || *number != static_cast<float>(expected))
             QFAIL(qPrintable(QString::fromStdString(text)));
     }
-}
-
-void Tst_import::missingText_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<bool>("isMissing");
-    QTest::newRow("dot") << QByteArray(".") << true;
-    QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("one space") << QByteArray(" ") << true;
-    QTest::newRow("two spaces") << QByteArray("  ") << false;
-    QTest::newRow("dot with a blank") << QByteArray(". ") << false;
-    QTest::newRow("zero") << QByteArray("0") << false;
-}
-
-void Tst_import::missingText()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(bool, isMissing);
-    QCOMPARE(isMissingText(std::string_view(text.data(), text.size())), isMissing);
 }
 
 void Tst_import::importsExamples_data()
