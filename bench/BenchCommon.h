@@ -23,5 +23,6 @@ int runBootstrap(const std::vector<std::string>& args);
 int runBootstrapDialog(const std::vector<std::string>& args);
 int runDescriptives(const std::vector<std::string>& args);
 int runOutput(const std::vector<std::string>& args);
+int runGenerate(const std::vector<std::string>& args);
 
 } // namespace bench
