@@ -2,10 +2,8 @@
 #include "analyses/frmBootstrap.h"
 
 #include "analyses/BootstrapAnalysis.h"
-#include "app/OutputPane.h"
 #include "data/modGeneral.h"
 #include "platform/BusyCursor.h"
-#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -67,8 +65,7 @@ QRadioButton* option(const char* name, const QString& caption, QWidget* parent)
 } // namespace
 
 frmBootstrap::frmBootstrap(OutputPane* output, QWidget* parent)
-    : QDialog(parent)
-    , m_output(output)
+    : AnalysisDialog(output, parent)
     , m_lngDVIndex(NO_VARIABLE)
     , m_lngGVIndex(NO_VARIABLE)
 {
@@ -272,30 +269,8 @@ void frmBootstrap::cmdOK_Click()
             result = runBootstrapAnalysis(g_sngData, request);
             blocker.dropHeldInput();
         }
-        if (!result.message.empty()) {
-            MessageBox::warning(
-                this, QStringLiteral("Analysis Error"), QString::fromStdString(result.message));
-            return;
-        }
-        m_output->appendReport(QString::fromStdString(result.report));
-        accept();
+        showOutcome(result.message, result.report);
     } catch (...) {
         // Nothing is appended; the dialog stays open.
     }
-}
-
-void frmBootstrap::cmdCancel_Click()
-{
-    reject();
-}
-
-void frmBootstrap::closeEvent(QCloseEvent* event)
-{
-    // Hiding (OK, Cancel, Escape) keeps the choices; the close box discards
-    // the dialog so the next opening lists the current columns with the
-    // default choices. Closing a dialog destroys it on every way out when
-    // it is marked Qt::WA_DeleteOnClose, hence the deleteLater here.
-    QDialog::closeEvent(event);
-    if (event->isAccepted())
-        deleteLater();
 }

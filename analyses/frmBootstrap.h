@@ -1,12 +1,11 @@
 // frmBootstrap: the effect-size bootstrap dialog.
 #pragma once
 
-#include <QDialog>
+#include "analyses/AnalysisDialog.h"
 
 #include <chrono>
 #include <cstdint>
 
-class OutputPane;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -20,13 +19,10 @@ struct BootstrapRequest;
 // either shows its message and stays open, or appends the report to the
 // output pane and hides the dialog. Cancel and Escape hide it with its
 // choices kept; its close box destroys it.
-class frmBootstrap : public QDialog {
+class frmBootstrap : public AnalysisDialog {
     Q_OBJECT
 public:
     frmBootstrap(OutputPane* output, QWidget* parent = nullptr);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
@@ -42,9 +38,7 @@ private:
     void lstDV_ItemCheck(int index);
     void lstGV_ItemCheck(int index);
     void cmdOK_Click();
-    void cmdCancel_Click();
 
-    OutputPane* m_output;
     int32_t m_lngDVIndex;
     int32_t m_lngGVIndex;
     bool m_running = false;

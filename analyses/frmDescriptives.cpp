@@ -2,12 +2,9 @@
 #include "analyses/frmDescriptives.h"
 
 #include "analyses/DescriptivesAnalysis.h"
-#include "app/OutputPane.h"
 #include "data/modGeneral.h"
 #include "platform/BusyCursor.h"
-#include "platform/MessageBox.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -33,8 +30,7 @@ char reportDecimalSeparator()
 } // namespace
 
 frmDescriptives::frmDescriptives(OutputPane* output, QWidget* parent)
-    : QDialog(parent)
-    , m_output(output)
+    : AnalysisDialog(output, parent)
 {
     setObjectName(QStringLiteral("frmDescriptives"));
     setWindowTitle(QStringLiteral("Descriptives"));
@@ -138,30 +134,8 @@ void frmDescriptives::cmdOK_Click()
             const BusyCursor busy;
             result = descriptivesAnalysis(g_sngData, checkedColumns(), reportDecimalSeparator());
         }
-        if (!result.message.empty()) {
-            MessageBox::warning(
-                this, QStringLiteral("Analysis Error"), QString::fromStdString(result.message));
-            return;
-        }
-        m_output->appendReport(QString::fromStdString(result.report));
-        accept();
+        showOutcome(result.message, result.report);
     } catch (...) {
         // Nothing is appended; the dialog stays open.
     }
-}
-
-void frmDescriptives::cmdCancel_Click()
-{
-    reject();
-}
-
-void frmDescriptives::closeEvent(QCloseEvent* event)
-{
-    // Hiding (OK, Cancel, Escape) keeps the checks; the close box discards the
-    // dialog so the next opening lists the current columns afresh. A dialog
-    // shown with exec() would be deleted on every way out with
-    // Qt::WA_DeleteOnClose, hence the deleteLater here.
-    QDialog::closeEvent(event);
-    if (event->isAccepted())
-        deleteLater();
 }

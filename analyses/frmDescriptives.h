@@ -1,12 +1,11 @@
 // frmDescriptives: the descriptives dialog.
 #pragma once
 
-#include <QDialog>
+#include "analyses/AnalysisDialog.h"
 
 #include <cstdint>
 #include <vector>
 
-class OutputPane;
 class QGroupBox;
 class QListWidget;
 class QPushButton;
@@ -15,13 +14,10 @@ class QRadioButton;
 // Lists "Var 1".."Var n" for the columns of the data set at the time it is
 // built. OK appends a report to the output pane and hides the dialog; Cancel
 // and Escape hide it with its checks kept; its close box destroys it.
-class frmDescriptives : public QDialog {
+class frmDescriptives : public AnalysisDialog {
     Q_OBJECT
 public:
     frmDescriptives(OutputPane* output, QWidget* parent = nullptr);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
@@ -35,9 +31,7 @@ private:
     // entries between it and the nearest checked entry above it.
     void lstItems_ItemCheck(int index);
     void cmdOK_Click();
-    void cmdCancel_Click();
 
-    OutputPane* m_output;
     QGroupBox* fraSelectItems = nullptr;
     QListWidget* lstItems = nullptr;
     QRadioButton* optRanges = nullptr;
