@@ -264,10 +264,12 @@ void frmMain::Form_Resize()
     const int outputHeight = std::max(windowHeight - outputTop - 1200, 600);
     fraOutput->setGeometry(px(selectLeft), px(outputTop), px(selectWidth), px(outputHeight));
 
+    // The pane sits inside the output frame, clear of its border.
     const int paneLeft = selectLeft + 100;
     const int paneTop = 300;
+    const int paneBottomMargin = 100;
     txtOutput->setGeometry(px(paneLeft), px(paneTop), px(selectWidth - paneLeft - 200),
-                           px(outputHeight - paneTop));
+                           px(outputHeight - paneTop - paneBottomMargin));
 }
 
 void frmMain::cmbFileType_Click(int index)

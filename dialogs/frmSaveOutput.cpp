@@ -73,6 +73,8 @@ void frmSaveOutput::createControls()
     setTabOrder(dirDirectory, drvDrive);
     setTabOrder(drvDrive, cmdSave);
     setTabOrder(cmdSave, cmdCancel);
+    // Typing goes to the name first.
+    txtSavedFileName->setFocus();
 }
 
 void frmSaveOutput::connectHandlers()
