@@ -1,0 +1,33 @@
+# Shared by the start and test scripts: installs missing Debian packages.
+# Source it; it defines install_missing PACKAGE...
+
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+BUILD_PACKAGES=(qt6-base-dev cmake ninja-build g++)
+# Checkers of the installed launcher entry and AppStream data.
+DESKTOP_CHECK_PACKAGES=(desktop-file-utils appstream)
+# A virtual X display for the window pictures.
+SCREENSHOT_PACKAGES=(xvfb xauth)
+# The window tests also run under a comma-decimal locale.
+TEST_PACKAGES=(locales)
+# The fuzz targets: clang with libFuzzer, and llvm-symbolizer for readable crash reports.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm)
+
+ensure_test_locale() {
+    locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "de_DE.UTF-8 unavailable; its test is skipped"
+}

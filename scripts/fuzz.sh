@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang and libFuzzer in build-fuzz and runs each
+# for SECONDS seconds. Any crash fails the run; its input is kept under
+# build-fuzz/crashes/<target>/ and belongs in fuzz/regressions/<target>/ once
+# mended. Usage: scripts/fuzz.sh SECONDS
+set -euo pipefail
+seconds="${1:?usage: scripts/fuzz.sh SECONDS}"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build-fuzz"
+targets=(import numbers outputFile)
+source "$root/scripts/common.sh"
+install_missing "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_COMPILER=clang++ -DTRELLAM_FUZZ=ON
+cmake --build "$build" --target "${targets[@]/#/fuzz_}"
+
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+failed=()
+for target in "${targets[@]}"; do
+    # New inputs go to the build folder's corpus, which grows from run to run;
+    # the seeds and past crashes in the repository are only read.
+    corpus="$build/corpus/$target"
+    crashes="$build/crashes/$target"
+    log="$build/fuzz_$target.log"
+    mkdir -p "$corpus" "$crashes"
+    inputs=("$corpus" "$root/fuzz/corpus/$target")
+    [ -d "$root/fuzz/regressions/$target" ] && inputs+=("$root/fuzz/regressions/$target")
+    echo "fuzz_$target: $seconds s"
+    if "$build/fuzz/fuzz_$target" "${inputs[@]}" -max_total_time="$seconds" -timeout=10 \
+           -rss_limit_mb=2048 -max_len=16384 -artifact_prefix="$crashes/" \
+           -print_final_stats=1 > "$log" 2>&1; then
+        grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" | sed 's/^/  /'
+    else
+        tail -n 40 "$log"
+        echo "fuzz_$target failed; see $log and $crashes/" >&2
+        failed+=("$target")
+    fi
+done
+[ ${#failed[@]} -eq 0 ] || { echo "Fuzzing found problems in: ${failed[*]}" >&2; exit 1; }
+echo "Fuzzing found no problems."

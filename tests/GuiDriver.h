@@ -1,0 +1,67 @@
+// Drives the real windows as a user would: keys where the focus is, and modal windows.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace gui {
+
+// Presses a key where a user's key press would go: an open menu first,
+// otherwise the widget with the keyboard focus.
+inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+}
+
+// Types `text` where the keyboard focus is.
+inline void type(const QString& text)
+{
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+// Calls `open`, which is to bring up a modal window of class `className` (and
+// returns only once it is gone, as exec() does), and runs `use` on that window
+// as soon as it shows. `use` must close it. Returns false when the window did
+// not come up within `timeoutMs` or was still open after `use`; a window left
+// open is closed so that `open` can return.
+inline bool withModal(const char* className, const std::function<void()>& open,
+    const std::function<void(QWidget*)>& use, int timeoutMs = 10000)
+{
+    bool cameUp = false;
+    bool closedByUse = true;
+    QElapsedTimer waited;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        if (modal && modal->inherits(className) && modal->isVisible()) {
+            poll.stop();
+            cameUp = true;
+            use(modal);
+            if (modal && modal->isVisible()) {
+                closedByUse = false;
+                if (auto* dialog = qobject_cast<QDialog*>(modal.data()))
+                    dialog->reject();
+                else
+                    modal->close();
+            }
+        } else if (waited.elapsed() > timeoutMs) {
+            poll.stop();
+            if (modal) // some other window came up instead: let `open` return
+                modal->close();
+        }
+    });
+    waited.start();
+    poll.start();
+    open();
+    poll.stop();
+    return cameUp && closedByUse;
+}
+
+} // namespace gui

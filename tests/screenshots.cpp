@@ -1,0 +1,262 @@
+// trellam-screenshots: brings up the real windows on a sample data file, runs
+// both analyses and saves a picture of each window.
+// Usage: trellam-screenshots OUTPUT_FOLDER
+// Exits with 1 when a window does not come up or an analysis writes no report.
+#include "GuiDriver.h"
+
+#include "app/OutputPane.h"
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+#include "data/modGeneral.h"
+#include "platform/DirListBox.h"
+#include "platform/FileListBox.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QScrollBar>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The sample the pictures show: group codes 1 and 2 in Var 1, the scores in Var 2.
+const char* const sampleFile = "reaction_times_tab.txt";
+const char* const sampleDelimiter = "optTab";
+
+// Gives up on a run that hangs, so that CI fails instead of waiting.
+constexpr int watchdogMilliseconds = 120000;
+
+class Shooter {
+public:
+    explicit Shooter(const QDir& folder)
+        : m_folder(folder)
+    {
+    }
+
+    bool ok() const { return m_ok; }
+
+    void fail(const QString& what)
+    {
+        QTextStream(stderr) << "trellam-screenshots: " << what << '\n';
+        m_ok = false;
+    }
+
+    void save(QWidget* window, const QString& name)
+    {
+        const QString path = m_folder.filePath(name + QStringLiteral(".png"));
+        if (!window->grab().save(path))
+            fail(QStringLiteral("could not save ") + path);
+    }
+
+    template <typename T> T* child(QWidget* window, const char* name)
+    {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        if (!found)
+            fail(window->objectName() + QStringLiteral(" has no ") + QLatin1String(name));
+        return found;
+    }
+
+    // Chooses `menuEntry` of the main window and runs `use` on the modal window
+    // named `name` that it brings up.
+    void withDialog(frmMain& main, const char* menuEntry, const char* name,
+        const std::function<void(QWidget*)>& use)
+    {
+        QAction* action = main.findChild<QAction*>(QLatin1String(menuEntry));
+        if (!action) {
+            fail(QStringLiteral("no menu entry ") + QLatin1String(menuEntry));
+            return;
+        }
+        const auto useShown = [&](QWidget* dialog) {
+            if (!QTest::qWaitForWindowExposed(dialog))
+                fail(QLatin1String(name) + QStringLiteral(" was never shown"));
+            use(dialog);
+        };
+        if (!gui::withModal(
+                name, [&] { action->trigger(); }, useShown))
+            fail(QLatin1String(name) + QStringLiteral(" did not come up, or did not close"));
+    }
+
+private:
+    QDir m_folder;
+    bool m_ok = true;
+};
+
+bool waitForReport(OutputPane* pane, const QString& heading)
+{
+    return QTest::qWaitFor([&] { return pane->toPlainText().contains(heading); }, 30000);
+}
+
+void checkItems(QListWidget* list, std::initializer_list<int> rows)
+{
+    for (int row : rows)
+        list->item(row)->setCheckState(Qt::Checked);
+}
+
+void shootSplash(Shooter& shooter)
+{
+    auto* splash = new frmSplash; // deletes itself on close
+    splash->show();
+    if (!QTest::qWaitForWindowExposed(splash))
+        shooter.fail(QStringLiteral("the title screen was never shown"));
+    shooter.save(splash, QStringLiteral("frmSplash"));
+    splash->close();
+}
+
+void importSample(Shooter& shooter, frmMain& main, const QString& examples)
+{
+    auto* folders = shooter.child<DirListBox>(&main, "dirDirectory");
+    auto* files = shooter.child<FileListBox>(&main, "filFile");
+    auto* option = shooter.child<QAbstractButton>(&main, sampleDelimiter);
+    auto* import = shooter.child<QAbstractButton>(&main, "cmdImportData");
+    if (!folders || !files || !option || !import)
+        return;
+    folders->setPath(examples);
+    const auto items = files->findItems(QLatin1String(sampleFile), Qt::MatchExactly);
+    if (items.size() != 1) {
+        shooter.fail(QStringLiteral("the file list does not show ") + QLatin1String(sampleFile));
+        return;
+    }
+    files->setCurrentItem(items.first());
+    QTest::mouseClick(
+        files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
+    option->click();
+    import->click();
+    if (g_lngNumRows == 0)
+        shooter.fail(QStringLiteral("the sample file was not imported"));
+}
+
+void runDescriptives(Shooter& shooter, frmMain& main, OutputPane* pane)
+{
+    shooter.withDialog(main, "mnuDescriptives", "frmDescriptives", [&](QWidget* dialog) {
+        auto* items = shooter.child<QListWidget>(dialog, "lstItems");
+        auto* ok = shooter.child<QAbstractButton>(dialog, "cmdOK");
+        if (!items || !ok || items->count() < 3) {
+            shooter.fail(QStringLiteral("Descriptives does not list the sample's variables"));
+            return;
+        }
+        checkItems(items, { 1, 2 });
+        shooter.save(dialog, QStringLiteral("frmDescriptives"));
+        ok->click();
+    });
+    if (!waitForReport(pane, QStringLiteral("DESCRIPTIVES")))
+        shooter.fail(QStringLiteral("Descriptives wrote no report"));
+}
+
+void runBootstrap(Shooter& shooter, frmMain& main, OutputPane* pane)
+{
+    shooter.withDialog(main, "mnuBootstrap", "frmBootstrap", [&](QWidget* dialog) {
+        auto* dependent = shooter.child<QListWidget>(dialog, "lstDV");
+        auto* grouping = shooter.child<QListWidget>(dialog, "lstGV");
+        auto* group1 = shooter.child<QLineEdit>(dialog, "txtGroup1");
+        auto* group2 = shooter.child<QLineEdit>(dialog, "txtGroup2");
+        auto* ok = shooter.child<QAbstractButton>(dialog, "cmdOK");
+        if (!dependent || !grouping || !group1 || !group2 || !ok || dependent->count() < 2
+            || grouping->count() < 1)
+            return;
+        checkItems(dependent, { 1 });
+        checkItems(grouping, { 0 });
+        group1->setText(QStringLiteral("1"));
+        group2->setText(QStringLiteral("2"));
+        shooter.save(dialog, QStringLiteral("frmBootstrap"));
+        ok->click();
+    });
+    if (!waitForReport(pane, QStringLiteral("EFFECT SIZE ESTIMATES")))
+        shooter.fail(QStringLiteral("Effect Size Bootstrap wrote no report"));
+}
+
+void shootNavigator(Shooter& shooter, frmMain& main)
+{
+    shooter.withDialog(main, "mnuNavigateDataFile", "frmNavigate", [&](QWidget* dialog) {
+        auto* right = shooter.child<QAbstractButton>(dialog, "cmdRight");
+        auto* down = shooter.child<QAbstractButton>(dialog, "cmdDown");
+        if (!right || !down)
+            return;
+        right->click();
+        down->click();
+        down->click();
+        shooter.save(dialog, QStringLiteral("frmNavigate"));
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+}
+
+void shootOutputFiles(Shooter& shooter, frmMain& main)
+{
+    shooter.withDialog(main, "mnuSaveOutput", "frmSaveOutput", [&](QWidget* dialog) {
+        if (auto* name = shooter.child<QLineEdit>(dialog, "txtSavedFileName"))
+            name->setText(QStringLiteral("results.txt"));
+        shooter.save(dialog, QStringLiteral("frmSaveOutput"));
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    shooter.withDialog(main, "mnuOpenOutput", "frmOpenOutput", [&](QWidget* dialog) {
+        shooter.save(dialog, QStringLiteral("frmOpenOutput"));
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+}
+
+// Scrolls the output pane so that the effect-size report starts at its top.
+void showBootstrapReport(OutputPane* pane)
+{
+    const QTextCursor heading = pane->document()->find(QStringLiteral("GROUP-LEVEL STATISTICS"));
+    if (!heading.isNull())
+        pane->verticalScrollBar()->setValue(heading.blockNumber());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication::setApplicationName(QStringLiteral("Trellam"));
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: trellam-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QLocale::setDefault(QLocale::c());
+    QTimer::singleShot(watchdogMilliseconds, [] {
+        std::fprintf(stderr, "trellam-screenshots: no progress, giving up\n");
+        std::_Exit(1);
+    });
+
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "trellam-screenshots: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    Shooter shooter { QDir(folder) };
+    // The file lists start on the current folder, as when started from examples/.
+    const QString examples = QStringLiteral(TRELLAM_SOURCE_DIR "/examples");
+    QDir::setCurrent(examples);
+
+    shootSplash(shooter);
+
+    frmMain main(0);
+    main.resize(960, 720);
+    main.show();
+    if (!QTest::qWaitForWindowExposed(&main)) {
+        shooter.fail(QStringLiteral("the main window was never shown"));
+        return 1;
+    }
+    auto* pane = shooter.child<OutputPane>(&main, "txtOutput");
+    if (!pane)
+        return 1;
+
+    importSample(shooter, main, examples);
+    if (shooter.ok()) {
+        runDescriptives(shooter, main, pane);
+        runBootstrap(shooter, main, pane);
+        shootNavigator(shooter, main);
+        shootOutputFiles(shooter, main);
+    }
+    showBootstrapReport(pane);
+    shooter.save(&main, QStringLiteral("frmMain"));
+
+    main.m_lngUnloadProgram = 1;
+    return shooter.ok() ? 0 : 1;
+}

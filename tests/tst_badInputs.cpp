@@ -1,0 +1,744 @@
+// Bad inputs through the real windows, offscreen: the main window's import,
+// Open Output, both analyses and the navigator, each with its outcome.
+#include "GuiDriver.h"
+#include "app/OutputPane.h"
+#include "app/frmMain.h"
+#include "data/modGeneral.h"
+#include "platform/DirListBox.h"
+#include "platform/FileListBox.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cfloat>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// A message box as the user saw it.
+struct Box {
+    QString title;
+    QString text;
+};
+
+// Runs `action` and answers every message box it brings up with OK; returns
+// the boxes in the order they came.
+QList<Box> answeringBoxes(const std::function<void()>& action)
+{
+    QList<Box> boxes;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        boxes.append({ box->windowTitle(), box->text() });
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start();
+    action();
+    return boxes;
+}
+
+QString boxText(const QList<Box>& boxes)
+{
+    return boxes.isEmpty() ? QString() : boxes.last().text;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Nine significant digits tell every float apart; QCOMPARE on floats would
+// allow a relative error.
+QString exact(float value)
+{
+    return QString::number(value, 'g', 9);
+}
+
+QStringList exactCells(const QList<float>& values)
+{
+    QStringList texts;
+    for (const float v : values)
+        texts << exact(v);
+    return texts;
+}
+
+QStringList rowOfCurrentData(int row)
+{
+    QStringList texts;
+    for (int c = 1; c <= g_lngNumCols; ++c)
+        texts << exact(g_sngData(row, c));
+    return texts;
+}
+
+// A number of kilobytes from /proc/self/status, such as the peak resident memory.
+qint64 statusKilobytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// Forgets the peak resident memory so far, so that the next peak is one's own.
+bool resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
+// The fields of the report line that starts with `name` ("Var 3"), split at blanks.
+QStringList reportRow(const QString& report, const QString& name)
+{
+    for (const QString& line : report.split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(name + QLatin1Char(' ')))
+            return line.mid(name.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }
+    return { QStringLiteral("(no line for %1)").arg(name) };
+}
+
+// A file of columns for the analyses, two groups of five cases:
+//  1 group codes 1 and 2          2 ordinary values
+//  3 column 2 times 1e30          4 column 2 times 1e-30
+//  5 all missing                  6 one value (in group 1)
+//  7 column 2 times 1e-22
+QByteArray analysisFile()
+{
+    const int codes[] = { 1, 1, 1, 1, 1, 2, 2, 2, 2, 2 };
+    const int values[] = { 10, 12, 13, 15, 16, 20, 22, 23, 25, 27 };
+    QByteArray bytes;
+    for (int i = 0; i < 10; ++i) {
+        const QByteArray v = QByteArray::number(values[i]);
+        bytes += QByteArray::number(codes[i]) + '\t' + v + '\t' + v + "e30\t" + v + "e-30\t.\t"
+            + (i == 0 ? v : ".") + '\t' + v + "e-22\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
+class Tst_badInputs : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void badDataFiles_data();
+    void badDataFiles();
+    void emptyFileLeavesNothingToNavigate();
+    void singleLineOf100MegabytesNeedsBoundedMemory_data();
+    void singleLineOf100MegabytesNeedsBoundedMemory();
+    void fileChangedAfterChoosing_data();
+    void fileChangedAfterChoosing();
+    void foldersNamedLikeFilesAreNotListed();
+    void fileGrowingDuringImportGivesWholeLines();
+    void badOutputFiles_data();
+    void badOutputFiles();
+    void groupTexts_data();
+    void groupTexts();
+    void analysesOfAwkwardColumns_data();
+    void analysesOfAwkwardColumns();
+    void navigatorShowsExtremeMagnitudes();
+
+private:
+    template <typename T> T* child(const char* name) const
+    {
+        T* found = m_window->findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QString pathOf(const QString& name) const;
+    QString paneText() const;
+    void chooseFile(const QString& name);
+    QList<Box> import(const QString& name, const QString& delimiterOption);
+    void importPreviousData();
+    void checkPreviousDataKept();
+    // Opens the dialog of `menuEntry` and runs `use` on it; closes it if `use` left it open.
+    void withDialog(
+        const char* menuEntry, const char* className, const std::function<void(QWidget*)>& use);
+    QList<Box> runDescriptives(int column);
+    QList<Box> runBootstrap(
+        int dependent, int grouping, const QString& group1, const QString& group2);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
+    QString m_previousPane;
+};
+
+void Tst_badInputs::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+}
+
+void Tst_badInputs::init()
+{
+    clearDataSet();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_window = std::make_unique<frmMain>(0);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void Tst_badInputs::cleanup()
+{
+    m_window->m_lngUnloadProgram = 1;
+    m_window.reset();
+    m_dir.reset();
+}
+
+QString Tst_badInputs::pathOf(const QString& name) const
+{
+    return QDir::toNativeSeparators(m_dir->filePath(name));
+}
+
+QString Tst_badInputs::paneText() const
+{
+    return child<OutputPane>("txtOutput")->textCrLf();
+}
+
+// Shows the test folder in the folder list and clicks the file in the file list.
+void Tst_badInputs::chooseFile(const QString& name)
+{
+    QVERIFY(child<DirListBox>("dirDirectory")->setPath(m_dir->path()));
+    auto* files = child<FileListBox>("filFile");
+    QTRY_COMPARE(files->path(), QDir::toNativeSeparators(m_dir->path()));
+    files->refresh();
+    const auto items = files->findItems(name, Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    files->scrollToItem(items.first());
+    QTest::mouseClick(
+        files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
+    QCOMPARE(child<QLabel>("lblSelectedFile")->text(), name);
+}
+
+// Chooses the file and the delimiter option (none if empty) and clicks the import button.
+QList<Box> Tst_badInputs::import(const QString& name, const QString& delimiterOption)
+{
+    chooseFile(name);
+    auto* options = child<QGroupBox>("fraTypeOfDelimiter");
+    for (QRadioButton* option : options->findChildren<QRadioButton*>()) {
+        option->setAutoExclusive(false); // "none" is a choice too
+        option->setChecked(option->objectName() == delimiterOption);
+        option->setAutoExclusive(true);
+    }
+    return answeringBoxes([this] { child<QPushButton>("cmdImportData")->click(); });
+}
+
+void Tst_badInputs::importPreviousData()
+{
+    writeFile(m_dir->filePath("previous.txt"), "1\t2\r\n3\t4\r\n");
+    QCOMPARE(import(QStringLiteral("previous.txt"), QStringLiteral("optTab")).size(), 0);
+    QCOMPARE(g_lngNumRows, 2);
+    m_previousPane = paneText();
+}
+
+void Tst_badInputs::checkPreviousDataKept()
+{
+    QCOMPARE(g_lngNumRows, 2);
+    QCOMPARE(g_lngNumCols, 2);
+    QCOMPARE(rowOfCurrentData(2), exactCells({ 3, 4 }));
+    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("previous.txt"));
+    QCOMPARE(paneText(), m_previousPane);
+}
+
+void Tst_badInputs::withDialog(
+    const char* menuEntry, const char* className, const std::function<void(QWidget*)>& use)
+{
+    bool cameUp = false;
+    gui::withModal(
+        className, [&] { child<QAction>(menuEntry)->trigger(); },
+        [&](QWidget* dialog) {
+            cameUp = true;
+            use(dialog);
+        });
+    QVERIFY2(cameUp, className);
+}
+
+// Checks one column in Descriptives and clicks OK; returns the boxes it showed.
+QList<Box> Tst_badInputs::runDescriptives(int column)
+{
+    QList<Box> boxes;
+    withDialog("mnuDescriptives", "frmDescriptives", [&](QWidget* dialog) {
+        auto* items = dialog->findChild<QListWidget*>(QStringLiteral("lstItems"));
+        items->item(column - 1)->setCheckState(Qt::Checked);
+        boxes = answeringBoxes(
+            [&] { dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+    });
+    return boxes;
+}
+
+// Chooses the variables, types the group texts and clicks OK in the bootstrap dialog.
+QList<Box> Tst_badInputs::runBootstrap(
+    int dependent, int grouping, const QString& group1, const QString& group2)
+{
+    QList<Box> boxes;
+    withDialog("mnuBootstrap", "frmBootstrap", [&](QWidget* dialog) {
+        dialog->findChild<QListWidget*>(QStringLiteral("lstDV"))
+            ->item(dependent - 1)
+            ->setCheckState(Qt::Checked);
+        dialog->findChild<QListWidget*>(QStringLiteral("lstGV"))
+            ->item(grouping - 1)
+            ->setCheckState(Qt::Checked);
+        const std::pair<const char*, QString> texts[]
+            = { { "txtGroup1", group1 }, { "txtGroup2", group2 } };
+        for (const auto& [name, text] : texts) {
+            auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(name));
+            edit->clear();
+            QTest::keyClicks(edit, text);
+        }
+        boxes = answeringBoxes(
+            [&] { dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+    });
+    return boxes;
+}
+
+void Tst_badInputs::badDataFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("delimiterOption");
+    QTest::addColumn<QString>("message"); // empty: the file imports
+    QTest::addColumn<QList<float>>("firstRow"); // of the imported data
+
+    const QList<float> none;
+    const QString invalid
+        = QStringLiteral("Row %1 of Column %2 has an invalid entry for analysis.");
+    QTest::newRow("empty file: 0 cases and 0 variables")
+        << QByteArray() << "optTab" << QString() << none;
+    QTest::newRow("binary file: the first field is invalid")
+        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "optTab" << invalid.arg(1).arg(1)
+        << none;
+    QTest::newRow("NUL byte inside a line: its field is invalid") << QByteArray("1\t2\r\n3\t4\0"
+                                                                                "5\r\n",
+        12) << "optTab" << invalid.arg(2).arg(2) << none;
+    QTest::newRow("UTF-16 with byte-order mark: the first field is invalid") << QByteArray(
+        "\xff\xfe"
+        "1\0\t\0"
+        "2\0\r\0\n\0",
+        12) << "optTab" << invalid.arg(1).arg(1) << none;
+    QTest::newRow("UTF-16 without byte-order mark: the first field is invalid") << QByteArray(
+        "1\0,\0"
+        "2\0\n\0",
+        8) << "optComma" << invalid.arg(1).arg(1) << none;
+    QTest::newRow("UTF-16 big-endian: the first field is invalid") << QByteArray("\0"
+                                                                                 "1\0 \0"
+                                                                                 "2\0\n",
+        8) << "optSpace" << invalid.arg(1).arg(1) << none;
+    QTest::newRow("UTF-8 byte-order mark before the first number is skipped") << QByteArray(
+        "\xef\xbb\xbf"
+        "1,2\r\n3,4\r\n") << "optComma" << QString() << QList<float> { 1, 2 };
+    QByteArray wide = "1";
+    for (int i = 2; i <= 1001; ++i)
+        wide += ",1";
+    QTest::newRow("1001 fields: the 1000-variables message")
+        << QByteArray("1,2\n" + wide + "\n") << "optComma"
+        << QStringLiteral("Row 2 has more than 1000 variables.") << none;
+    QTest::newRow("1e39 is beyond single precision")
+        << QByteArray("1\t1e39\n") << "optTab" << invalid.arg(1).arg(2) << none;
+    QTest::newRow("-1e39 is beyond single precision")
+        << QByteArray("5\n-1e39\n") << "" << invalid.arg(2).arg(1) << none;
+    for (const char* text : { "nan", "inf", "infinity", "1e", "--1", "0x10", "1.2.3" })
+        QTest::newRow(qPrintable(QStringLiteral("\"%1\" is no number").arg(text)))
+            << QByteArray("1 2\n3 ") + text + "\n"
+            << "optSpace" << invalid.arg(2).arg(2) << none;
+    QTest::newRow("numbers below single precision import as 0, the smallest as itself")
+        << QByteArray("1e-50\t-1e-400\t1e-45\t3.4028235e38\n") << "optTab" << QString()
+        << QList<float> { 0, -0.0f, 1e-45f, FLT_MAX };
+}
+
+// Each file is imported after a good one: a failure shows its warning and
+// keeps the earlier data set, current file and output as they were.
+void Tst_badInputs::badDataFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, delimiterOption);
+    QFETCH(QString, message);
+    QFETCH(QList<float>, firstRow);
+
+    importPreviousData();
+    writeFile(m_dir->filePath("bad.txt"), bytes);
+    const QList<Box> boxes = import(QStringLiteral("bad.txt"), delimiterOption);
+    if (!message.isEmpty()) {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().title, QStringLiteral("Data Editor"));
+        QCOMPARE(boxes.first().text, message);
+        checkPreviousDataKept();
+        return;
+    }
+    QCOMPARE(boxText(boxes), QString());
+    QCOMPARE(g_lngNumCols, static_cast<int>(firstRow.size()));
+    QCOMPARE(rowOfCurrentData(1), exactCells(firstRow));
+    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("bad.txt"));
+    QVERIFY(paneText().endsWith("Opened the text file: " + pathOf("bad.txt")
+        + "\r\nNumber of Cases: " + QString::number(g_lngNumRows)
+        + "\r\nNumber of Variables: " + QString::number(g_lngNumCols) + "\r\n\r\n\r\n"));
+}
+
+void Tst_badInputs::emptyFileLeavesNothingToNavigate()
+{
+    writeFile(m_dir->filePath("empty.txt"), QByteArray());
+    QCOMPARE(import(QStringLiteral("empty.txt"), QStringLiteral("optTab")).size(), 0);
+    QVERIFY(paneText().endsWith("Number of Cases: 0\r\nNumber of Variables: 0\r\n\r\n\r\n"));
+    withDialog("mnuNavigateDataFile", "frmNavigate", [](QWidget* navigator) {
+        QCOMPARE(navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text(),
+            QStringLiteral("No data"));
+        QVERIFY(!navigator->findChild<QPushButton*>(QStringLiteral("cmdRight"))->isEnabled());
+    });
+    // Descriptives has no variable to offer.
+    QCOMPARE(boxText(answeringBoxes([this] {
+        withDialog("mnuDescriptives", "frmDescriptives", [](QWidget* dialog) {
+            QCOMPARE(dialog->findChild<QListWidget*>(QStringLiteral("lstItems"))->count(), 0);
+            dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        });
+    })),
+        QStringLiteral("At least one item must be selected."));
+}
+
+void Tst_badInputs::singleLineOf100MegabytesNeedsBoundedMemory_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QString>("delimiterOption");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("numbers between tabs: the 1000-variables message") << QByteArray(
+        "12.5\t") << "optTab" << QStringLiteral("Row 1 has more than 1000 variables.");
+    QTest::newRow("one number of 100 million digits imports") << QByteArray("0") << "" << QString();
+}
+
+// The line is held whole while it is read, but nothing is kept per field
+// beyond the first 1000: the peak memory stays within a few times the line.
+void Tst_badInputs::singleLineOf100MegabytesNeedsBoundedMemory()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(QString, delimiterOption);
+    QFETCH(QString, message);
+
+    constexpr qint64 LINE_BYTES = 100'000'000;
+    {
+        QFile file(m_dir->filePath("long.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray block = field.repeated(1'000'000 / field.size());
+        for (qint64 written = 0; written < LINE_BYTES; written += block.size())
+            QCOMPARE(file.write(block), block.size());
+        file.write("1.5\n");
+    }
+    const qint64 before = statusKilobytes("VmRSS:");
+    QVERIFY(resetPeakMemory());
+    const QList<Box> boxes = import(QStringLiteral("long.txt"), delimiterOption);
+    const qint64 growth = (statusKilobytes("VmHWM:") - before) * 1024;
+    QFile::remove(m_dir->filePath("long.txt"));
+
+    QCOMPARE(boxText(boxes), message);
+    if (message.isEmpty()) {
+        QCOMPARE(g_lngNumRows, 1);
+        QCOMPARE(rowOfCurrentData(1), exactCells({ 1.5f }));
+    }
+    QVERIFY2(growth < 3 * LINE_BYTES,
+        qPrintable(QStringLiteral("peak grew by %1 MB").arg(growth >> 20)));
+}
+
+void Tst_badInputs::fileChangedAfterChoosing_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("replaced by a folder") << "folder";
+    QTest::newRow("replaced by a link to a missing file") << "dangling link";
+}
+
+// The file is chosen in the list, then changes before the import button is
+// clicked: "The file could not be read: " and its path, previous data kept.
+void Tst_badInputs::fileChangedAfterChoosing()
+{
+    QFETCH(QString, change);
+    importPreviousData();
+    const QString path = m_dir->filePath("data.txt");
+    writeFile(path, "5\t6\n");
+    chooseFile(QStringLiteral("data.txt"));
+    QVERIFY(QFile::remove(path));
+    if (change == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(path));
+    else if (change == QLatin1String("dangling link"))
+        QVERIFY(QFile::link(m_dir->filePath("gone.txt"), path));
+
+    const QList<Box> boxes
+        = answeringBoxes([this] { child<QPushButton>("cmdImportData")->click(); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("Data Editor"));
+    QCOMPARE(boxes.first().text, "The file could not be read: " + pathOf("data.txt"));
+    checkPreviousDataKept();
+}
+
+void Tst_badInputs::foldersNamedLikeFilesAreNotListed()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir("folder.txt"));
+    writeFile(m_dir->filePath("file.txt"), "1\n");
+    QVERIFY(child<DirListBox>("dirDirectory")->setPath(m_dir->path()));
+    auto* files = child<FileListBox>("filFile");
+    QTRY_COMPARE(files->count(), 1);
+    QCOMPARE(files->item(0)->text(), QStringLiteral("file.txt"));
+
+    withDialog("mnuOpenOutput", "frmOpenOutput", [this](QWidget* dialog) {
+        dialog->findChild<DirListBox*>(QStringLiteral("dirDirectory"))->setPath(m_dir->path());
+        auto* outputFiles = dialog->findChild<FileListBox*>(QStringLiteral("filFile"));
+        QTRY_COMPARE(outputFiles->count(), 1);
+        QCOMPARE(outputFiles->item(0)->text(), QStringLiteral("file.txt"));
+    });
+}
+
+// Another program appends lines while the import runs: the import reads the
+// file once, so its cases are whole lines, counted and filled alike, from
+// the file as it was at some moment.
+void Tst_badInputs::fileGrowingDuringImportGivesWholeLines()
+{
+    // Lines of 16 bytes never straddle a page, so each append shows up whole.
+    const auto line = [](int n) { return QByteArray::number(n).rightJustified(7, '0'); };
+    const auto lineText = [&](int n) { return line(n) + '\t' + line(n) + '\n'; };
+    constexpr int FIRST_LINES = 200'000;
+    QByteArray start;
+    for (int n = 1; n <= FIRST_LINES; ++n)
+        start += lineText(n);
+    const QString path = m_dir->filePath("growing.txt");
+    writeFile(path, start);
+    chooseFile(QStringLiteral("growing.txt"));
+
+    std::atomic<bool> stop = false;
+    std::atomic<int> written = FIRST_LINES;
+    std::thread appender([&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND);
+        for (int n = FIRST_LINES + 1; fd >= 0 && !stop && n < 9'999'999; ++n) {
+            const QByteArray text = lineText(n);
+            if (::write(fd, text.constData(), text.size()) != text.size())
+                break;
+            written = n;
+        }
+        ::close(fd);
+    });
+    QTRY_VERIFY(written > FIRST_LINES + 1000); // appending is under way
+    const QList<Box> boxes = import(QStringLiteral("growing.txt"), QStringLiteral("optTab"));
+    stop = true;
+    appender.join();
+
+    QCOMPARE(boxText(boxes), QString());
+    QVERIFY(g_lngNumRows >= FIRST_LINES);
+    QVERIFY(g_lngNumRows <= written);
+    QCOMPARE(g_lngNumCols, 2);
+    for (int r = 1; r <= g_lngNumRows; ++r) {
+        if (g_sngData(r, 1) != float(r) || g_sngData(r, 2) != float(r))
+            QFAIL(qPrintable(QStringLiteral("row %1 holds %2 and %3")
+                                 .arg(r)
+                                 .arg(g_sngData(r, 1))
+                                 .arg(g_sngData(r, 2))));
+    }
+    QVERIFY(paneText().endsWith("Number of Cases: " + QString::number(g_lngNumRows)
+        + "\r\nNumber of Variables: 2\r\n\r\n\r\n"));
+}
+
+void Tst_badInputs::badOutputFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("pane");
+    const QChar bad(QChar::ReplacementCharacter);
+    QTest::newRow("binary file: lines of its bytes, bad ones replaced") << QByteArray(
+        "\x89PNG\r\n\x1a\n\xff", 9) << QString(bad) + "PNG\r\n\x1a\r\n" + bad + "\r\n";
+    QTest::newRow("NUL bytes inside a line are kept")
+        << QByteArray("a\0b\r\n", 5) << QStringLiteral("a") + QChar(0) + "b\r\n";
+    QTest::newRow("UTF-16 file: its bytes as 8-bit text") << QByteArray("\xff\xfe"
+                                                                        "a\0\r\0\n\0",
+        8) << QString(bad) + bad + "a" + QChar(0) + "\r\n" + QChar(0) + "\r\n" + QChar(0) + "\r\n";
+    QTest::newRow("UTF-8 byte-order mark is not shown") << QByteArray("\xef\xbb\xbf"
+                                                                      "report\n")
+                                                        << QStringLiteral("report\r\n");
+    QTest::newRow("a second byte-order mark is text") << QByteArray("\xef\xbb\xbf\xef\xbb\xbf"
+                                                                    "r")
+                                                      << QChar(0xfeff) + QStringLiteral("r\r\n");
+}
+
+// Open Output shows what it could read; the pane holds the text with CR LF line ends.
+void Tst_badInputs::badOutputFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, pane);
+    writeFile(m_dir->filePath("output.txt"), bytes);
+    QList<Box> boxes;
+    withDialog("mnuOpenOutput", "frmOpenOutput", [&](QWidget* dialog) {
+        dialog->findChild<DirListBox*>(QStringLiteral("dirDirectory"))->setPath(m_dir->path());
+        auto* files = dialog->findChild<FileListBox*>(QStringLiteral("filFile"));
+        files->refresh();
+        const auto items = files->findItems(QStringLiteral("output.txt"), Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        QTest::mouseClick(
+            files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
+        boxes = answeringBoxes(
+            [&] { dialog->findChild<QPushButton*>(QStringLiteral("cmdOpen"))->click(); });
+    });
+    QCOMPARE(boxText(boxes), QString());
+    QCOMPARE(paneText(), pane);
+}
+
+void Tst_badInputs::groupTexts_data()
+{
+    QTest::addColumn<QString>("group1");
+    QTest::addColumn<QString>("group2");
+    QTest::addColumn<QString>("message"); // empty: the report comes
+
+    const QString first = QStringLiteral("The value provided for Group 1 is not valid.");
+    const QString second = QStringLiteral("The value provided for Group 2 is not valid.");
+    QTest::newRow("blanks around the codes") << " 1 "
+                                             << "2  " << QString();
+    QTest::newRow("signs and exponents") << "+1"
+                                         << "0.2e1" << QString();
+    QTest::newRow("letters") << "one"
+                             << "2" << first;
+    QTest::newRow("empty") << "1"
+                           << "" << second;
+    QTest::newRow("blanks only") << "   "
+                                 << "2" << first;
+    QTest::newRow("blank inside") << "1"
+                                  << "2 0" << second;
+    QTest::newRow("exponent without digits") << "1e"
+                                             << "2" << first;
+    QTest::newRow("hexadecimal") << "0x1"
+                                 << "2" << first;
+    QTest::newRow("beyond single precision") << "1"
+                                             << "1e39" << second;
+    QTest::newRow("not a number") << "nan"
+                                  << "2" << first;
+}
+
+// Group texts follow the number rule of data fields; a bad one gets its
+// message and nothing is appended.
+void Tst_badInputs::groupTexts()
+{
+    QFETCH(QString, group1);
+    QFETCH(QString, group2);
+    QFETCH(QString, message);
+    writeFile(m_dir->filePath("groups.txt"), analysisFile());
+    QCOMPARE(import(QStringLiteral("groups.txt"), QStringLiteral("optTab")).size(), 0);
+    const QString before = paneText();
+
+    const QList<Box> boxes = runBootstrap(2, 1, group1, group2);
+    if (!message.isEmpty()) {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
+        QCOMPARE(boxes.first().text, message);
+        QCOMPARE(paneText(), before);
+        return;
+    }
+    QCOMPARE(boxText(boxes), QString());
+    const QString report = paneText().mid(before.size());
+    QCOMPARE(reportRow(report, QStringLiteral("Sample Size")), QStringList({ "5", "5" }));
+    QCOMPARE(reportRow(report, QStringLiteral("Mean")), QStringList({ "13.2", "23.4" }));
+}
+
+void Tst_badInputs::analysesOfAwkwardColumns_data()
+{
+    QTest::addColumn<QString>("analysis");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("grouping"); // bootstrap only
+    QTest::addColumn<QString>("message");
+    // Descriptives: the fields of the column's line; bootstrap: the robust d.
+    QTest::addColumn<QStringList>("result");
+
+    const QString tooLarge = QStringLiteral("Var 3 has values too large to summarise.");
+    const QString tooFew1
+        = QStringLiteral("There is an insufficient number of observations for Group 1.");
+    const QStringList none;
+    QTest::newRow("Descriptives of values near 1e30: too large")
+        << "Descriptives" << 3 << 0 << tooLarge << none;
+    QTest::newRow("bootstrap of values near 1e30: too large")
+        << "bootstrap" << 3 << 1 << tooLarge << none;
+    QTest::newRow("Descriptives of values near 1e-30: mean and SD round to 0")
+        << "Descriptives" << 4 << 0 << QString()
+        << QStringList { "4", "0", "0", "1E-29", "2.7E-29", "10" };
+    QTest::newRow("bootstrap of values near 1e-30: their single-precision variances are 0")
+        << "bootstrap" << 4 << 1 << QStringLiteral("Group 1 and Group 2 both have a zero variance.")
+        << none;
+    QTest::newRow("bootstrap of ordinary values")
+        << "bootstrap" << 2 << 1 << QString() << QStringList { "4.237" };
+    QTest::newRow("bootstrap of the same values times 1e-22: the same d")
+        << "bootstrap" << 7 << 1 << QString() << QStringList { "4.237" };
+    QTest::newRow("Descriptives of a column of missing values: dots and N 0")
+        << "Descriptives" << 5 << 0 << QString() << QStringList { "5", ".", ".", ".", ".", "0" };
+    QTest::newRow("bootstrap grouped by a column of missing values: group 1 is empty")
+        << "bootstrap" << 2 << 5 << tooFew1 << none;
+    QTest::newRow("Descriptives of one value: no SD")
+        << "Descriptives" << 6 << 0 << QString() << QStringList { "6", "10", ".", "10", "10", "1" };
+    QTest::newRow("bootstrap of one value: group 1 is too small")
+        << "bootstrap" << 6 << 1 << tooFew1 << none;
+}
+
+// Either the analysis's message and nothing appended, or a report whose
+// numbers are right.
+void Tst_badInputs::analysesOfAwkwardColumns()
+{
+    QFETCH(QString, analysis);
+    QFETCH(int, column);
+    QFETCH(int, grouping);
+    QFETCH(QString, message);
+    QFETCH(QStringList, result);
+    writeFile(m_dir->filePath("columns.txt"), analysisFile());
+    QCOMPARE(import(QStringLiteral("columns.txt"), QStringLiteral("optTab")).size(), 0);
+    const QString before = paneText();
+
+    const bool descriptives = analysis == QLatin1String("Descriptives");
+    const QList<Box> boxes = descriptives
+        ? runDescriptives(column)
+        : runBootstrap(column, grouping, QStringLiteral("1"), QStringLiteral("2"));
+    if (!message.isEmpty()) {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
+        QCOMPARE(boxes.first().text, message);
+        QCOMPARE(paneText(), before);
+        return;
+    }
+    QCOMPARE(boxText(boxes), QString());
+    const QString report = paneText().mid(before.size());
+    QEXPECT_FAIL("bootstrap of the same values times 1e-22: the same d",
+        "Winsorized variances near 1e-43 lie below the normal single-precision range "
+        "and keep only a few significant bits",
+        Continue);
+    QCOMPARE(reportRow(report,
+                 descriptives ? QStringLiteral("Var") : QStringLiteral("Robust Cohen's D =")),
+        result);
+}
+
+void Tst_badInputs::navigatorShowsExtremeMagnitudes()
+{
+    writeFile(m_dir->filePath("extremes.txt"), "1e30\t-1e-30\t3.4028235e38\t1e-45\t-0\n");
+    QCOMPARE(import(QStringLiteral("extremes.txt"), QStringLiteral("optTab")).size(), 0);
+    QStringList cells;
+    withDialog("mnuNavigateDataFile", "frmNavigate", [&](QWidget* navigator) {
+        for (int c = 1; c <= 5; ++c) {
+            cells << navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text();
+            navigator->findChild<QPushButton*>(QStringLiteral("cmdRight"))->click();
+        }
+    });
+    QCOMPARE(cells, QStringList({ "1E+30", "-1E-30", "3.402823E+38", "1.401298E-45", "0" }));
+}
+
+QTEST_MAIN(Tst_badInputs)
+#include "tst_badInputs.moc"
