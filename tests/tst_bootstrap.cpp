@@ -1,6 +1,8 @@
 // Tests of the effect-size bootstrap logic: checks, gathering, resampling, interval and report.
 #include "analyses/BootstrapAnalysis.h"
 
+#include "TestData.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -10,28 +12,6 @@ Q_DECLARE_METATYPE(DataMatrix)
 namespace {
 
 using Rows = std::vector<std::vector<float>>;
-
-DataMatrix matrix(const Rows& rows)
-{
-    DataMatrix data;
-    for (const auto& row : rows) {
-        data.beginRow();
-        for (float value : row)
-            data.appendField(value);
-    }
-    return data;
-}
-
-// Values in column 1, grouping codes in column 2.
-DataMatrix groups(const std::vector<float>& group1, const std::vector<float>& group2)
-{
-    Rows rows;
-    for (float v : group1)
-        rows.push_back({ v, 1.0f });
-    for (float v : group2)
-        rows.push_back({ v, 2.0f });
-    return matrix(rows);
-}
 
 BootstrapRequest request(int32_t trials = 600, float level = 0.95f, uint64_t seed = 1)
 {
@@ -62,7 +42,7 @@ QString line(const BootstrapResult& result, const QString& start)
 DataMatrix thirtyCases()
 {
     const float M = MISSING_VALUE;
-    return matrix({ { 1, 40.2f, 1 }, { 2, 59.0f, 2 }, { 3, 64.0f, 3 }, { 4, 45.9f, 1 }, { 5, M, 2 },
+    return matrixFromRows({ { 1, 40.2f, 1 }, { 2, 59.0f, 2 }, { 3, 64.0f, 3 }, { 4, 45.9f, 1 }, { 5, M, 2 },
         { 6, 55.5f, 3 }, { 7, 53.8f, 1 }, { 8, 64.8f, 2 }, { 9, 46.3f, 3 }, { 10, 39.7f, 1 },
         { 11, 61.6f, 2 }, { 12, 59.8f, 3 }, { 13, 62.3f, 1 }, { 14, 63.9f, 2 }, { 15, 55.2f, 3 },
         { 16, 47.8f, 1 }, { 17, 76.6f, 2 }, { 18, 53.7f, 3 }, { 19, 43.7f, 1 }, { 20, 46.9f, 2 },
@@ -165,7 +145,7 @@ void Tst_bootstrap::messages_data()
     QTest::addColumn<QString>("group2");
     QTest::addColumn<QString>("message");
 
-    const DataMatrix ordinary = groups({ 1, 2, 3 }, { 4, 6, 5 });
+    const DataMatrix ordinary = twoGroups({ 1, 2, 3 }, { 4, 6, 5 });
     const QString noDependent = "A dependent variable must be selected.";
     const QString noGrouping = "A grouping variable must be selected.";
     const QString badGroup1 = "The value provided for Group 1 is not valid.";
@@ -188,24 +168,24 @@ void Tst_bootstrap::messages_data()
     QTest::newRow("group 2 text is a word") << ordinary << 1 << 2 << "1"
                                             << "two" << badGroup2;
     QTest::newRow("one observation in each group blames group 1")
-        << groups({ 1 }, { 4 }) << 1 << 2 << "1"
+        << twoGroups({ 1 }, { 4 }) << 1 << 2 << "1"
         << "2" << fewGroup1;
-    QTest::newRow("one observation in group 2") << groups({ 1, 2 }, { 4 }) << 1 << 2 << "1"
+    QTest::newRow("one observation in group 2") << twoGroups({ 1, 2 }, { 4 }) << 1 << 2 << "1"
                                                 << "2" << fewGroup2;
     QTest::newRow("equal group texts leave group 2 empty") << ordinary << 1 << 2 << "1"
                                                            << "1.0" << fewGroup2;
     QTest::newRow("a short group comes before zero variances")
-        << groups({ 1 }, { 4, 4 }) << 1 << 2 << "1"
+        << twoGroups({ 1 }, { 4, 4 }) << 1 << 2 << "1"
         << "2" << fewGroup1;
     QTest::newRow("sums beyond single precision name the dependent variable")
-        << matrix({ { 0, 1, 3e38f }, { 0, 1, 3e38f }, { 0, 2, 1 }, { 0, 2, 2 } }) << 3 << 2 << "1"
+        << matrixFromRows({ { 0, 1, 3e38f }, { 0, 1, 3e38f }, { 0, 2, 1 }, { 0, 2, 2 } }) << 3 << 2 << "1"
         << "2"
         << "Var 3 has values too large to summarise.";
     QTest::newRow("values too large come before zero variances")
-        << groups({ 3e38f, 3e38f }, { 4, 4 }) << 1 << 2 << "1"
+        << twoGroups({ 3e38f, 3e38f }, { 4, 4 }) << 1 << 2 << "1"
         << "2"
         << "Var 1 has values too large to summarise.";
-    QTest::newRow("two constant groups") << groups({ 1, 1 }, { 4, 4, 4 }) << 1 << 2 << "1"
+    QTest::newRow("two constant groups") << twoGroups({ 1, 1 }, { 4, 4, 4 }) << 1 << 2 << "1"
                                          << "2" << noSpread;
 }
 
@@ -239,27 +219,27 @@ void Tst_bootstrap::gathering_data()
 
     const float M = MISSING_VALUE;
     QTest::newRow("rows with a missing dependent value are left out")
-        << matrix({ { 1, 1 }, { M, 1 }, { 2, 1 }, { 3, 2 }, { M, 2 }, { 4, 2 }, { 5, 2 } }) << "1"
+        << matrixFromRows({ { 1, 1 }, { M, 1 }, { 2, 1 }, { 3, 2 }, { M, 2 }, { 4, 2 }, { 5, 2 } }) << "1"
         << "2"
         << "Sample Size                  2              3";
     QTest::newRow("rows matching neither group are ignored")
-        << matrix({ { 1, 1 }, { 2, 1 }, { 3, 2 }, { 4, 2 }, { 5, 3 }, { 6, 0 } }) << "1"
+        << matrixFromRows({ { 1, 1 }, { 2, 1 }, { 3, 2 }, { 4, 2 }, { 5, 3 }, { 6, 0 } }) << "1"
         << "2"
         << "Sample Size                  2              2";
     QTest::newRow("text 1 matches grouping values 1 and 1.0")
-        << matrix({ { 1, 1.0f }, { 2, 1 }, { 3, 2 }, { 4, 2 } }) << " 1.0 "
+        << matrixFromRows({ { 1, 1.0f }, { 2, 1 }, { 3, 2 }, { 4, 2 } }) << " 1.0 "
         << "2"
         << "Sample Size                  2              2";
     QTest::newRow("text 1.5 matches 1.5 in single precision")
-        << matrix({ { 1, 1.5f }, { 2, 1.5f }, { 3, 1.5f }, { 4, 2 }, { 5, 2 } }) << "1.5"
+        << matrixFromRows({ { 1, 1.5f }, { 2, 1.5f }, { 3, 1.5f }, { 4, 2 }, { 5, 2 } }) << "1.5"
         << "2e0"
         << "Sample Size                  3              2";
     QTest::newRow("a missing grouping value is compared like any other")
-        << matrix({ { 1, M }, { 2, M }, { 3, 2 }, { 4, 2 } }) << "9999999"
+        << matrixFromRows({ { 1, M }, { 2, M }, { 3, 2 }, { 4, 2 } }) << "9999999"
         << "2"
         << "Sample Size                  2              2";
     QTest::newRow("short rows read as grouping value 0")
-        << matrix({ { 1 }, { 2 }, { 3, 2 }, { 4, 2 } }) << "0"
+        << matrixFromRows({ { 1 }, { 2 }, { 3, 2 }, { 4, 2 } }) << "0"
         << "2"
         << "Sample Size                  2              2";
 }
@@ -310,7 +290,7 @@ void Tst_bootstrap::wholeReport_data()
            "Number of valid robust D bootstrap trials = 600\r\n\r\n\r\n\r\n\r\n\r\n";
 
     QTest::newRow("three and three, constant resamples are not counted, 90%")
-        << groups({ 1, 2, 2 }, { 4, 4, 5 }) << 1 << 2 << 600 << 0.90f << Q_UINT64_C(7)
+        << twoGroups({ 1, 2, 2 }, { 4, 4, 5 }) << 1 << 2 << 600 << 0.90f << Q_UINT64_C(7)
         << "GROUP-LEVEL STATISTICS\r\n---------------------------------------------\r\n"
            "Statistic              Group 1        Group 2\r\n"
            "---------------------------------------------\r\n"
@@ -355,10 +335,10 @@ void Tst_bootstrap::reportLines_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("means on exact ties round to even")
-        << groups({ 2.5f, 2.625f }, { 0.0f, 0.125f }) << "Mean"
+        << twoGroups({ 2.5f, 2.625f }, { 0.0f, 0.125f }) << "Mean"
         << "Mean                     2.562          0.062";
     QTest::newRow("a d that cannot be computed prints as 9999999")
-        << groups({ 1, 5, 5, 5, 9 }, { 5, 5, 5, 5, 5 }) << "Robust Cohen's D"
+        << twoGroups({ 1, 5, 5, 5, 9 }, { 5, 5, 5, 5, 5 }) << "Robust Cohen's D"
         << "Robust Cohen's D = 9999999";
 }
 
@@ -374,7 +354,7 @@ void Tst_bootstrap::reportLines()
 
 void Tst_bootstrap::eachResampleDrawsEachGroupInTurn()
 {
-    const DataMatrix data = groups({ 1, 2, 3, 4 }, { 10, 20, 30, 40, 50 });
+    const DataMatrix data = twoGroups({ 1, 2, 3, 4 }, { 10, 20, 30, 40, 50 });
 
     // One trial: group 1 takes 1, 1, 4, 4 (a draw of 0 takes the first),
     // group 2 takes 20, 20, 30, 30 and 10.
@@ -406,7 +386,7 @@ void Tst_bootstrap::progressCountsEveryTrial()
     BootstrapRequest r = request(600);
     std::vector<int> trials;
     r.onTrial = [&](int trial) { trials.push_back(trial); };
-    runBootstrapAnalysis(groups({ 1, 2, 3 }, { 4, 6, 5 }), r);
+    runBootstrapAnalysis(twoGroups({ 1, 2, 3 }, { 4, 6, 5 }), r);
     QCOMPARE(trials.size(), std::size_t { 600 });
     for (std::size_t k = 0; k < trials.size(); ++k)
         QCOMPARE(trials[k], static_cast<int>(k) + 1);

@@ -1,6 +1,8 @@
 // Tests of the Descriptives figures and report text.
 #include "analyses/DescriptivesAnalysis.h"
 
+#include "TestData.h"
+
 #include <QtTest>
 
 #include <vector>
@@ -11,17 +13,6 @@ using Columns = QList<int32_t>;
 namespace {
 
 constexpr float M = MISSING_VALUE;
-
-DataMatrix matrix(const Rows& rows)
-{
-    DataMatrix data;
-    for (const QList<float>& row : rows) {
-        data.beginRow();
-        for (float value : row)
-            data.appendField(value);
-    }
-    return data;
-}
 
 // One value per row in column 1.
 Rows column(const QList<float>& values)
@@ -54,7 +45,7 @@ QList<float> sequence(int from, int to)
 DescriptivesResult run(const Rows& rows, const Columns& columns, char separator = '.')
 {
     const std::vector<int32_t> chosen(columns.begin(), columns.end());
-    return descriptivesAnalysis(matrix(rows), chosen, separator);
+    return descriptivesAnalysis(matrixFromRows(rows), chosen, separator);
 }
 
 const QString RULE = QString(60, QLatin1Char('-'));

@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include "TestData.h"
+
 #include <QtTest>
 
 #include <functional>
@@ -26,32 +28,10 @@ Q_DECLARE_METATYPE(DataMatrix)
 
 namespace {
 
-DataMatrix matrix(const std::vector<std::vector<float>>& rows)
-{
-    DataMatrix data;
-    for (const auto& row : rows) {
-        data.beginRow();
-        for (float value : row)
-            data.appendField(value);
-    }
-    return data;
-}
-
-// Values in column 1, grouping codes in column 2.
-DataMatrix groups(const std::vector<float>& group1, const std::vector<float>& group2)
-{
-    std::vector<std::vector<float>> rows;
-    for (float v : group1)
-        rows.push_back({ v, 1.0f });
-    for (float v : group2)
-        rows.push_back({ v, 2.0f });
-    return matrix(rows);
-}
-
 // Nineteen observations in two groups: the observed robust d is 1.116.
 DataMatrix nineteenCases()
 {
-    return groups({ 40.2f, 45.9f, 53.8f, 39.7f, 62.3f, 47.8f, 43.7f, 51.2f, 52.2f, 51.7f },
+    return twoGroups({ 40.2f, 45.9f, 53.8f, 39.7f, 62.3f, 47.8f, 43.7f, 51.2f, 52.2f, 51.7f },
         { 59.0f, 64.8f, 61.6f, 63.9f, 76.6f, 46.9f, 53.2f, 61.5f, 41.7f });
 }
 
@@ -181,7 +161,7 @@ void Tst_frmBootstrap::openDialog()
 
 void Tst_frmBootstrap::showsItsControlsAndDefaults()
 {
-    setDataSet(matrix({ { 1, 2, 3 } }));
+    setDataSet(matrixFromRows({ { 1, 2, 3 } }));
     openDialog();
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Effect Size Bootsrap"));
     for (const char* list : { "lstDV", "lstGV" }) {
@@ -240,7 +220,7 @@ void Tst_frmBootstrap::messages_data()
     QTest::addColumn<QString>("group2");
     QTest::addColumn<QString>("message");
 
-    const DataMatrix ordinary = groups({ 1, 2, 3 }, { 4, 6, 5 });
+    const DataMatrix ordinary = twoGroups({ 1, 2, 3 }, { 4, 6, 5 });
     QTest::newRow("nothing chosen asks for the dependent variable")
         << ordinary << -1 << -1 << ""
         << ""
@@ -255,18 +235,18 @@ void Tst_frmBootstrap::messages_data()
                                                   << ""
                                                   << "The value provided for Group 2 is not valid.";
     QTest::newRow("one observation in group 1")
-        << groups({ 1 }, { 4, 5 }) << 0 << 1 << "1"
+        << twoGroups({ 1 }, { 4, 5 }) << 0 << 1 << "1"
         << "2"
         << "There is an insufficient number of observations for Group 1.";
     QTest::newRow("one observation in group 2")
-        << groups({ 1, 2 }, { 4 }) << 0 << 1 << "1"
+        << twoGroups({ 1, 2 }, { 4 }) << 0 << 1 << "1"
         << "2"
         << "There is an insufficient number of observations for Group 2.";
     QTest::newRow("values beyond single precision")
-        << groups({ 3e38f, 3e38f }, { 1, 2 }) << 0 << 1 << "1"
+        << twoGroups({ 3e38f, 3e38f }, { 1, 2 }) << 0 << 1 << "1"
         << "2"
         << "Var 1 has values too large to summarise.";
-    QTest::newRow("two constant groups") << groups({ 1, 1 }, { 4, 4 }) << 0 << 1 << "1"
+    QTest::newRow("two constant groups") << twoGroups({ 1, 1 }, { 4, 4 }) << 0 << 1 << "1"
                                          << "2"
                                          << "Group 1 and Group 2 both have a zero variance.";
 }
@@ -334,7 +314,7 @@ void Tst_frmBootstrap::inputDuringARunIsDropped()
         group1.push_back(static_cast<float>(i % 97));
         group2.push_back(static_cast<float>(i % 89 + 5));
     }
-    setDataSet(groups(group1, group2));
+    setDataSet(twoGroups(group1, group2));
     QWidget mainWindow;
     mainWindow.show();
     m_dialog = new frmBootstrap(m_pane.get(), &mainWindow);
@@ -446,7 +426,7 @@ void Tst_frmBootstrap::importRebuildsTheLists()
     file.write("1 2 3 4\n5 6 7 8\n");
     file.close();
 
-    setDataSet(matrix({ { 1, 2 } }));
+    setDataSet(matrixFromRows({ { 1, 2 } }));
     frmMain window(0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

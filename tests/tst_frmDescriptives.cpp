@@ -4,6 +4,8 @@
 #include "app/frmMain.h"
 #include "data/modGeneral.h"
 
+#include "TestData.h"
+
 #include <QtTest>
 
 #include <QAbstractButton>
@@ -23,13 +25,7 @@ namespace {
 
 void useDataSet(const Rows& rows)
 {
-    DataMatrix data;
-    for (const QList<float>& row : rows) {
-        data.beginRow();
-        for (float value : row)
-            data.appendField(value);
-    }
-    setDataSet(std::move(data));
+    setDataSet(matrixFromRows(rows));
 }
 
 // Rows of `columns` columns; column 3 (when there) holds 5, 20, a missing entry and 12.5.

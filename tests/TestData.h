@@ -1,0 +1,30 @@
+// Small data sets built in memory for the tests.
+#pragma once
+
+#include "data/modGeneral.h"
+
+#include <vector>
+
+// A data set whose rows hold the given values (rows may differ in length).
+template <typename Rows = std::vector<std::vector<float>>>
+DataMatrix matrixFromRows(const Rows& rows)
+{
+    DataMatrix data;
+    for (const auto& row : rows) {
+        data.beginRow();
+        for (float value : row)
+            data.appendField(value);
+    }
+    return data;
+}
+
+// Two groups of one variable: values in column 1, group codes 1 and 2 in column 2.
+inline DataMatrix twoGroups(const std::vector<float>& group1, const std::vector<float>& group2)
+{
+    std::vector<std::vector<float>> rows;
+    for (float value : group1)
+        rows.push_back({ value, 1.0f });
+    for (float value : group2)
+        rows.push_back({ value, 2.0f });
+    return matrixFromRows(rows);
+}
