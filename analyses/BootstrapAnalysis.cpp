@@ -4,10 +4,12 @@
 #include "analyses/NumberFormat.h"
 #include "data/NumberText.h"
 #include "stats/RobustStats.h"
+#include "stats/VarianceGuard.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -200,6 +202,15 @@ std::string reportText(const robust::TwoGroupStatistics& observed, const Bootstr
     return text;
 }
 
+// True when the values spread, but so little that their variance lies below
+// the normal single-precision range, where it keeps only a few significant
+// bits and every statistic built on it would be wrong.
+bool spreadTooSmall(std::span<const float> values)
+{
+    const double variance = exactVariance(values);
+    return variance > 0.0 && variance < std::numeric_limits<float>::min();
+}
+
 BootstrapResult message(std::string text)
 {
     return BootstrapResult { std::move(text), {} };
@@ -272,6 +283,9 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
         || !robust::isFinite(observed.effect))
         return message(
             "Var " + integerText(request.lngDependent) + " has values too large to summarise.");
+    if (spreadTooSmall(group1.ordered.values()) || spreadTooSmall(group2.ordered.values()))
+        return message(
+            "Var " + integerText(request.lngDependent) + " has values too small to summarise.");
     if (!(observed.group1.sngVariance > 0.0f) && !(observed.group2.sngVariance > 0.0f))
         return message("Group 1 and Group 2 both have a zero variance.");
 
