@@ -344,6 +344,11 @@ ImportResult importDelimitedFile(
 {
     try {
         const std::filesystem::path filePath = pathFromUtf8(path);
+        // Only a regular file has an end: a pipe would wait for a writer and
+        // a device could stream without end.
+        std::error_code typeUnknown;
+        if (!std::filesystem::is_regular_file(filePath, typeUnknown))
+            return unreadable(displayPath);
         std::ifstream in(filePath, std::ios::binary);
         if (!in)
             return unreadable(displayPath);

@@ -4,6 +4,10 @@
 
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include <bit>
 #include <cfloat>
 #include <charconv>
@@ -285,6 +289,13 @@ void Tst_import::unreadablePath_data()
     QTest::newRow("path under a regular file") << m_dir.filePath("plain.txt/data.txt");
     QTest::newRow("name longer than the file system allows")
         << m_dir.filePath(QString(300, 'a') + ".txt");
+#ifdef Q_OS_UNIX
+    // Neither has an end: importing must not wait or read forever.
+    QVERIFY(::mkfifo(QFile::encodeName(m_dir.filePath("pipe.txt")).constData(), 0600) == 0);
+    QTest::newRow("a named pipe") << m_dir.filePath("pipe.txt");
+    QVERIFY(QFile::link("/dev/zero", m_dir.filePath("zeros.txt")));
+    QTest::newRow("a link to an endless device") << m_dir.filePath("zeros.txt");
+#endif
 }
 
 void Tst_import::unreadablePath()
