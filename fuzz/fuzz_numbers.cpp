@@ -66,8 +66,11 @@ bool followsGrammar(std::string_view text)
 std::string shown(std::string_view text)
 {
     std::string s = "\"";
-    for (const char c : text.substr(0, 200))
-        s += (c >= 32 && c < 127) ? std::string(1, c) : "\\x" + std::to_string(uint8_t(c));
+    for (const char c : text.substr(0, 200)) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+        s += (c >= 32 && c < 127) ? std::string(1, c) : std::string(escaped);
+    }
     return s + "\"";
 }
 
