@@ -47,8 +47,10 @@ enum class ReadEnd { EndOfFile, Stopped, ReadError };
 class LineReader {
 public:
     // Calls onLines(begin, end) for each block until it returns false or the
-    // stream ends.
-    template <class OnLines> ReadEnd forEachBlock(std::istream& in, OnLines&& onLines);
+    // stream ends. A line too long for the buffer goes to onLongLine(begin,
+    // end) before the buffer grows, unfinished; false stops there too.
+    template <class OnLines, class OnLongLine>
+    ReadEnd forEachBlock(std::istream& in, OnLines&& onLines, OnLongLine&& onLongLine);
 
 private:
     void makeRoom();
@@ -61,9 +63,13 @@ private:
     std::size_t m_lineStart = 0; // first byte not yet handed out
 };
 
-template <class OnLines> ReadEnd LineReader::forEachBlock(std::istream& in, OnLines&& onLines)
+template <class OnLines, class OnLongLine>
+ReadEnd LineReader::forEachBlock(std::istream& in, OnLines&& onLines, OnLongLine&& onLongLine)
 {
     for (bool firstChunk = true;; firstChunk = false) {
+        if (m_lineStart == 0 && m_filled == m_capacity
+            && !onLongLine(m_buffer.get(), m_buffer.get() + m_filled))
+            return ReadEnd::Stopped;
         makeRoom();
         const std::size_t newDataStart = m_filled;
         in.read(m_buffer.get() + m_filled, static_cast<std::streamsize>(m_capacity - m_filled));
@@ -124,6 +130,11 @@ public:
     // Adds the lines of a block, each closed by CR or LF; false when the
     // import must stop.
     bool addLines(const char* p, const char* end);
+    // Looks at a line that is not finished yet: once it holds more fields
+    // than a row may have, its first problem is known without the rest of it,
+    // so a line without end cannot fill the memory. False when the import
+    // must stop.
+    bool checkUnfinishedLine(char* p, char* end);
 
     DataMatrix data;
     ImportStatus status = ImportStatus::Ok;
@@ -181,6 +192,27 @@ bool RowBuilder::addLines(const char* p, const char* end)
             return false;
         m_afterCr = *lineEnd == '\r';
         p = lineEnd + 1;
+    }
+    return true;
+}
+
+bool RowBuilder::checkUnfinishedLine(char* p, char* end)
+{
+    if (m_delimiter.empty())
+        return true;
+    int32_t delimiters = 0;
+    for (char* q = p; q < end;) {
+        if (!delimiterAt(q, end)) {
+            ++q;
+            continue;
+        }
+        q += m_delimiter.size();
+        if (++delimiters == MAX_COLUMNS && q < end) {
+            // End the line where its field 1001 begins: reading it stops at
+            // that field, or at an invalid entry before it.
+            *q = '\n';
+            return addLines(p, q + 1);
+        }
     }
     return true;
 }
@@ -360,9 +392,14 @@ ImportResult importDelimitedFile(
         RowBuilder rows(delimiter, fileBytes);
         LineReader reader;
         const ReadEnd end
-            = reader.forEachBlock(in, [&rows](const char* begin, const char* blockEnd) {
-                  return rows.addLines(begin, blockEnd);
-              });
+            = reader.forEachBlock(
+                in,
+                [&rows](const char* begin, const char* blockEnd) {
+                    return rows.addLines(begin, blockEnd);
+                },
+                [&rows](char* begin, char* lineEnd) {
+                    return rows.checkUnfinishedLine(begin, lineEnd);
+                });
         if (end == ReadEnd::ReadError)
             return unreadable(displayPath);
         return outcome(rows, displayPath);

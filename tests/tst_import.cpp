@@ -222,6 +222,14 @@ void Tst_import::reportsFirstProblem_data()
     QTest::newRow("1001 fields before a later invalid line")
         << QByteArray(joined(1001, "1", '\t') + "\nx\n") << QByteArray("\t") << tooMany
         << "Row 1 has more than 1000 variables.";
+    // Lines longer than one read are judged before their end is read.
+    const QByteArray longTail(600 * 1024, '7');
+    QTest::newRow("long line: field 1001 stops it before its end")
+        << QByteArray("1,2\n" + joined(1000, "1", ',') + "," + longTail + ",x")
+        << QByteArray(",") << tooMany << "Row 2 has more than 1000 variables.";
+    QTest::newRow("long line: an invalid entry before field 1001 wins")
+        << QByteArray("1,2\n3,x," + joined(1000, "1", ',') + "," + longTail) << QByteArray(",")
+        << invalid << "Row 2 of Column 2 has an invalid entry for analysis.";
 }
 
 void Tst_import::reportsFirstProblem()
