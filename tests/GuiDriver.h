@@ -4,7 +4,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QListWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -62,6 +66,49 @@ inline bool withModal(const char* className, const std::function<void()>& open,
     open();
     poll.stop();
     return cameUp && closedByUse;
+}
+
+// Writes `bytes` to the file at `path`; the test fails when it cannot.
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A message box as the user saw it.
+struct Box {
+    QString title;
+    QString text;
+};
+
+// Runs `action` and answers every message box it brings up with OK; returns
+// the boxes in the order they came.
+inline QList<Box> answeringBoxes(const std::function<void()>& action)
+{
+    QList<Box> boxes;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        boxes.append({ box->windowTitle(), box->text() });
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start();
+    action();
+    return boxes;
+}
+
+// Clicks the item `name` of a list, as a user chooses a file in a file list.
+inline void clickItem(QListWidget* list, const QString& name)
+{
+    const auto items = list->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    QCOMPARE(items.size(), 1);
+    list->scrollToItem(items.first());
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
 }
 
 } // namespace gui

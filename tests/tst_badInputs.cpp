@@ -29,43 +29,15 @@
 #include <memory>
 #include <thread>
 
+using gui::answeringBoxes;
+using gui::Box;
+using gui::writeFile;
+
 namespace {
-
-// A message box as the user saw it.
-struct Box {
-    QString title;
-    QString text;
-};
-
-// Runs `action` and answers every message box it brings up with OK; returns
-// the boxes in the order they came.
-QList<Box> answeringBoxes(const std::function<void()>& action)
-{
-    QList<Box> boxes;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        boxes.append({ box->windowTitle(), box->text() });
-        box->button(QMessageBox::Ok)->click();
-    });
-    poll.start();
-    action();
-    return boxes;
-}
 
 QString boxText(const QList<Box>& boxes)
 {
     return boxes.isEmpty() ? QString() : boxes.last().text;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // Nine significant digits tell every float apart; QCOMPARE on floats would
@@ -230,11 +202,7 @@ void Tst_badInputs::chooseFile(const QString& name)
     auto* files = child<FileListBox>("filFile");
     QTRY_COMPARE(files->path(), QDir::toNativeSeparators(m_dir->path()));
     files->refresh();
-    const auto items = files->findItems(name, Qt::MatchExactly);
-    QCOMPARE(items.size(), 1);
-    files->scrollToItem(items.first());
-    QTest::mouseClick(
-        files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
+    gui::clickItem(files, name);
     QCOMPARE(child<QLabel>("lblSelectedFile")->text(), name);
 }
 

@@ -1,4 +1,5 @@
 // The main window driven offscreen: file choice, import, output pane, edit commands, exit.
+#include "GuiDriver.h"
 #include "app/OutputPane.h"
 #include "app/frmMain.h"
 #include "data/modGeneral.h"
@@ -24,14 +25,10 @@
 #include <clocale>
 #include <memory>
 
-namespace {
+using gui::answeringBoxes;
+using gui::writeFile;
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+namespace {
 
 // Answers the next modal box or dialog with `button` once it is up.
 void answerNextModal(QMessageBox::StandardButton button, QString* title = nullptr,
@@ -110,10 +107,7 @@ void Tst_frmMain::chooseFile(const QString& folder, const QString& name)
     QVERIFY(dirs->setPath(folder));
     auto* files = child<FileListBox>("filFile");
     QTRY_COMPARE(files->path(), QDir::toNativeSeparators(folder));
-    const auto items = files->findItems(name, Qt::MatchExactly);
-    QCOMPARE(items.size(), 1);
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
-                      files->visualItemRect(items.first()).center());
+    gui::clickItem(files, name);
     QCOMPARE(child<QLabel>("lblSelectedFile")->text(), name);
 }
 
@@ -207,11 +201,10 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
     const QString reportBefore = child<OutputPane>("txtOutput")->textCrLf();
 
     chooseFile(m_dir->path(), QStringLiteral("bad.txt"));
-    QString title, text;
-    answerNextModal(QMessageBox::Ok, &title, &text);
-    import("optComma");
-    QCOMPARE(title, QStringLiteral("Data Editor"));
-    QCOMPARE(text, QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
+    auto boxes = answeringBoxes([this] { import("optComma"); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].title, QStringLiteral("Data Editor"));
+    QCOMPARE(boxes[0].text, QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
     QCOMPARE(g_lngNumRows, 2);
     QCOMPARE(g_sngData(2, 2), 4.0f);
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("good.txt"));
@@ -219,9 +212,9 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
 
     // The file disappears between choosing and importing.
     QVERIFY(QFile::remove(m_dir->filePath("bad.txt")));
-    answerNextModal(QMessageBox::Ok, &title, &text);
-    import("optComma");
-    QCOMPARE(text, "The file could not be read: "
+    boxes = answeringBoxes([this] { import("optComma"); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, "The file could not be read: "
                  + QDir::toNativeSeparators(m_dir->filePath("bad.txt")));
     QCOMPARE(g_lngNumRows, 2);
 }
@@ -233,11 +226,10 @@ void Tst_frmMain::importIgnoresCommaDecimalLocale()
         QSKIP("no German locale on this machine");
     writeFile(m_dir->filePath("decimals.txt"), "1.5\t2\n0,435\t3\n");
     chooseFile(m_dir->path(), QStringLiteral("decimals.txt"));
-    QString text;
-    answerNextModal(QMessageBox::Ok, nullptr, &text);
-    import("optTab");
+    const auto boxes = answeringBoxes([this] { import("optTab"); });
     std::setlocale(LC_ALL, saved.c_str());
-    QCOMPARE(text, QStringLiteral("Row 2 of Column 1 has an invalid entry for analysis."));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, QStringLiteral("Row 2 of Column 1 has an invalid entry for analysis."));
 
     writeFile(m_dir->filePath("decimals.txt"), "1.5\t2\n");
     std::setlocale(LC_ALL, "de_DE.UTF-8");

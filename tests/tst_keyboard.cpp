@@ -23,14 +23,9 @@
 #include <functional>
 #include <memory>
 
-namespace {
+using gui::writeFile;
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+namespace {
 
 QString readFile(const QString& path)
 {

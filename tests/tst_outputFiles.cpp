@@ -14,11 +14,15 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
+#include "GuiDriver.h"
+
 #include <QtTest>
 
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+
+using gui::writeFile;
 
 namespace {
 
@@ -28,13 +32,6 @@ template <typename T> T* child(QObject* parent, const char* name)
     if (!found)
         qFatal("control %s is missing", name);
     return found;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 QByteArray readFile(const QString& path)
@@ -85,13 +82,7 @@ struct Dialogs {
     // Clicks the file in the dialog's file list.
     static void chooseFile(QDialog& dialog, const QString& name)
     {
-        auto* list = child<FileListBox>(&dialog, "filFile");
-        const auto items = list->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (items.size() != 1)
-            return;
-        list->scrollToItem(items.first());
-        QTest::mouseClick(
-            list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+        gui::clickItem(child<FileListBox>(&dialog, "filFile"), name);
     }
 
     void openChosenFile() { child<QPushButton>(&open, "cmdOpen")->click(); }
