@@ -277,12 +277,9 @@ void frmMain::cmbFileType_Click(int index)
     filFile->setPattern(index == 1 ? QStringLiteral("*.dat") : QStringLiteral("*.txt"));
 }
 
-void frmMain::drvDrive_Change(const QString& drive)
+void frmMain::drvDrive_Change()
 {
-    // A drive that cannot be read leaves the folder where it was; the drive
-    // list then shows that folder's drive again.
-    if (!dirDirectory->setPath(drive))
-        drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+    showChosenDrive(drvDrive, dirDirectory);
 }
 
 void frmMain::dirDirectory_Change(const QString& path)

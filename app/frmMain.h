@@ -53,7 +53,7 @@ private:
     bool focusInTextBox() const;
 
     void cmbFileType_Click(int index);
-    void drvDrive_Change(const QString& drive);
+    void drvDrive_Change();
     void dirDirectory_Change(const QString& path);
     void filFile_Click(const QString& fileName);
     void cmdImportData_Click();

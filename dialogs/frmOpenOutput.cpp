@@ -95,9 +95,7 @@ void frmOpenOutput::showEvent(QShowEvent* event)
 
 void frmOpenOutput::drvDrive_Change()
 {
-    // A drive that cannot be read keeps the folder; the drive list follows it.
-    if (!dirDirectory->setPath(drvDrive->drive()))
-        drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+    showChosenDrive(drvDrive, dirDirectory);
 }
 
 void frmOpenOutput::dirDirectory_Change()

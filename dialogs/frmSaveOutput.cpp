@@ -96,9 +96,7 @@ void frmSaveOutput::showEvent(QShowEvent* event)
 
 void frmSaveOutput::drvDrive_Change()
 {
-    // A drive that cannot be read keeps the folder; the drive list follows it.
-    if (!dirDirectory->setPath(drvDrive->drive()))
-        drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+    showChosenDrive(drvDrive, dirDirectory);
 }
 
 void frmSaveOutput::dirDirectory_Change()
