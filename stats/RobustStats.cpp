@@ -239,8 +239,10 @@ void OrderedGroup::resample(std::span<const int32_t> positions)
     for (std::size_t k = 0; k < count; ++k) {
         // Draws land anywhere in a large group: asking early for the
         // observation a few draws ahead lets the memory waits overlap.
+#if defined(__GNUC__) || defined(__clang__)
         if (k + 32 < count)
             __builtin_prefetch(&m_observations[positions[k + 32]]);
+#endif
         const Observation& drawn = m_observations[positions[k]];
         m_drawn[k] = drawn.value;
         ++m_draws[drawn.rank];
