@@ -31,6 +31,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -81,7 +82,11 @@ frmMain::frmMain(int splashMilliseconds, QWidget* parent)
     createControls();
     createMenus();
     connectHandlers();
-    resize(px(12000), px(9000));
+    // The first size leaves room for the desktop's panels on small or scaled screens.
+    QSize firstSize(px(12000), px(9000));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        firstSize = firstSize.boundedTo(screen->availableGeometry().size() * 0.9);
+    resize(firstSize);
     Form_Load(splashMilliseconds);
 }
 
