@@ -82,10 +82,12 @@ frmMain::frmMain(int splashMilliseconds, QWidget* parent)
     createControls();
     createMenus();
     connectHandlers();
-    // The first size leaves room for the desktop's panels on small or scaled screens.
+    // The first size leaves room for the desktop's panels on small or scaled
+    // screens, but never less than the data selection and the output need.
     QSize firstSize(px(12000), px(9000));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        firstSize = firstSize.boundedTo(screen->availableGeometry().size() * 0.9);
+        firstSize = firstSize.boundedTo(screen->availableGeometry().size() * 0.9)
+                        .expandedTo(QSize(px(9300), px(7000)));
     resize(firstSize);
     Form_Load(splashMilliseconds);
 }
