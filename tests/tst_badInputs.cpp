@@ -20,8 +20,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cfloat>
@@ -474,6 +476,9 @@ void Tst_badInputs::foldersNamedLikeFilesAreNotListed()
 // the file as it was at some moment.
 void Tst_badInputs::fileGrowingDuringImportGivesWholeLines()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("appends through POSIX calls");
+#else
     // Lines of 16 bytes never straddle a page, so each append shows up whole.
     const auto line = [](int n) { return QByteArray::number(n).rightJustified(7, '0'); };
     const auto lineText = [&](int n) { return line(n) + '\t' + line(n) + '\n'; };
@@ -515,6 +520,7 @@ void Tst_badInputs::fileGrowingDuringImportGivesWholeLines()
     }
     QVERIFY(paneText().endsWith("Number of Cases: " + QString::number(g_lngNumRows)
         + "\r\nNumber of Variables: 2\r\n\r\n\r\n"));
+#endif
 }
 
 void Tst_badInputs::badOutputFiles_data()
