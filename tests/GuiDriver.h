@@ -1,10 +1,17 @@
 // Drives the real windows as a user would: keys where the focus is, and modal windows.
 #pragma once
 
+#include "app/frmMain.h"
+#include "data/modGeneral.h"
+#include "platform/DirListBox.h"
+#include "platform/FileListBox.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -13,6 +20,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 namespace gui {
 
@@ -109,6 +117,42 @@ inline void clickItem(QListWidget* list, const QString& name)
     list->scrollToItem(items.first());
     QTest::mouseClick(
         list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+}
+
+// The control `name` of a window; a missing one ends the test run.
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("control %s is missing", name);
+    return found;
+}
+
+// A main window shown offscreen on an empty data set, without the title-screen wait.
+inline void showMainWindow(std::unique_ptr<frmMain>& window)
+{
+    clearDataSet();
+    window = std::make_unique<frmMain>(0);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+// Closes the main window without its exit questions.
+inline void closeMainWindow(std::unique_ptr<frmMain>& window)
+{
+    window->m_lngUnloadProgram = 1;
+    window.reset();
+}
+
+// Shows `folder` in the main window's folder list and clicks `name` in its file list.
+inline void chooseDataFile(frmMain* window, const QString& folder, const QString& name)
+{
+    QVERIFY(child<DirListBox>(window, "dirDirectory")->setPath(folder));
+    auto* files = child<FileListBox>(window, "filFile");
+    QTRY_COMPARE(files->path(), QDir::toNativeSeparators(folder));
+    files->refresh();
+    clickItem(files, name);
+    QCOMPARE(child<QLabel>(window, "lblSelectedFile")->text(), name);
 }
 
 } // namespace gui

@@ -142,10 +142,7 @@ private slots:
 private:
     template <typename T> T* child(const char* name) const
     {
-        T* found = m_window->findChild<T*>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return gui::child<T>(m_window.get(), name);
     }
     QString pathOf(const QString& name) const;
     QString paneText() const;
@@ -172,18 +169,14 @@ void Tst_badInputs::initTestCase()
 
 void Tst_badInputs::init()
 {
-    clearDataSet();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_window = std::make_unique<frmMain>(0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    gui::showMainWindow(m_window);
 }
 
 void Tst_badInputs::cleanup()
 {
-    m_window->m_lngUnloadProgram = 1;
-    m_window.reset();
+    gui::closeMainWindow(m_window);
     m_dir.reset();
 }
 
@@ -200,12 +193,7 @@ QString Tst_badInputs::paneText() const
 // Shows the test folder in the folder list and clicks the file in the file list.
 void Tst_badInputs::chooseFile(const QString& name)
 {
-    QVERIFY(child<DirListBox>("dirDirectory")->setPath(m_dir->path()));
-    auto* files = child<FileListBox>("filFile");
-    QTRY_COMPARE(files->path(), QDir::toNativeSeparators(m_dir->path()));
-    files->refresh();
-    gui::clickItem(files, name);
-    QCOMPARE(child<QLabel>("lblSelectedFile")->text(), name);
+    gui::chooseDataFile(m_window.get(), m_dir->path(), name);
 }
 
 // Chooses the file and the delimiter option (none if empty) and clicks the import button.

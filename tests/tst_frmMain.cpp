@@ -75,7 +75,7 @@ private:
     template <typename T>
     T* child(const char* name) const
     {
-        return m_window->findChild<T*>(QLatin1String(name));
+        return gui::child<T>(m_window.get(), name);
     }
     void chooseFile(const QString& folder, const QString& name);
     void import(const char* delimiterOption);
@@ -86,29 +86,20 @@ private:
 
 void Tst_frmMain::init()
 {
-    clearDataSet();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_window = std::make_unique<frmMain>(0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    gui::showMainWindow(m_window);
 }
 
 void Tst_frmMain::cleanup()
 {
-    m_window->m_lngUnloadProgram = 1;
-    m_window.reset();
+    gui::closeMainWindow(m_window);
     m_dir.reset();
 }
 
 void Tst_frmMain::chooseFile(const QString& folder, const QString& name)
 {
-    auto* dirs = child<DirListBox>("dirDirectory");
-    QVERIFY(dirs->setPath(folder));
-    auto* files = child<FileListBox>("filFile");
-    QTRY_COMPARE(files->path(), QDir::toNativeSeparators(folder));
-    gui::clickItem(files, name);
-    QCOMPARE(child<QLabel>("lblSelectedFile")->text(), name);
+    gui::chooseDataFile(m_window.get(), folder, name);
 }
 
 void Tst_frmMain::import(const char* delimiterOption)

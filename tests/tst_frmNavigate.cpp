@@ -1,4 +1,5 @@
 // The data navigator driven offscreen: moves, edges, cell texts and an empty data set.
+#include "GuiDriver.h"
 #include "data/DataImport.h"
 #include "data/modGeneral.h"
 #include "dialogs/frmNavigate.h"
@@ -9,15 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using gui::child;
 
-template <typename T> T* child(QObject* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("control %s is missing", name);
-    return found;
-}
+namespace {
 
 QString labelText(QWidget* window, const char* name)
 {

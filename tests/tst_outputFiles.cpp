@@ -20,19 +20,16 @@
 
 #include <csignal>
 #include <memory>
+
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 using gui::writeFile;
 
-namespace {
+using gui::child;
 
-template <typename T> T* child(QObject* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("control %s is missing", name);
-    return found;
-}
+namespace {
 
 QByteArray readFile(const QString& path)
 {
@@ -88,6 +85,7 @@ struct Dialogs {
     void openChosenFile() { child<QPushButton>(&open, "cmdOpen")->click(); }
 };
 
+#ifdef Q_OS_UNIX
 // Writes to files of this process fail beyond `limitBytes` while it lives, as on a full disk.
 class FileSizeLimit {
 public:
@@ -106,6 +104,7 @@ public:
 private:
     rlimit m_old {};
 };
+#endif
 
 } // namespace
 
@@ -308,6 +307,9 @@ void Tst_outputFiles::failedSaveWarnsAndStaysOpen()
 
 void Tst_outputFiles::failedWriteKeepsTheOldFile()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("fills the disk through a POSIX file-size limit");
+#else
     writeFile(path("keep.txt"), "old report\r\n");
     Dialogs dialogs(m_dir->path(), QString(64 * 1024, 'x'));
 
@@ -322,6 +324,7 @@ void Tst_outputFiles::failedWriteKeepsTheOldFile()
     QCOMPARE(readFile(path("keep.txt")), QByteArray("old report\r\n"));
     QCOMPARE(entries(m_dir->path()), QStringList { "keep.txt" }); // nothing half-written left
     QVERIFY(dialogs.save.isVisible());
+#endif
 }
 
 void Tst_outputFiles::saveFollowsLinkAndKeepsPermissions_data()
