@@ -1,5 +1,5 @@
 // Trellam: robust effect sizes for two independent groups.
-#include "app/frmMain.h"
+#include "forms/frmMain.h"
 
 #include <QApplication>
 #include <QIcon>

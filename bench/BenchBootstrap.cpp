@@ -2,9 +2,9 @@
 #include "BenchCommon.h"
 
 #include "analyses/BootstrapAnalysis.h"
-#include "analyses/frmBootstrap.h"
-#include "app/OutputPane.h"
-#include "stats/RankCountingSort.h"
+#include "forms/frmBootstrap.h"
+#include "widgets/OutputPane.h"
+#include "bench/RankCountingSort.h"
 
 #include <QApplication>
 #include <QLineEdit>

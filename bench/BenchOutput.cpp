@@ -1,10 +1,10 @@
 // Benchmark of the output files: 20 MB of report text saved and opened with the real dialogs.
 #include "BenchCommon.h"
 
-#include "app/OutputPane.h"
-#include "dialogs/OutputFile.h"
-#include "dialogs/frmOpenOutput.h"
-#include "dialogs/frmSaveOutput.h"
+#include "widgets/OutputPane.h"
+#include "widgets/OutputFile.h"
+#include "forms/frmOpenOutput.h"
+#include "forms/frmSaveOutput.h"
 #include "platform/DirListBox.h"
 #include "platform/MessageBox.h"
 

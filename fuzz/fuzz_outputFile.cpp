@@ -1,7 +1,7 @@
 // Fuzz target: reading an output file back, and saving what was read.
 //
 // Input: the bytes of the file.
-#include "dialogs/OutputFile.h"
+#include "widgets/OutputFile.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // Drives the real windows as a user would: keys where the focus is, and modal windows.
 #pragma once
 
-#include "app/frmMain.h"
+#include "forms/frmMain.h"
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"

@@ -4,9 +4,9 @@
 // Exits with 1 when a window does not come up or an analysis writes no report.
 #include "GuiDriver.h"
 
-#include "app/OutputPane.h"
-#include "app/frmMain.h"
-#include "app/frmSplash.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmMain.h"
+#include "forms/frmSplash.h"
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"

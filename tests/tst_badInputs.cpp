@@ -1,8 +1,8 @@
 // Bad inputs through the real windows, offscreen: the main window's import,
 // Open Output, both analyses and the navigator, each with its outcome.
 #include "GuiDriver.h"
-#include "app/OutputPane.h"
-#include "app/frmMain.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmMain.h"
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"

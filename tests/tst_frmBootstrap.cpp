@@ -1,7 +1,7 @@
 // The effect-size bootstrap dialog driven offscreen: choices, messages, report, run, lifecycle.
-#include "analyses/frmBootstrap.h"
-#include "app/OutputPane.h"
-#include "app/frmMain.h"
+#include "forms/frmBootstrap.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmMain.h"
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"

@@ -1,7 +1,7 @@
 // Tests of the Descriptives dialog, driven offscreen, alone and through the main window.
-#include "analyses/frmDescriptives.h"
-#include "app/OutputPane.h"
-#include "app/frmMain.h"
+#include "forms/frmDescriptives.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmMain.h"
 #include "data/modGeneral.h"
 
 #include "TestData.h"

@@ -1,7 +1,7 @@
 // The main window driven offscreen: file choice, import, output pane, edit commands, exit.
 #include "GuiDriver.h"
-#include "app/OutputPane.h"
-#include "app/frmMain.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmMain.h"
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"

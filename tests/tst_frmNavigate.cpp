@@ -2,7 +2,7 @@
 #include "GuiDriver.h"
 #include "data/DataImport.h"
 #include "data/modGeneral.h"
-#include "dialogs/frmNavigate.h"
+#include "forms/frmNavigate.h"
 
 #include <QDir>
 #include <QLabel>

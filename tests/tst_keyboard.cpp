@@ -1,15 +1,15 @@
 // Every window used with the keyboard alone, and laid out so that all its controls show.
 #include "GuiDriver.h"
 
-#include "analyses/frmBootstrap.h"
-#include "analyses/frmDescriptives.h"
-#include "app/OutputPane.h"
-#include "app/frmMain.h"
-#include "app/frmSplash.h"
+#include "forms/frmBootstrap.h"
+#include "forms/frmDescriptives.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmMain.h"
+#include "forms/frmSplash.h"
 #include "data/modGeneral.h"
-#include "dialogs/frmNavigate.h"
-#include "dialogs/frmOpenOutput.h"
-#include "dialogs/frmSaveOutput.h"
+#include "forms/frmNavigate.h"
+#include "forms/frmOpenOutput.h"
+#include "forms/frmSaveOutput.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,7 +1,7 @@
 // Saving and opening the output pane through the real dialogs, on real files.
-#include "app/OutputPane.h"
-#include "dialogs/frmOpenOutput.h"
-#include "dialogs/frmSaveOutput.h"
+#include "widgets/OutputPane.h"
+#include "forms/frmOpenOutput.h"
+#include "forms/frmSaveOutput.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"

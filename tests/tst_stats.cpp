@@ -1,6 +1,6 @@
 // Tests of the robust statistics kernel: group summaries, the robust d, the sorts.
 #include "analyses/NumberFormat.h"
-#include "stats/RankCountingSort.h"
+#include "bench/RankCountingSort.h"
 #include "stats/RobustStats.h"
 
 #include <QtTest>

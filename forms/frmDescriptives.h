@@ -1,7 +1,7 @@
 // frmDescriptives: the descriptives dialog.
 #pragma once
 
-#include "analyses/AnalysisDialog.h"
+#include "forms/AnalysisDialog.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 // frmOpenOutput: loads a text file into the output pane.
-#include "dialogs/frmOpenOutput.h"
+#include "forms/frmOpenOutput.h"
 
-#include "app/OutputPane.h"
-#include "dialogs/OutputFile.h"
+#include "widgets/OutputPane.h"
+#include "widgets/OutputFile.h"
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"

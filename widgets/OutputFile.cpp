@@ -1,5 +1,5 @@
 // Output files: the output pane's text kept in a plain 8-bit text file.
-#include "dialogs/OutputFile.h"
+#include "widgets/OutputFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // frmBootstrap: the effect-size bootstrap dialog.
 #pragma once
 
-#include "analyses/AnalysisDialog.h"
+#include "forms/AnalysisDialog.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The output pane: an editable plain-text box that reports are appended to.
-#include "app/OutputPane.h"
+#include "widgets/OutputPane.h"
 
 #include <QFontDatabase>
 #include <QMimeData>

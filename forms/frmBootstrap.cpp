@@ -1,5 +1,5 @@
 // frmBootstrap: the effect-size bootstrap dialog.
-#include "analyses/frmBootstrap.h"
+#include "forms/frmBootstrap.h"
 
 #include "analyses/BootstrapAnalysis.h"
 #include "data/modGeneral.h"

@@ -1,7 +1,7 @@
 // What the analysis dialogs share: how they end and how they show an outcome.
-#include "analyses/AnalysisDialog.h"
+#include "forms/AnalysisDialog.h"
 
-#include "app/OutputPane.h"
+#include "widgets/OutputPane.h"
 #include "platform/MessageBox.h"
 
 #include <QCloseEvent>

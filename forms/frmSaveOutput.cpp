@@ -1,8 +1,8 @@
 // frmSaveOutput: saves the output pane to a text file.
-#include "dialogs/frmSaveOutput.h"
+#include "forms/frmSaveOutput.h"
 
-#include "app/OutputPane.h"
-#include "dialogs/OutputFile.h"
+#include "widgets/OutputPane.h"
+#include "widgets/OutputFile.h"
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"

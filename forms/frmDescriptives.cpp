@@ -1,5 +1,5 @@
 // frmDescriptives: the descriptives dialog.
-#include "analyses/frmDescriptives.h"
+#include "forms/frmDescriptives.h"
 
 #include "analyses/DescriptivesAnalysis.h"
 #include "data/modGeneral.h"

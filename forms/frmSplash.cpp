@@ -1,5 +1,5 @@
 // frmSplash: the title screen shown while the main window loads.
-#include "app/frmSplash.h"
+#include "forms/frmSplash.h"
 
 #include <QEvent>
 #include <QGroupBox>

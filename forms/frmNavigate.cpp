@@ -1,5 +1,5 @@
 // frmNavigate: steps through the data set one cell at a time.
-#include "dialogs/frmNavigate.h"
+#include "forms/frmNavigate.h"
 
 #include "analyses/NumberFormat.h"
 #include "data/modGeneral.h"
