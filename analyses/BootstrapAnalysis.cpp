@@ -3,14 +3,15 @@
 
 #include "analyses/NumberFormat.h"
 #include "data/NumberText.h"
+#include "data/ReportText.h"
 #include "stats/RobustStats.h"
 #include "stats/VarianceGuard.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -110,44 +111,22 @@ std::vector<float> bootstrapEffects(
     return effects;
 }
 
-std::string integerText(int64_t value)
-{
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
 bool isChosen(int32_t column)
 {
     return column >= 1 && column <= MAX_COLUMNS;
 }
 
-const char* const CRLF = "\r\n";
-const std::size_t CELL_WIDTH = 15;
+constexpr std::size_t CELL_WIDTH = 15;
 
-std::string leftCell(const std::string& text)
+std::string tableRow(std::string_view label, std::string_view group1, std::string_view group2)
 {
-    return text.size() >= CELL_WIDTH ? text : text + std::string(CELL_WIDTH - text.size(), ' ');
+    return report::leftCell(label, CELL_WIDTH) + report::rightCell(group1, CELL_WIDTH)
+        + report::rightCell(group2, CELL_WIDTH) + report::LINE_END;
 }
 
-std::string rightCell(const std::string& text)
-{
-    return text.size() >= CELL_WIDTH ? text : std::string(CELL_WIDTH - text.size(), ' ') + text;
-}
-
-std::string tableRow(const std::string& label, const std::string& group1, const std::string& group2)
-{
-    return leftCell(label) + rightCell(group1) + rightCell(group2) + CRLF;
-}
-
-std::string numberRow(const std::string& label, float group1, float group2)
+std::string numberRow(std::string_view label, float group1, float group2)
 {
     return tableRow(label, formatReportNumber(group1), formatReportNumber(group2));
-}
-
-std::string rule(std::size_t width)
-{
-    return std::string(width, '-') + CRLF;
 }
 
 struct Interval {
@@ -172,33 +151,36 @@ Interval percentileInterval(std::vector<float> effects, const BootstrapRequest& 
 std::string reportText(const robust::TwoGroupStatistics& observed, const BootstrapRequest& request,
     const Interval& interval, std::size_t valid)
 {
+    using report::integerText;
+    using report::lineEnds;
+    using report::rule;
     const robust::GroupStatistics& g1 = observed.group1;
     const robust::GroupStatistics& g2 = observed.group2;
     const std::string percent = integerText(levelPercent(request.sngLevel));
     std::string text;
-    text += std::string("GROUP-LEVEL STATISTICS") + CRLF + rule(45);
+    text += "GROUP-LEVEL STATISTICS" + lineEnds(1) + rule(45);
     text += tableRow("Statistic", "Group 1", "Group 2") + rule(45);
-    text += tableRow("Sample Size", integerText(g1.lngN), integerText(g2.lngN)) + CRLF;
+    text += tableRow("Sample Size", integerText(g1.lngN), integerText(g2.lngN)) + lineEnds(1);
     text += numberRow("Mean", g1.sngMean, g2.sngMean);
-    text += numberRow("Trimmed Mean", g1.sngTrimmedMean, g2.sngTrimmedMean) + CRLF;
+    text += numberRow("Trimmed Mean", g1.sngTrimmedMean, g2.sngTrimmedMean) + lineEnds(1);
     text += numberRow("Variance", g1.sngVariance, g2.sngVariance);
     text += numberRow("Wins. Var.", g1.sngWinsorizedVariance, g2.sngWinsorizedVariance);
     text += rule(45);
     text += "Dep Var = Var " + integerText(request.lngDependent) + "; Grp Var = Var "
-        + integerText(request.lngGrouping) + CRLF + CRLF + CRLF;
-    text += "EFFECT SIZE ESTIMATES AND " + percent + "% CI" + CRLF + rule(50);
-    text += "Pooled variance = " + formatReportNumber(observed.effect.sngPooledVariance) + CRLF;
+        + integerText(request.lngGrouping) + lineEnds(3);
+    text += "EFFECT SIZE ESTIMATES AND " + percent + "% CI" + lineEnds(1) + rule(50);
+    text += "Pooled variance = " + formatReportNumber(observed.effect.sngPooledVariance)
+        + lineEnds(1);
     text += "Pooled Winsorized variance = "
-        + formatReportNumber(observed.effect.sngPooledWinsorizedVariance) + CRLF + CRLF;
-    text += "Robust Cohen's D = " + formatReportNumber(observed.effect.sngRobustD) + CRLF + CRLF;
+        + formatReportNumber(observed.effect.sngPooledWinsorizedVariance) + lineEnds(2);
+    text += "Robust Cohen's D = " + formatReportNumber(observed.effect.sngRobustD) + lineEnds(2);
     text += percent + "% CI for population Robust D = (" + interval.lower + ", " + interval.upper
-        + ")" + CRLF;
+        + ")" + lineEnds(1);
     text += rule(50);
-    text += "Number of attempted bootstrap trials = " + integerText(request.lngTrials) + CRLF;
+    text
+        += "Number of attempted bootstrap trials = " + integerText(request.lngTrials) + lineEnds(1);
     text += "Number of valid robust D bootstrap trials = "
-        + integerText(static_cast<int64_t>(valid)) + CRLF;
-    for (int i = 0; i < 5; ++i)
-        text += CRLF;
+        + integerText(static_cast<int64_t>(valid)) + lineEnds(6);
     return text;
 }
 
@@ -211,9 +193,9 @@ bool spreadTooSmall(std::span<const float> values)
     return variance > 0.0 && variance < std::numeric_limits<float>::min();
 }
 
-BootstrapResult message(std::string text)
+AnalysisResult message(std::string text)
 {
-    return BootstrapResult { std::move(text), {} };
+    return AnalysisResult { std::move(text), {} };
 }
 
 } // namespace
@@ -239,7 +221,7 @@ int32_t levelPercent(float level)
     return static_cast<int32_t>(std::nearbyint(static_cast<double>(level) * 100.0));
 }
 
-BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request)
+AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request)
 {
     if (!isChosen(request.lngDependent))
         return message("A dependent variable must be selected.");
@@ -281,11 +263,11 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
         group1.ordered.values(), sorted(group1), group2.ordered.values(), sorted(group2));
     if (!robust::isFinite(observed.group1) || !robust::isFinite(observed.group2)
         || !robust::isFinite(observed.effect))
-        return message(
-            "Var " + integerText(request.lngDependent) + " has values too large to summarise.");
+        return message("Var " + report::integerText(request.lngDependent)
+            + " has values too large to summarise.");
     if (spreadTooSmall(group1.ordered.values()) || spreadTooSmall(group2.ordered.values()))
-        return message(
-            "Var " + integerText(request.lngDependent) + " has values too small to summarise.");
+        return message("Var " + report::integerText(request.lngDependent)
+            + " has values too small to summarise.");
     if (!(observed.group1.sngVariance > 0.0f) && !(observed.group2.sngVariance > 0.0f))
         return message("Group 1 and Group 2 both have a zero variance.");
 
@@ -298,5 +280,5 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
     }
     const std::size_t valid = effects.size();
     const Interval interval = percentileInterval(std::move(effects), request);
-    return BootstrapResult { {}, reportText(observed, request, interval, valid) };
+    return AnalysisResult { {}, reportText(observed, request, interval, valid) };
 }

@@ -1,6 +1,7 @@
 // The effect-size bootstrap analysis: gathering, checks, resampling, interval and report.
 #pragma once
 
+#include "analyses/AnalysisResult.h"
 #include "data/modGeneral.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <vector>
 
 // Marks a variable list with no entry checked.
-inline constexpr int32_t NO_VARIABLE = 9999999;
+inline constexpr int32_t NO_VARIABLE = SENTINEL_CODE;
 
 // What the dialog asks for.
 struct BootstrapRequest {
@@ -36,18 +37,11 @@ struct BootstrapRequest {
     SortFunction sort = nullptr;
 };
 
-// Exactly one of the two is set: the warning to show, or the report to append
-// (lines end in CR LF).
-struct BootstrapResult {
-    std::string message;
-    std::string report;
-};
-
 // Runs the analysis on `data`: checks the request and the gathered groups in
 // order and stops at the first failure with its message; otherwise computes
 // the observed robust d, its percentile bootstrap interval from
 // `request.lngTrials` resamples, and the report.
-BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request);
+AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request);
 
 // 1-based entries of the sorted bootstrap effect sizes that bound the
 // interval at `level` when `valid` of them are stored: r + 1 and valid - r,

@@ -2,6 +2,7 @@
 #include "analyses/DescriptivesAnalysis.h"
 
 #include "analyses/NumberFormat.h"
+#include "data/ReportText.h"
 #include "stats/VarianceGuard.h"
 
 #include <algorithm>
@@ -15,8 +16,7 @@ namespace {
 constexpr std::size_t FIELD_WIDTH = 10;
 // A cell's text keeps one space to the next field.
 constexpr std::size_t CELL_WIDTH = FIELD_WIDTH - 1;
-const std::string RULE(6 * FIELD_WIDTH, '-');
-constexpr std::string_view CRLF = "\r\n";
+constexpr std::size_t LINE_WIDTH = 6 * FIELD_WIDTH;
 
 // One column's figures; an absent value is shown as ".".
 struct ColumnSummary {
@@ -53,19 +53,18 @@ void gatherValues(
 
 std::string columnName(int32_t column)
 {
-    return "Var " + std::to_string(column);
+    return "Var " + report::integerText(column);
 }
 
+// Every cell is cut to its first CELL_WIDTH characters.
 std::string leftAligned(std::string_view text)
 {
-    std::string field(text.substr(0, CELL_WIDTH));
-    field.resize(FIELD_WIDTH, ' ');
-    return field;
+    return report::leftCell(text.substr(0, CELL_WIDTH), FIELD_WIDTH);
 }
 
 std::string rightAligned(std::string_view text)
 {
-    return std::string(FIELD_WIDTH - text.size(), ' ').append(text);
+    return report::rightCell(text.substr(0, CELL_WIDTH), FIELD_WIDTH);
 }
 
 // Mean and SD are doubles shown with up to 15 significant digits; min and max
@@ -93,7 +92,7 @@ std::string headerLine()
 
 std::string summaryLine(int32_t column, const ColumnSummary& s, char separator)
 {
-    const std::string count = std::to_string(s.n);
+    const std::string count = report::integerText(s.n);
     return leftAligned(columnName(column)) + numberCell(s.mean, 15, separator)
         + numberCell(s.sd, 15, separator) + numberCell(widened(s.min), 7, separator)
         + numberCell(widened(s.max), 7, separator)
@@ -147,7 +146,7 @@ ColumnSummary summariseValues(std::span<const float> values)
 
 } // namespace
 
-DescriptivesResult descriptivesAnalysis(
+AnalysisResult descriptivesAnalysis(
     const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator)
 {
     if (columns.empty())
@@ -163,18 +162,16 @@ DescriptivesResult descriptivesAnalysis(
             const ColumnSummary s = summariseValues(values[k]);
             if (s.tooLarge)
                 return { columnName(block[k]) + " has values too large to summarise.", {} };
-            rows.append(summaryLine(block[k], s, decimalSeparator)).append(CRLF);
+            rows += summaryLine(block[k], s, decimalSeparator) + report::LINE_END;
         }
     }
 
-    std::string report;
-    report.append("DESCRIPTIVES").append(CRLF);
-    report.append(RULE).append(CRLF);
-    report.append(headerLine()).append(CRLF);
-    report.append(RULE).append(CRLF);
-    report.append(rows);
-    report.append(RULE);
-    for (int i = 0; i < 4; ++i)
-        report.append(CRLF);
-    return { {}, report };
+    std::string text = "DESCRIPTIVES" + report::lineEnds(1);
+    text += report::rule(LINE_WIDTH);
+    text += headerLine() + report::LINE_END;
+    text += report::rule(LINE_WIDTH);
+    text += rows;
+    // The closing rule is followed by three empty lines.
+    text += std::string(LINE_WIDTH, '-') + report::lineEnds(4);
+    return { {}, text };
 }

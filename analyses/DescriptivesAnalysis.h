@@ -1,17 +1,12 @@
 // Descriptives of chosen columns: count, mean, SD, minimum and maximum as a report table.
 #pragma once
 
+#include "analyses/AnalysisResult.h"
 #include "data/modGeneral.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
-
-// What a Descriptives run gives: a warning message, or the report to append.
-struct DescriptivesResult {
-    std::string message; // non-empty: show it and append nothing
-    std::string report; // CR LF line ends, ending in three empty lines
-};
 
 // Runs Descriptives on `columns` (1-based, in the order they are reported):
 // for each, the count of values that are not MISSING_VALUE, their mean, SD,
@@ -20,5 +15,5 @@ struct DescriptivesResult {
 // No column gives "At least one item must be selected."; a column whose sums
 // overflow gives "Var c has values too large to summarise.". Numbers in the
 // report use `decimalSeparator` for the decimal point.
-DescriptivesResult descriptivesAnalysis(
+AnalysisResult descriptivesAnalysis(
     const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);

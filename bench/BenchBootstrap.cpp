@@ -81,7 +81,7 @@ int runBootstrap(const std::vector<std::string>& args)
     const DataMatrix data = normalGroups(n1, n2);
     BootstrapRequest request = benchRequest(trials, level);
 
-    BootstrapResult fast;
+    AnalysisResult fast;
     const double fastSeconds
         = medianSeconds(repeats, [&] { fast = runBootstrapAnalysis(data, request); });
     if (!fast.message.empty()) {
@@ -94,7 +94,7 @@ int runBootstrap(const std::vector<std::string>& args)
 
     if (n1 + n2 <= 4000) {
         request.sort = &robust::rankCountingSort;
-        BootstrapResult reference;
+        AnalysisResult reference;
         const double referenceSeconds
             = medianSeconds(1, [&] { reference = runBootstrapAnalysis(data, request); });
         std::cout << "  rank counting:    " << referenceSeconds << " s, "
@@ -113,9 +113,9 @@ int runBootstrapDialog(const std::vector<std::string>& args)
     char name[] = "trellam-bench";
     char* argv[] = { name, nullptr };
     QApplication application(argc, argv);
-    setDataSet(normalGroups(1000, 1000));
+    const DataMatrix data = normalGroups(1000, 1000);
     OutputPane pane;
-    frmBootstrap dialog(&pane);
+    frmBootstrap dialog(data, &pane);
     dialog.findChild<QListWidget*>("lstDV")->item(0)->setCheckState(Qt::Checked);
     dialog.findChild<QListWidget*>("lstGV")->item(1)->setCheckState(Qt::Checked);
     dialog.findChild<QLineEdit*>("txtGroup1")->setText("1");

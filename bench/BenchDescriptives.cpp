@@ -41,7 +41,7 @@ int runDescriptives(const std::vector<std::string>& args)
 
     std::vector<int32_t> columns(static_cast<std::size_t>(data.columnCount()));
     std::iota(columns.begin(), columns.end(), 1);
-    DescriptivesResult result;
+    AnalysisResult result;
     const double seconds
         = medianSeconds(7, [&] { result = descriptivesAnalysis(data, columns, '.'); });
 

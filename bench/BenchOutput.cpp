@@ -36,12 +36,12 @@ template <typename T> T* child(QObject* parent, const char* name)
 // One report of the kind the analyses write: a framed table of numbers.
 QString sampleReport(int number)
 {
-    const QString rule = QString(72, QLatin1Char('-')) + QLatin1String("\r\n");
+    const QString rule = QString(72, QLatin1Char('-')) + QLatin1String("\n");
     QString report
-        = QLatin1String("Descriptives ") + QString::number(number) + QLatin1String("\r\n");
+        = QLatin1String("Descriptives ") + QString::number(number) + QLatin1String("\n");
     report += rule;
     report += QLatin1String(
-        "Variable        N       Mean     Median   Std Dev   Minimum   Maximum\r\n");
+        "Variable        N       Mean     Median   Std Dev   Minimum   Maximum\n");
     report += rule;
     for (int variable = 1; variable <= 20; ++variable) {
         const double base = number * 0.37 + variable * 1.125;
@@ -51,9 +51,9 @@ QString sampleReport(int number)
             + QString::number(base * 0.98, 'f', 3).rightJustified(11)
             + QString::number(variable * 0.25, 'f', 3).rightJustified(10)
             + QString::number(base - 7, 'f', 3).rightJustified(10)
-            + QString::number(base + 7, 'f', 3).rightJustified(10) + QLatin1String("\r\n");
+            + QString::number(base + 7, 'f', 3).rightJustified(10) + QLatin1String("\n");
     }
-    report += rule + QLatin1String("\r\n");
+    report += rule + QLatin1String("\n");
     return report;
 }
 
@@ -174,7 +174,7 @@ int runOutput(const std::vector<std::string>& args)
     std::cout << "file: " << QDir::toNativeSeparators(savedPath).toStdString() << ", "
               << QFileInfo(savedPath).size() << " bytes\n";
     // A save followed by an open gives the text back with one more empty line.
-    const bool sameText = pane.textCrLf() == text + QLatin1String("\r\n");
+    const bool sameText = pane.plainText() == text + QLatin1String("\n");
     std::cout << "text after save and open: " << (sameText ? "as saved" : "DIFFERENT") << '\n';
     printTime("fill pane (replaceText)", fill, 1.0);
     printTime("save (frmSaveOutput cmdSave)", saving, 1.0);

@@ -2,9 +2,9 @@
 #include "data/DataImport.h"
 
 #include "data/NumberText.h"
+#include "data/ReportText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,12 +20,6 @@ namespace {
 constexpr std::size_t CHUNK_BYTES = std::size_t { 1 } << 18;
 // After this much of the file the matrix reserves room for the whole file.
 constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
-
-std::string decimal(int32_t n)
-{
-    char text[16];
-    return std::string(text, std::to_chars(text, text + sizeof text, n).ptr);
-}
 
 // The program hands paths around as UTF-8; Windows needs them widened.
 std::filesystem::path pathFromUtf8(const std::string& utf8)
@@ -347,12 +341,13 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
     switch (rows.status) {
     case ImportStatus::InvalidEntry:
         return failure(rows.status,
-            "Row " + decimal(rows.row) + " of Column " + decimal(rows.column)
-                + " has an invalid entry for analysis.",
+            "Row " + report::integerText(rows.row) + " of Column "
+                + report::integerText(rows.column) + " has an invalid entry for analysis.",
             rows.row, rows.column);
     case ImportStatus::TooManyFields:
         return failure(rows.status,
-            "Row " + decimal(rows.row) + " has more than " + decimal(MAX_COLUMNS) + " variables.",
+            "Row " + report::integerText(rows.row) + " has more than "
+                + report::integerText(MAX_COLUMNS) + " variables.",
             rows.row);
     case ImportStatus::TooLarge:
         return tooLarge(displayPath);
@@ -363,9 +358,10 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
     }
     ImportResult result;
     result.data = std::move(rows.data);
-    result.report = "Opened the text file: " + displayPath + "\r\n"
-        + "Number of Cases: " + decimal(result.data.rowCount()) + "\r\n"
-        + "Number of Variables: " + decimal(result.data.columnCount()) + "\r\n\r\n\r\n";
+    result.report = "Opened the text file: " + displayPath + report::lineEnds(1)
+        + "Number of Cases: " + report::integerText(result.data.rowCount()) + report::lineEnds(1)
+        + "Number of Variables: " + report::integerText(result.data.columnCount())
+        + report::lineEnds(3);
     return result;
 }
 
@@ -391,15 +387,12 @@ ImportResult importDelimitedFile(
 
         RowBuilder rows(delimiter, fileBytes);
         LineReader reader;
-        const ReadEnd end
-            = reader.forEachBlock(
-                in,
-                [&rows](const char* begin, const char* blockEnd) {
-                    return rows.addLines(begin, blockEnd);
-                },
-                [&rows](char* begin, char* lineEnd) {
-                    return rows.checkUnfinishedLine(begin, lineEnd);
-                });
+        const ReadEnd end = reader.forEachBlock(
+            in,
+            [&rows](
+                const char* begin, const char* blockEnd) { return rows.addLines(begin, blockEnd); },
+            [&rows](
+                char* begin, char* lineEnd) { return rows.checkUnfinishedLine(begin, lineEnd); });
         if (end == ReadEnd::ReadError)
             return unreadable(displayPath);
         return outcome(rows, displayPath);

@@ -28,3 +28,9 @@ struct ImportResult {
 // the file by `displayPath`.
 ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
                                  const std::string& displayPath);
+
+// The import is the only writer of the program's data set (data/modGeneral.h).
+// Makes `data` the current data set, its counts included.
+void setDataSet(DataMatrix data);
+// Forgets the current data set: both counts become 0.
+void clearDataSet();

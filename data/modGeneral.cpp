@@ -1,11 +1,21 @@
 // The one data set of a run.
 #include "data/modGeneral.h"
 
+#include "data/DataImport.h"
+
 #include <utility>
 
-DataMatrix g_sngData;
-int32_t g_lngNumRows = 0;
-int32_t g_lngNumCols = 0;
+namespace {
+
+DataMatrix currentData;
+int32_t currentRows = 0;
+int32_t currentColumns = 0;
+
+} // namespace
+
+const DataMatrix& g_sngData = currentData;
+const int32_t& g_lngNumRows = currentRows;
+const int32_t& g_lngNumCols = currentColumns;
 
 DataMatrix::DataMatrix(DataMatrix&& other) noexcept
 {
@@ -30,9 +40,9 @@ void DataMatrix::reserve(std::size_t rows, std::size_t fields)
 
 void setDataSet(DataMatrix data)
 {
-    g_sngData = std::move(data);
-    g_lngNumRows = g_sngData.rowCount();
-    g_lngNumCols = g_sngData.columnCount();
+    currentData = std::move(data);
+    currentRows = currentData.rowCount();
+    currentColumns = currentData.columnCount();
 }
 
 void clearDataSet()

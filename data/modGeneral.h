@@ -1,13 +1,15 @@
 // The one data set of a run: a matrix of single-precision values and its counts.
 #pragma once
 
+#include "data/Sentinel.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 // Marks a missing entry in the data set; compared exactly.
-inline constexpr float MISSING_VALUE = 9999999.0f;
+inline constexpr float MISSING_VALUE = static_cast<float>(SENTINEL_CODE);
 // A line may hold at most this many fields.
 inline constexpr int32_t MAX_COLUMNS = 1000;
 
@@ -89,13 +91,9 @@ private:
     std::size_t m_lastRowStart = 0;
 };
 
-// The current data set. Only a successful import replaces it (setDataSet);
-// analyses and the navigator read it.
-extern DataMatrix g_sngData;
-extern int32_t g_lngNumRows;
-extern int32_t g_lngNumCols;
-
-// Makes `data` the current data set, its counts included.
-void setDataSet(DataMatrix data);
-// Forgets the current data set: both counts become 0.
-void clearDataSet();
+// The current data set and its counts, for reading. Only the import writes
+// them (setDataSet and clearDataSet in data/DataImport.h); windows are given
+// the data set when they are built.
+extern const DataMatrix& g_sngData;
+extern const int32_t& g_lngNumRows;
+extern const int32_t& g_lngNumCols;

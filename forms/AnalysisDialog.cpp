@@ -1,24 +1,48 @@
-// What the analysis dialogs share: how they end and how they show an outcome.
+// What the analysis dialogs share: the data set, how a run ends and how its outcome shows.
 #include "forms/AnalysisDialog.h"
 
-#include "widgets/OutputPane.h"
+#include "analyses/AnalysisResult.h"
+#include "platform/BusyCursor.h"
 #include "platform/MessageBox.h"
+#include "widgets/OutputPane.h"
 
 #include <QCloseEvent>
 
-AnalysisDialog::AnalysisDialog(OutputPane* output, QWidget* parent)
+#include <exception>
+#include <new>
+
+namespace {
+
+AnalysisResult guardedRun(const std::function<AnalysisResult()>& analysis)
+{
+    try {
+        const BusyCursor busy;
+        return analysis();
+    } catch (const std::bad_alloc&) {
+        return { "The analysis could not be completed: not enough memory.", {} };
+    } catch (...) {
+        return { "The analysis could not be completed.", {} };
+    }
+}
+
+} // namespace
+
+AnalysisDialog::AnalysisDialog(const DataMatrix& data, OutputPane* output, QWidget* parent)
     : QDialog(parent)
+    , m_data(data)
     , m_output(output)
 {
 }
 
-void AnalysisDialog::showOutcome(const std::string& message, const std::string& report)
+void AnalysisDialog::runAnalysis(const std::function<AnalysisResult()>& analysis)
 {
-    if (!message.empty()) {
-        MessageBox::warning(this, QStringLiteral("Analysis Error"), QString::fromStdString(message));
+    const AnalysisResult result = guardedRun(analysis);
+    if (!result.message.empty()) {
+        MessageBox::warning(
+            this, QStringLiteral("Analysis Error"), QString::fromStdString(result.message));
         return;
     }
-    m_output->appendReport(QString::fromStdString(report));
+    m_output->appendReport(QString::fromStdString(result.report));
     accept();
 }
 

@@ -1,11 +1,13 @@
-// What the analysis dialogs share: how they end and how they show an outcome.
+// What the analysis dialogs share: the data set, how a run ends and how its outcome shows.
 #pragma once
 
 #include <QDialog>
 
-#include <string>
+#include <functional>
 
+class DataMatrix;
 class OutputPane;
+struct AnalysisResult;
 
 // OK with a report and Cancel or Escape hide the dialog, keeping its choices;
 // its close box destroys it, so the next opening starts from the current data
@@ -14,14 +16,21 @@ class OutputPane;
 class AnalysisDialog : public QDialog {
     Q_OBJECT
 public:
-    AnalysisDialog(OutputPane* output, QWidget* parent);
+    // `data` must outlive the dialog: the main window discards its analysis
+    // dialogs whenever the data set changes.
+    AnalysisDialog(const DataMatrix& data, OutputPane* output, QWidget* parent);
 
 protected:
-    // Shows `message` in a warning box and stays open, or appends `report`
-    // to the output pane and hides the dialog.
-    void showOutcome(const std::string& message, const std::string& report);
+    // Runs `analysis` under the busy pointer and shows its outcome: a message
+    // in a warning box titled "Analysis Error", the dialog staying open; or
+    // the report appended to the output pane, the dialog hidden. A failure
+    // inside the analysis is such a message too; nothing is appended then.
+    void runAnalysis(const std::function<AnalysisResult()>& analysis);
     void cmdCancel_Click();
     void closeEvent(QCloseEvent* event) override;
 
+    const DataMatrix& m_data;
+
+private:
     OutputPane* m_output;
 };

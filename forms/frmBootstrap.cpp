@@ -2,8 +2,6 @@
 #include "forms/frmBootstrap.h"
 
 #include "analyses/BootstrapAnalysis.h"
-#include "data/modGeneral.h"
-#include "platform/BusyCursor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -64,8 +62,8 @@ QRadioButton* option(const char* name, const QString& caption, QWidget* parent)
 
 } // namespace
 
-frmBootstrap::frmBootstrap(OutputPane* output, QWidget* parent)
-    : AnalysisDialog(output, parent)
+frmBootstrap::frmBootstrap(const DataMatrix& data, OutputPane* output, QWidget* parent)
+    : AnalysisDialog(data, output, parent)
     , m_lngDVIndex(NO_VARIABLE)
     , m_lngGVIndex(NO_VARIABLE)
 {
@@ -177,7 +175,7 @@ void frmBootstrap::connectHandlers()
 void frmBootstrap::Form_Load()
 {
     for (QListWidget* list : { lstDV, lstGV }) {
-        for (int32_t column = 1; column <= g_lngNumCols; ++column) {
+        for (int32_t column = 1; column <= m_data.columnCount(); ++column) {
             auto* item = new QListWidgetItem(QStringLiteral("Var %1").arg(column));
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
@@ -256,21 +254,15 @@ void frmBootstrap::cmdOK_Click()
 {
     if (m_running)
         return;
-    try {
-        BootstrapResult result;
-        {
-            const BusyCursor busy;
-            const QScopedValueRollback<bool> running(m_running, true);
-            InputBlocker blocker;
-            BootstrapRequest request = readRequest();
-            request.seed = clockSeed();
-            m_lastRepaint = {};
-            request.onTrial = [this](int trial) { showTrial(trial); };
-            result = runBootstrapAnalysis(g_sngData, request);
-            blocker.dropHeldInput();
-        }
-        showOutcome(result.message, result.report);
-    } catch (...) {
-        // Nothing is appended; the dialog stays open.
-    }
+    runAnalysis([this] {
+        const QScopedValueRollback<bool> running(m_running, true);
+        InputBlocker blocker;
+        BootstrapRequest request = readRequest();
+        request.seed = clockSeed();
+        m_lastRepaint = {};
+        request.onTrial = [this](int trial) { showTrial(trial); };
+        AnalysisResult result = runBootstrapAnalysis(m_data, request);
+        blocker.dropHeldInput();
+        return result;
+    });
 }

@@ -22,14 +22,14 @@ struct BootstrapRequest;
 class frmBootstrap : public AnalysisDialog {
     Q_OBJECT
 public:
-    frmBootstrap(OutputPane* output, QWidget* parent = nullptr);
+    frmBootstrap(const DataMatrix& data, OutputPane* output, QWidget* parent = nullptr);
 
 private:
     void createControls();
     void connectHandlers();
     void Form_Load();
     // Each list keeps at most one checked entry; its 1-based column number,
-    // or 9999999 for none, is kept in `checkedIndex`.
+    // or NO_VARIABLE for none, is kept in `checkedIndex`.
     void keepOneChecked(QListWidget* list, int32_t& checkedIndex, int index);
     BootstrapRequest readRequest() const;
     // Shows the trial under way; repaints at most about 60 times a second.

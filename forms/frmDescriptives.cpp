@@ -2,8 +2,6 @@
 #include "forms/frmDescriptives.h"
 
 #include "analyses/DescriptivesAnalysis.h"
-#include "data/modGeneral.h"
-#include "platform/BusyCursor.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,7 +12,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 namespace {
 
@@ -29,8 +26,8 @@ char reportDecimalSeparator()
 
 } // namespace
 
-frmDescriptives::frmDescriptives(OutputPane* output, QWidget* parent)
-    : AnalysisDialog(output, parent)
+frmDescriptives::frmDescriptives(const DataMatrix& data, OutputPane* output, QWidget* parent)
+    : AnalysisDialog(data, output, parent)
 {
     setObjectName(QStringLiteral("frmDescriptives"));
     setWindowTitle(QStringLiteral("Descriptives"));
@@ -85,7 +82,7 @@ void frmDescriptives::connectHandlers()
 
 void frmDescriptives::Form_Load()
 {
-    for (int32_t column = 1; column <= g_lngNumCols; ++column) {
+    for (int32_t column = 1; column <= m_data.columnCount(); ++column) {
         auto* item = new QListWidgetItem(QStringLiteral("Var %1").arg(column));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
@@ -116,10 +113,7 @@ void frmDescriptives::lstItems_ItemCheck(int index)
 std::vector<int32_t> frmDescriptives::checkedColumns() const
 {
     std::vector<int32_t> columns;
-    // An import request without a file empties the data set but keeps this
-    // dialog: entries beyond the current columns then count as unchecked.
-    const int count = std::min(lstItems->count(), static_cast<int>(g_lngNumCols));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < lstItems->count(); ++i) {
         if (isItemChecked(i))
             columns.push_back(i + 1);
     }
@@ -128,14 +122,6 @@ std::vector<int32_t> frmDescriptives::checkedColumns() const
 
 void frmDescriptives::cmdOK_Click()
 {
-    try {
-        DescriptivesResult result;
-        {
-            const BusyCursor busy;
-            result = descriptivesAnalysis(g_sngData, checkedColumns(), reportDecimalSeparator());
-        }
-        showOutcome(result.message, result.report);
-    } catch (...) {
-        // Nothing is appended; the dialog stays open.
-    }
+    runAnalysis(
+        [this] { return descriptivesAnalysis(m_data, checkedColumns(), reportDecimalSeparator()); });
 }

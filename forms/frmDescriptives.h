@@ -17,7 +17,7 @@ class QRadioButton;
 class frmDescriptives : public AnalysisDialog {
     Q_OBJECT
 public:
-    frmDescriptives(OutputPane* output, QWidget* parent = nullptr);
+    frmDescriptives(const DataMatrix& data, OutputPane* output, QWidget* parent = nullptr);
 
 private:
     void createControls();

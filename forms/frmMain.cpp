@@ -13,8 +13,10 @@
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"
+#include "platform/FileChooser.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
+#include "widgets/LineEnds.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,7 +39,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <new>
+#include <utility>
 
 namespace {
 
@@ -100,9 +102,10 @@ void frmMain::createControls()
     setCentralWidget(m_central);
 
     fraSelectData = named(new QGroupBox(QStringLiteral("Select Data"), m_central), "fraSelectData");
-    drvDrive = named(new DriveListBox(fraSelectData), "drvDrive", "Specify drive of file");
-    dirDirectory = named(new DirListBox(fraSelectData), "dirDirectory", "Specify directory of file");
-    filFile = named(new FileListBox(fraSelectData), "filFile", "Specify file");
+    m_files = new FileChooser(fraSelectData, QStringLiteral("*.txt"));
+    m_files->drvDrive->setToolTip(QStringLiteral("Specify drive of file"));
+    m_files->dirDirectory->setToolTip(QStringLiteral("Specify directory of file"));
+    m_files->filFile->setToolTip(QStringLiteral("Specify file"));
     cmbFileType = named(new QComboBox(fraSelectData), "cmbFileType",
                         "Specify file extension (*.txt or *.dat)");
     fraTypeOfDelimiter = named(new QGroupBox(QStringLiteral("Type of Delimiter"), fraSelectData),
@@ -143,9 +146,9 @@ void frmMain::createControls()
     auto* grid = new QGridLayout(fraSelectData);
     grid->setContentsMargins(6, 2, 6, 6);
     grid->setVerticalSpacing(4);
-    grid->addWidget(drvDrive, 0, 0);
-    grid->addWidget(dirDirectory, 1, 0, 2, 1);
-    grid->addWidget(filFile, 0, 1, 2, 1);
+    grid->addWidget(m_files->drvDrive, 0, 0);
+    grid->addWidget(m_files->dirDirectory, 1, 0, 2, 1);
+    grid->addWidget(m_files->filFile, 0, 1, 2, 1);
     grid->addWidget(cmbFileType, 2, 1);
     grid->addWidget(fraTypeOfDelimiter, 0, 2, 2, 1);
     grid->addWidget(cmdImportData, 2, 2);
@@ -159,9 +162,9 @@ void frmMain::createControls()
     txtOutput = named(new OutputPane(fraOutput), "txtOutput");
 
     // Tab from the file choice through the options to the import and the pane.
-    setTabOrder(drvDrive, dirDirectory);
-    setTabOrder(dirDirectory, filFile);
-    setTabOrder(filFile, cmbFileType);
+    setTabOrder(m_files->drvDrive, m_files->dirDirectory);
+    setTabOrder(m_files->dirDirectory, m_files->filFile);
+    setTabOrder(m_files->filFile, cmbFileType);
     setTabOrder(cmbFileType, optTab);
     setTabOrder(optTab, optComma);
     setTabOrder(optComma, optSpace);
@@ -199,9 +202,7 @@ void frmMain::createMenus()
 void frmMain::connectHandlers()
 {
     connect(cmbFileType, &QComboBox::currentIndexChanged, this, &frmMain::cmbFileType_Click);
-    connect(drvDrive, &DriveListBox::driveActivated, this, &frmMain::drvDrive_Change);
-    connect(dirDirectory, &DirListBox::pathChanged, this, &frmMain::dirDirectory_Change);
-    connect(filFile, &FileListBox::fileClicked, this, &frmMain::filFile_Click);
+    connect(m_files, &FileChooser::fileClicked, this, &frmMain::filFile_Click);
     connect(cmdImportData, &QPushButton::clicked, this, &frmMain::cmdImportData_Click);
 
     connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
@@ -218,9 +219,6 @@ void frmMain::connectHandlers()
 
 void frmMain::Form_Load(int splashMilliseconds)
 {
-    filFile->setPattern(QStringLiteral("*.txt"));
-    drvDrive->setDrive(dirDirectory->path());
-
     // The title screen stays for its full time even when dismissed early;
     // window events keep running meanwhile. The clock is monotonic, so the
     // wait cannot go wrong at midnight or when the system time changes.
@@ -281,22 +279,12 @@ void frmMain::Form_Resize()
 
 void frmMain::cmbFileType_Click(int index)
 {
-    filFile->setPattern(index == 1 ? QStringLiteral("*.dat") : QStringLiteral("*.txt"));
-}
-
-void frmMain::drvDrive_Change()
-{
-    showChosenDrive(drvDrive, dirDirectory);
-}
-
-void frmMain::dirDirectory_Change(const QString& path)
-{
-    filFile->setPath(path);
+    m_files->filFile->setPattern(index == 1 ? QStringLiteral("*.dat") : QStringLiteral("*.txt"));
 }
 
 void frmMain::filFile_Click(const QString& fileName)
 {
-    m_strFileName = joinPath(filFile->path(), fileName);
+    m_strFileName = joinPath(m_files->folder(), fileName);
     lblSelectedFile->setText(fileName);
 }
 
@@ -315,19 +303,14 @@ void frmMain::cmdImportData_Click()
 {
     if (m_strFileName.isEmpty()) {
         clearDataSet();
+        dataSetChanged();
         return;
     }
     const std::string path = m_strFileName.toStdString();
     ImportResult result;
-    try {
+    {
         BusyCursor busy;
         result = importDelimitedFile(path, chosenDelimiter().toStdString(), path);
-    } catch (const std::bad_alloc&) {
-        result.status = ImportStatus::TooLarge;
-        result.message = "The file is too large to import: " + path;
-    } catch (...) {
-        result.status = ImportStatus::Unreadable;
-        result.message = "The file could not be read: " + path;
     }
     // A failed import keeps the data set, the current file and the dialogs as they were.
     if (result.status != ImportStatus::Ok) {
@@ -338,22 +321,31 @@ void frmMain::cmdImportData_Click()
     setDataSet(std::move(result.data));
     lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
     txtOutput->appendReport(QString::fromStdString(result.report));
+    dataSetChanged();
+}
+
+void frmMain::dataSetChanged()
+{
     delete m_frmDescriptives;
     delete m_frmBootstrap;
 }
 
+template <typename Dialog, typename... Args>
+int frmMain::showKept(QPointer<Dialog>& kept, Args&&... args)
+{
+    if (!kept)
+        kept = new Dialog(std::forward<Args>(args)..., this);
+    return kept->exec();
+}
+
 void frmMain::mnuOpenOutput_Click()
 {
-    if (!m_frmOpenOutput)
-        m_frmOpenOutput = new frmOpenOutput(txtOutput, this);
-    m_frmOpenOutput->exec();
+    showKept(m_frmOpenOutput, txtOutput);
 }
 
 bool frmMain::mnuSaveOutput_Click()
 {
-    if (!m_frmSaveOutput)
-        m_frmSaveOutput = new frmSaveOutput(txtOutput, this);
-    return m_frmSaveOutput->exec() == QDialog::Accepted;
+    return showKept(m_frmSaveOutput, txtOutput) == QDialog::Accepted;
 }
 
 bool frmMain::confirmExit()
@@ -400,7 +392,7 @@ void frmMain::mnuCut_Click()
     QApplication::clipboard()->clear();
     if (!focusInTextBox())
         return;
-    QApplication::clipboard()->setText(txtOutput->selectedTextCrLf());
+    QApplication::clipboard()->setText(withCrLf(txtOutput->selectedPlainText()));
     QTextCursor cursor = txtOutput->textCursor();
     cursor.removeSelectedText();
     txtOutput->setTextCursor(cursor);
@@ -410,13 +402,13 @@ void frmMain::mnuCopy_Click()
 {
     QApplication::clipboard()->clear();
     if (focusInTextBox())
-        QApplication::clipboard()->setText(txtOutput->selectedTextCrLf());
+        QApplication::clipboard()->setText(withCrLf(txtOutput->selectedPlainText()));
 }
 
 void frmMain::mnuPaste_Click()
 {
     if (focusInTextBox())
-        txtOutput->insertPlainText(OutputPane::fromCrLf(QApplication::clipboard()->text()));
+        txtOutput->insertPlainText(withLf(QApplication::clipboard()->text()));
 }
 
 void frmMain::mnuClearOutput_Click()
@@ -426,20 +418,16 @@ void frmMain::mnuClearOutput_Click()
 
 void frmMain::mnuNavigateDataFile_Click()
 {
-    frmNavigate navigator(this);
+    frmNavigate navigator(g_sngData, this);
     navigator.exec();
 }
 
 void frmMain::mnuDescriptives_Click()
 {
-    if (!m_frmDescriptives)
-        m_frmDescriptives = new frmDescriptives(txtOutput, this);
-    m_frmDescriptives->exec();
+    showKept(m_frmDescriptives, g_sngData, txtOutput);
 }
 
 void frmMain::mnuBootstrap_Click()
 {
-    if (!m_frmBootstrap)
-        m_frmBootstrap = new frmBootstrap(txtOutput, this);
-    m_frmBootstrap->exec();
+    showKept(m_frmBootstrap, g_sngData, txtOutput);
 }

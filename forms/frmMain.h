@@ -7,9 +7,7 @@
 
 #include <cstdint>
 
-class DirListBox;
-class DriveListBox;
-class FileListBox;
+class FileChooser;
 class OutputPane;
 class QAction;
 class QComboBox;
@@ -30,11 +28,6 @@ public:
     explicit frmMain(int splashMilliseconds = 2000, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Full path of the data file chosen in the file list; empty until one is chosen.
-    QString m_strFileName;
-    // 1 once the user has confirmed leaving the program.
-    int32_t m_lngUnloadProgram = 0;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -51,10 +44,14 @@ private:
     QString chosenDelimiter() const;
     // True when the focus is in a text box of this window.
     bool focusInTextBox() const;
+    // Every change of the data set comes here: the analysis dialogs are
+    // discarded, so that their variable lists follow the new data set.
+    void dataSetChanged();
+    // Shows the dialog kept in `kept` modally, building it on first use from
+    // `args` and this window; returns what exec() gives.
+    template <typename Dialog, typename... Args> int showKept(QPointer<Dialog>& kept, Args&&... args);
 
     void cmbFileType_Click(int index);
-    void drvDrive_Change();
-    void dirDirectory_Change(const QString& path);
     void filFile_Click(const QString& fileName);
     void cmdImportData_Click();
 
@@ -77,9 +74,8 @@ private:
     QRadioButton* optComma = nullptr;
     QRadioButton* optSpace = nullptr;
     QPushButton* cmdImportData = nullptr;
-    DriveListBox* drvDrive = nullptr;
-    DirListBox* dirDirectory = nullptr;
-    FileListBox* filFile = nullptr;
+    // The drive, folder and file lists drvDrive, dirDirectory and filFile.
+    FileChooser* m_files = nullptr;
     QLabel* lblSelectedFileLabel = nullptr;
     QLabel* lblSelectedFile = nullptr;
     QLabel* lblCurrentFileLabel = nullptr;
@@ -101,6 +97,11 @@ private:
     QAction* mnuNavigateDataFile = nullptr;
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
+
+    // Full path of the data file chosen in the file list; empty until one is chosen.
+    QString m_strFileName;
+    // 1 once the user has confirmed leaving the program.
+    int32_t m_lngUnloadProgram = 0;
 
     // Built on first use; a successful import discards the two analyses so that
     // their variable lists follow the new data set.

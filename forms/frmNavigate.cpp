@@ -26,11 +26,6 @@ QPushButton* newButton(const QString& name, const QString& text, QWidget* parent
     return button;
 }
 
-bool hasCells()
-{
-    return g_lngNumRows > 0 && g_lngNumCols > 0;
-}
-
 // A cell's value as the window shows it: "." for missing, otherwise the
 // single-precision value with at most 7 significant digits.
 QString cellText(float value)
@@ -43,8 +38,9 @@ QString cellText(float value)
 
 } // namespace
 
-frmNavigate::frmNavigate(QWidget* parent)
+frmNavigate::frmNavigate(const DataMatrix& data, QWidget* parent)
     : QDialog(parent)
+    , m_data(data)
 {
     setObjectName(QStringLiteral("frmNavigate"));
     setWindowTitle(QStringLiteral("Navigate Data File"));
@@ -102,9 +98,9 @@ void frmNavigate::Form_Load()
 {
     m_lngRow = 1;
     m_lngColumn = 1;
-    lblNumberOfRows->setText(QStringLiteral("Number of rows: ") + QString::number(g_lngNumRows));
+    lblNumberOfRows->setText(QStringLiteral("Number of rows: ") + QString::number(m_data.rowCount()));
     lblNumberOfColumns->setText(
-        QStringLiteral("Number of columns: ") + QString::number(g_lngNumCols));
+        QStringLiteral("Number of columns: ") + QString::number(m_data.columnCount()));
     if (!hasCells()) {
         // Nothing to step through: no position, no moves.
         lblCell->setText(QStringLiteral("No data"));
@@ -115,11 +111,16 @@ void frmNavigate::Form_Load()
     showCell();
 }
 
+bool frmNavigate::hasCells() const
+{
+    return m_data.rowCount() > 0 && m_data.columnCount() > 0;
+}
+
 void frmNavigate::showCell()
 {
     lblRow->setText(QStringLiteral("Row: ") + QString::number(m_lngRow));
     lblColumn->setText(QStringLiteral("Column: ") + QString::number(m_lngColumn));
-    lblCell->setText(cellText(g_sngData(m_lngRow, m_lngColumn)));
+    lblCell->setText(cellText(m_data(m_lngRow, m_lngColumn)));
 }
 
 void frmNavigate::cmdUp_Click()
@@ -131,7 +132,7 @@ void frmNavigate::cmdUp_Click()
 
 void frmNavigate::cmdDown_Click()
 {
-    if (m_lngRow < g_lngNumRows)
+    if (m_lngRow < m_data.rowCount())
         ++m_lngRow;
     showCell();
 }
@@ -145,7 +146,7 @@ void frmNavigate::cmdLeft_Click()
 
 void frmNavigate::cmdRight_Click()
 {
-    if (m_lngColumn < g_lngNumCols)
+    if (m_lngColumn < m_data.columnCount())
         ++m_lngColumn;
     showCell();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class DataMatrix;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -14,12 +15,13 @@ class QPushButton;
 class frmNavigate : public QDialog {
     Q_OBJECT
 public:
-    explicit frmNavigate(QWidget* parent = nullptr);
+    explicit frmNavigate(const DataMatrix& data, QWidget* parent = nullptr);
 
 private:
     void createControls();
     void connectHandlers();
     void Form_Load();
+    bool hasCells() const;
     // Writes the position and the current cell's value into the labels.
     void showCell();
 
@@ -28,6 +30,7 @@ private:
     void cmdLeft_Click();
     void cmdRight_Click();
 
+    const DataMatrix& m_data;
     int32_t m_lngRow = 1;
     int32_t m_lngColumn = 1;
 

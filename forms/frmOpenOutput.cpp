@@ -6,6 +6,7 @@
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"
+#include "platform/FileChooser.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
 
@@ -28,20 +29,13 @@ frmOpenOutput::frmOpenOutput(OutputPane* output, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmOpenOutput"));
     setWindowTitle(caption);
+    m_files = new FileChooser(this, QStringLiteral("*.txt"));
     createControls();
     connectHandlers();
-    filFile->setPattern(QStringLiteral("*.txt"));
-    dirDirectory_Change();
 }
 
 void frmOpenOutput::createControls()
 {
-    drvDrive = new DriveListBox(this);
-    drvDrive->setObjectName(QStringLiteral("drvDrive"));
-    dirDirectory = new DirListBox(this);
-    dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
-    filFile = new FileListBox(this);
-    filFile->setObjectName(QStringLiteral("filFile"));
     cmdOpen = new QPushButton(QStringLiteral("Open"), this);
     cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
     cmdOpen->setDefault(true);
@@ -64,23 +58,21 @@ void frmOpenOutput::createControls()
     buttons->addStretch();
     auto* grid = new QGridLayout(this);
     grid->addLayout(chosen, 0, 0);
-    grid->addWidget(filFile, 1, 0, 2, 1);
-    grid->addWidget(dirDirectory, 0, 1, 2, 1);
-    grid->addWidget(drvDrive, 2, 1);
+    grid->addWidget(m_files->filFile, 1, 0, 2, 1);
+    grid->addWidget(m_files->dirDirectory, 0, 1, 2, 1);
+    grid->addWidget(m_files->drvDrive, 2, 1);
     grid->addLayout(buttons, 0, 2, 3, 1);
     grid->setRowStretch(1, 1);
 
-    setTabOrder(filFile, dirDirectory);
-    setTabOrder(dirDirectory, drvDrive);
-    setTabOrder(drvDrive, cmdOpen);
+    setTabOrder(m_files->filFile, m_files->dirDirectory);
+    setTabOrder(m_files->dirDirectory, m_files->drvDrive);
+    setTabOrder(m_files->drvDrive, cmdOpen);
     setTabOrder(cmdOpen, cmdCancel);
 }
 
 void frmOpenOutput::connectHandlers()
 {
-    connect(drvDrive, &DriveListBox::driveActivated, this, &frmOpenOutput::drvDrive_Change);
-    connect(dirDirectory, &DirListBox::pathChanged, this, &frmOpenOutput::dirDirectory_Change);
-    connect(filFile, &FileListBox::fileClicked, this, &frmOpenOutput::filFile_Click);
+    connect(m_files, &FileChooser::fileClicked, this, &frmOpenOutput::filFile_Click);
     connect(cmdOpen, &QPushButton::clicked, this, &frmOpenOutput::cmdOpen_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOpenOutput::cmdCancel_Click);
 }
@@ -88,19 +80,8 @@ void frmOpenOutput::connectHandlers()
 void frmOpenOutput::showEvent(QShowEvent* event)
 {
     // Files and folders may have come or gone since the dialog was last up.
-    dirDirectory->refresh();
-    filFile->refresh();
+    m_files->refresh();
     QDialog::showEvent(event);
-}
-
-void frmOpenOutput::drvDrive_Change()
-{
-    showChosenDrive(drvDrive, dirDirectory);
-}
-
-void frmOpenOutput::dirDirectory_Change()
-{
-    filFile->setPath(dirDirectory->path());
 }
 
 void frmOpenOutput::filFile_Click(const QString& fileName)
@@ -117,7 +98,7 @@ void frmOpenOutput::cmdOpen_Click()
         return;
     }
     // The folder is the one shown now, whenever the file was chosen.
-    const QString path = joinPath(filFile->path(), name);
+    const QString path = joinPath(m_files->folder(), name);
     bool loaded = false;
     try {
         loaded = loadIntoPane(path);

@@ -3,9 +3,7 @@
 
 #include <QDialog>
 
-class DirListBox;
-class DriveListBox;
-class FileListBox;
+class FileChooser;
 class OutputPane;
 class QLabel;
 class QPushButton;
@@ -26,16 +24,13 @@ private:
     // Reads the whole file first, so that the pane changes only when it was read.
     bool loadIntoPane(const QString& path);
 
-    void drvDrive_Change();
-    void dirDirectory_Change();
     void filFile_Click(const QString& fileName);
     void cmdOpen_Click();
     void cmdCancel_Click();
 
     OutputPane* m_output;
-    DriveListBox* drvDrive = nullptr;
-    DirListBox* dirDirectory = nullptr;
-    FileListBox* filFile = nullptr;
+    // The drive, folder and file lists drvDrive, dirDirectory and filFile.
+    FileChooser* m_files = nullptr;
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdCancel = nullptr;
     QLabel* lblSelectedFile = nullptr;

@@ -6,6 +6,7 @@
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"
+#include "platform/FileChooser.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
 
@@ -28,10 +29,9 @@ frmSaveOutput::frmSaveOutput(OutputPane* output, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmSaveOutput"));
     setWindowTitle(caption);
+    m_files = new FileChooser(this, QStringLiteral("*.txt"));
     createControls();
     connectHandlers();
-    filFile->setPattern(QStringLiteral("*.txt"));
-    dirDirectory_Change();
 }
 
 void frmSaveOutput::createControls()
@@ -43,12 +43,6 @@ void frmSaveOutput::createControls()
     cmdSave->setDefault(true);
     txtSavedFileName = new QLineEdit(this);
     txtSavedFileName->setObjectName(QStringLiteral("txtSavedFileName"));
-    filFile = new FileListBox(this);
-    filFile->setObjectName(QStringLiteral("filFile"));
-    dirDirectory = new DirListBox(this);
-    dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
-    drvDrive = new DriveListBox(this);
-    drvDrive->setObjectName(QStringLiteral("drvDrive"));
     lblFileName = new QLabel(QStringLiteral("File name:"), this);
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
     lblFileName->setBuddy(txtSavedFileName);
@@ -62,16 +56,16 @@ void frmSaveOutput::createControls()
     auto* grid = new QGridLayout(this);
     grid->addWidget(lblFileName, 0, 0);
     grid->addWidget(txtSavedFileName, 1, 0);
-    grid->addWidget(filFile, 2, 0, 2, 1);
-    grid->addWidget(dirDirectory, 1, 1, 2, 1);
-    grid->addWidget(drvDrive, 3, 1);
+    grid->addWidget(m_files->filFile, 2, 0, 2, 1);
+    grid->addWidget(m_files->dirDirectory, 1, 1, 2, 1);
+    grid->addWidget(m_files->drvDrive, 3, 1);
     grid->addLayout(buttons, 0, 2, 4, 1);
     grid->setRowStretch(2, 1);
 
-    setTabOrder(txtSavedFileName, filFile);
-    setTabOrder(filFile, dirDirectory);
-    setTabOrder(dirDirectory, drvDrive);
-    setTabOrder(drvDrive, cmdSave);
+    setTabOrder(txtSavedFileName, m_files->filFile);
+    setTabOrder(m_files->filFile, m_files->dirDirectory);
+    setTabOrder(m_files->dirDirectory, m_files->drvDrive);
+    setTabOrder(m_files->drvDrive, cmdSave);
     setTabOrder(cmdSave, cmdCancel);
     // Typing goes to the name first.
     txtSavedFileName->setFocus();
@@ -79,9 +73,7 @@ void frmSaveOutput::createControls()
 
 void frmSaveOutput::connectHandlers()
 {
-    connect(drvDrive, &DriveListBox::driveActivated, this, &frmSaveOutput::drvDrive_Change);
-    connect(dirDirectory, &DirListBox::pathChanged, this, &frmSaveOutput::dirDirectory_Change);
-    connect(filFile, &FileListBox::fileClicked, this, &frmSaveOutput::filFile_Click);
+    connect(m_files, &FileChooser::fileClicked, this, &frmSaveOutput::filFile_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmSaveOutput::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSaveOutput::cmdCancel_Click);
 }
@@ -89,19 +81,8 @@ void frmSaveOutput::connectHandlers()
 void frmSaveOutput::showEvent(QShowEvent* event)
 {
     // Files and folders may have come or gone since the dialog was last up.
-    dirDirectory->refresh();
-    filFile->refresh();
+    m_files->refresh();
     QDialog::showEvent(event);
-}
-
-void frmSaveOutput::drvDrive_Change()
-{
-    showChosenDrive(drvDrive, dirDirectory);
-}
-
-void frmSaveOutput::dirDirectory_Change()
-{
-    filFile->setPath(dirDirectory->path());
 }
 
 void frmSaveOutput::filFile_Click(const QString& fileName)
@@ -118,11 +99,11 @@ void frmSaveOutput::cmdSave_Click()
         return;
     }
     // The folder is the one shown now, whenever the name was typed or chosen.
-    const QString path = joinPath(filFile->path(), outputFileName(name));
+    const QString path = joinPath(m_files->folder(), outputFileName(name));
     bool saved = false;
     try {
         BusyCursor busy;
-        saved = saveOutputText(path, m_output->textCrLf());
+        saved = saveOutputText(path, m_output->plainText());
     } catch (...) {
         // Running out of memory on a huge text is one more failure to report.
     }
@@ -132,7 +113,7 @@ void frmSaveOutput::cmdSave_Click()
             QStringLiteral("The file could not be saved: ") + QDir::toNativeSeparators(path));
         return;
     }
-    filFile->refresh();
+    m_files->filFile->refresh();
     accept();
 }
 

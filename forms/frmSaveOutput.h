@@ -3,9 +3,7 @@
 
 #include <QDialog>
 
-class DirListBox;
-class DriveListBox;
-class FileListBox;
+class FileChooser;
 class OutputPane;
 class QLabel;
 class QLineEdit;
@@ -26,18 +24,15 @@ private:
     void createControls();
     void connectHandlers();
 
-    void drvDrive_Change();
-    void dirDirectory_Change();
     void filFile_Click(const QString& fileName);
     void cmdSave_Click();
     void cmdCancel_Click();
 
     OutputPane* m_output;
+    // The drive, folder and file lists drvDrive, dirDirectory and filFile.
+    FileChooser* m_files = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdSave = nullptr;
     QLineEdit* txtSavedFileName = nullptr;
-    FileListBox* filFile = nullptr;
-    DirListBox* dirDirectory = nullptr;
-    DriveListBox* drvDrive = nullptr;
     QLabel* lblFileName = nullptr;
 };

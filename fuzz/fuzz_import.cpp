@@ -211,8 +211,8 @@ void checkImported(const ImportResult& result, const Expected& expected)
         }
     }
     FUZZ_CHECK(result.report
-        == "Opened the text file: shown.txt\r\nNumber of Cases: " + decimal(data.rowCount())
-            + "\r\nNumber of Variables: " + decimal(data.columnCount()) + "\r\n\r\n\r\n");
+        == "Opened the text file: shown.txt\nNumber of Cases: " + decimal(data.rowCount())
+            + "\nNumber of Variables: " + decimal(data.columnCount()) + "\n\n\n");
     FUZZ_CHECK(result.message.empty());
 }
 

@@ -3,8 +3,6 @@
 
 #include "platform/DriveListBox.h"
 
-#include "platform/DriveListBox.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -139,10 +137,4 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     QListWidget::keyPressEvent(event);
-}
-
-void showChosenDrive(DriveListBox* drives, DirListBox* folders)
-{
-    if (!folders->setPath(drives->drive()))
-        drives->setDrive(DriveListBox::driveOf(folders->path()));
 }

@@ -33,9 +33,3 @@ private:
 
     QString m_path; // absolute, clean, "/" separators
 };
-
-class DriveListBox;
-
-// Shows the drive chosen in `drives` in `folders`. A drive that cannot be read
-// leaves the folder where it was, and the drive list shows that folder's drive again.
-void showChosenDrive(DriveListBox* drives, DirListBox* folders);

@@ -1,6 +1,8 @@
 // The robust statistics kernel: group summaries, trimming, Winsorizing and the robust d.
 #pragma once
 
+#include "data/Sentinel.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -8,7 +10,7 @@
 namespace robust {
 
 // Stands in for a robust d that cannot be computed.
-inline constexpr float NOT_COMPUTABLE = 9999999.0f;
+inline constexpr float NOT_COMPUTABLE = static_cast<float>(SENTINEL_CODE);
 
 // One group's summary. Every value is held in single precision: running sums
 // are rounded to single precision after each addition, and each formula is

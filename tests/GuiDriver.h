@@ -2,7 +2,9 @@
 #pragma once
 
 #include "forms/frmMain.h"
+#include "data/DataImport.h"
 #include "data/modGeneral.h"
+#include "platform/MessageBox.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 
@@ -140,7 +142,11 @@ inline void showMainWindow(std::unique_ptr<frmMain>& window)
 // Closes the main window without its exit questions.
 inline void closeMainWindow(std::unique_ptr<frmMain>& window)
 {
-    window->m_lngUnloadProgram = 1;
+    if (window->isVisible()) {
+        MessageBox::setNextAnswer(QMessageBox::Yes); // leave
+        MessageBox::setNextAnswer(QMessageBox::No); // without saving
+        window->close();
+    }
     window.reset();
 }
 

@@ -257,6 +257,5 @@ int main(int argc, char** argv)
     showBootstrapReport(pane);
     shooter.save(&main, QStringLiteral("frmMain"));
 
-    main.m_lngUnloadProgram = 1;
     return shooter.ok() ? 0 : 1;
 }

@@ -88,7 +88,7 @@ bool resetPeakMemory()
 // The fields of the report line that starts with `name` ("Var 3"), split at blanks.
 QStringList reportRow(const QString& report, const QString& name)
 {
-    for (const QString& line : report.split(QStringLiteral("\r\n"))) {
+    for (const QString& line : report.split(QStringLiteral("\n"))) {
         if (line.startsWith(name + QLatin1Char(' ')))
             return line.mid(name.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     }
@@ -187,7 +187,7 @@ QString Tst_badInputs::pathOf(const QString& name) const
 
 QString Tst_badInputs::paneText() const
 {
-    return child<OutputPane>("txtOutput")->textCrLf();
+    return child<OutputPane>("txtOutput")->plainText();
 }
 
 // Shows the test folder in the folder list and clicks the file in the file list.
@@ -346,15 +346,15 @@ void Tst_badInputs::badDataFiles()
     QCOMPARE(rowOfCurrentData(1), exactCells(firstRow));
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("bad.txt"));
     QVERIFY(paneText().endsWith("Opened the text file: " + pathOf("bad.txt")
-        + "\r\nNumber of Cases: " + QString::number(g_lngNumRows)
-        + "\r\nNumber of Variables: " + QString::number(g_lngNumCols) + "\r\n\r\n\r\n"));
+        + "\nNumber of Cases: " + QString::number(g_lngNumRows)
+        + "\nNumber of Variables: " + QString::number(g_lngNumCols) + "\n\n\n"));
 }
 
 void Tst_badInputs::emptyFileLeavesNothingToNavigate()
 {
     writeFile(m_dir->filePath("empty.txt"), QByteArray());
     QCOMPARE(import(QStringLiteral("empty.txt"), QStringLiteral("optTab")).size(), 0);
-    QVERIFY(paneText().endsWith("Number of Cases: 0\r\nNumber of Variables: 0\r\n\r\n\r\n"));
+    QVERIFY(paneText().endsWith("Number of Cases: 0\nNumber of Variables: 0\n\n\n"));
     withDialog("mnuNavigateDataFile", "frmNavigate", [](QWidget* navigator) {
         QCOMPARE(navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text(),
             QStringLiteral("No data"));
@@ -507,7 +507,7 @@ void Tst_badInputs::fileGrowingDuringImportGivesWholeLines()
                                  .arg(g_sngData(r, 2))));
     }
     QVERIFY(paneText().endsWith("Number of Cases: " + QString::number(g_lngNumRows)
-        + "\r\nNumber of Variables: 2\r\n\r\n\r\n"));
+        + "\nNumber of Variables: 2\n\n\n"));
 #endif
 }
 
@@ -517,15 +517,15 @@ void Tst_badInputs::badOutputFiles_data()
     QTest::addColumn<QString>("pane");
     const QChar bad(QChar::ReplacementCharacter);
     QTest::newRow("binary file: lines of its bytes, bad ones replaced") << QByteArray(
-        "\211PNG\r\n\032\n\377", 9) << QString(bad) + "PNG\r\n\032\r\n" + bad + "\r\n";
+        "\211PNG\r\n\032\n\377", 9) << QString(bad) + "PNG\n\032\n" + bad + "\n";
     QTest::newRow("NUL bytes inside a line are kept")
-        << QByteArray("a\000b\r\n", 5) << QStringLiteral("a") + QChar(0) + "b\r\n";
+        << QByteArray("a\000b\r\n", 5) << QStringLiteral("a") + QChar(0) + "b\n";
     QTest::newRow("UTF-16 file: its bytes as 8-bit text") << QByteArray("\377\376a\000\r\000\n\000",
-        8) << QString(bad) + bad + "a" + QChar(0) + "\r\n" + QChar(0) + "\r\n" + QChar(0) + "\r\n";
+        8) << QString(bad) + bad + "a" + QChar(0) + "\n" + QChar(0) + "\n" + QChar(0) + "\n";
     QTest::newRow("UTF-8 byte-order mark is not shown")
-        << QByteArray("\357\273\277report\n") << QStringLiteral("report\r\n");
+        << QByteArray("\357\273\277report\n") << QStringLiteral("report\n");
     QTest::newRow("a second byte-order mark is text")
-        << QByteArray("\357\273\277\357\273\277r") << QChar(0xfeff) + QStringLiteral("r\r\n");
+        << QByteArray("\357\273\277\357\273\277r") << QChar(0xfeff) + QStringLiteral("r\n");
 }
 
 // Open Output shows what it could read; the pane holds the text with CR LF line ends.

@@ -27,9 +27,9 @@ BootstrapRequest request(int32_t trials = 600, float level = 0.95f, uint64_t see
 }
 
 // The report line that starts with `start`, or an empty text.
-QString line(const BootstrapResult& result, const QString& start)
+QString line(const AnalysisResult& result, const QString& start)
 {
-    const QStringList lines = QString::fromStdString(result.report).split("\r\n");
+    const QStringList lines = QString::fromStdString(result.report).split("\n");
     for (const QString& l : lines) {
         if (l.startsWith(start))
             return l;
@@ -204,7 +204,7 @@ void Tst_bootstrap::messages()
     r.strGroup2 = group2.toStdString();
     int trials = 0;
     r.onTrial = [&](int) { ++trials; };
-    const BootstrapResult result = runBootstrapAnalysis(data, r);
+    const AnalysisResult result = runBootstrapAnalysis(data, r);
     QCOMPARE(QString::fromStdString(result.message), message);
     QVERIFY(result.report.empty());
     QCOMPARE(trials, 0);
@@ -253,7 +253,7 @@ void Tst_bootstrap::gathering()
     BootstrapRequest r = request(10);
     r.strGroup1 = group1.toStdString();
     r.strGroup2 = group2.toStdString();
-    const BootstrapResult result = runBootstrapAnalysis(data, r);
+    const AnalysisResult result = runBootstrapAnalysis(data, r);
     QCOMPARE(QString::fromStdString(result.message), QString());
     QCOMPARE(line(result, "Sample Size"), sizes);
 }
@@ -270,45 +270,45 @@ void Tst_bootstrap::wholeReport_data()
 
     QTest::newRow("thirty cases, 600 trials at 95%")
         << thirtyCases() << 2 << 3 << 600 << 0.95f << Q_UINT64_C(20240611)
-        << "GROUP-LEVEL STATISTICS\r\n---------------------------------------------\r\n"
-           "Statistic              Group 1        Group 2\r\n"
-           "---------------------------------------------\r\n"
-           "Sample Size                 10              9\r\n\r\n"
-           "Mean                     48.85           58.8\r\n"
-           "Trimmed Mean             48.75           58.7\r\n\r\n"
-           "Variance                47.238        107.425\r\n"
-           "Wins. Var.              14.991         52.865\r\n"
-           "---------------------------------------------\r\n"
-           "Dep Var = Var 2; Grp Var = Var 3\r\n\r\n\r\n"
-           "EFFECT SIZE ESTIMATES AND 95% CI\r\n"
-           "--------------------------------------------------\r\n"
-           "Pooled variance = 75.561\r\nPooled Winsorized variance = 32.814\r\n\r\n"
-           "Robust Cohen's D = 1.116\r\n\r\n"
-           "95% CI for population Robust D = (0.146, 3.036)\r\n"
-           "--------------------------------------------------\r\n"
-           "Number of attempted bootstrap trials = 600\r\n"
-           "Number of valid robust D bootstrap trials = 600\r\n\r\n\r\n\r\n\r\n\r\n";
+        << "GROUP-LEVEL STATISTICS\n---------------------------------------------\n"
+           "Statistic              Group 1        Group 2\n"
+           "---------------------------------------------\n"
+           "Sample Size                 10              9\n\n"
+           "Mean                     48.85           58.8\n"
+           "Trimmed Mean             48.75           58.7\n\n"
+           "Variance                47.238        107.425\n"
+           "Wins. Var.              14.991         52.865\n"
+           "---------------------------------------------\n"
+           "Dep Var = Var 2; Grp Var = Var 3\n\n\n"
+           "EFFECT SIZE ESTIMATES AND 95% CI\n"
+           "--------------------------------------------------\n"
+           "Pooled variance = 75.561\nPooled Winsorized variance = 32.814\n\n"
+           "Robust Cohen's D = 1.116\n\n"
+           "95% CI for population Robust D = (0.146, 3.036)\n"
+           "--------------------------------------------------\n"
+           "Number of attempted bootstrap trials = 600\n"
+           "Number of valid robust D bootstrap trials = 600\n\n\n\n\n\n";
 
     QTest::newRow("three and three, constant resamples are not counted, 90%")
         << twoGroups({ 1, 2, 2 }, { 4, 4, 5 }) << 1 << 2 << 600 << 0.90f << Q_UINT64_C(7)
-        << "GROUP-LEVEL STATISTICS\r\n---------------------------------------------\r\n"
-           "Statistic              Group 1        Group 2\r\n"
-           "---------------------------------------------\r\n"
-           "Sample Size                  3              3\r\n\r\n"
-           "Mean                     1.667          4.333\r\n"
-           "Trimmed Mean             1.667          4.333\r\n\r\n"
-           "Variance                 0.333          0.333\r\n"
-           "Wins. Var.               0.333          0.333\r\n"
-           "---------------------------------------------\r\n"
-           "Dep Var = Var 1; Grp Var = Var 2\r\n\r\n\r\n"
-           "EFFECT SIZE ESTIMATES AND 90% CI\r\n"
-           "--------------------------------------------------\r\n"
-           "Pooled variance = 0.333\r\nPooled Winsorized variance = 0.333\r\n\r\n"
-           "Robust Cohen's D = 2.968\r\n\r\n"
-           "90% CI for population Robust D = (2.968, 5.247)\r\n"
-           "--------------------------------------------------\r\n"
-           "Number of attempted bootstrap trials = 600\r\n"
-           "Number of valid robust D bootstrap trials = 531\r\n\r\n\r\n\r\n\r\n\r\n";
+        << "GROUP-LEVEL STATISTICS\n---------------------------------------------\n"
+           "Statistic              Group 1        Group 2\n"
+           "---------------------------------------------\n"
+           "Sample Size                  3              3\n\n"
+           "Mean                     1.667          4.333\n"
+           "Trimmed Mean             1.667          4.333\n\n"
+           "Variance                 0.333          0.333\n"
+           "Wins. Var.               0.333          0.333\n"
+           "---------------------------------------------\n"
+           "Dep Var = Var 1; Grp Var = Var 2\n\n\n"
+           "EFFECT SIZE ESTIMATES AND 90% CI\n"
+           "--------------------------------------------------\n"
+           "Pooled variance = 0.333\nPooled Winsorized variance = 0.333\n\n"
+           "Robust Cohen's D = 2.968\n\n"
+           "90% CI for population Robust D = (2.968, 5.247)\n"
+           "--------------------------------------------------\n"
+           "Number of attempted bootstrap trials = 600\n"
+           "Number of valid robust D bootstrap trials = 531\n\n\n\n\n\n";
 }
 
 void Tst_bootstrap::wholeReport()
@@ -323,7 +323,7 @@ void Tst_bootstrap::wholeReport()
     BootstrapRequest r = request(trials, level, seed);
     r.lngDependent = dependent;
     r.lngGrouping = grouping;
-    const BootstrapResult result = runBootstrapAnalysis(data, r);
+    const AnalysisResult result = runBootstrapAnalysis(data, r);
     QCOMPARE(QString::fromStdString(result.message), QString());
     QCOMPARE(QString::fromStdString(result.report), report);
 }
@@ -347,7 +347,7 @@ void Tst_bootstrap::reportLines()
     QFETCH(DataMatrix, data);
     QFETCH(QString, start);
     QFETCH(QString, expected);
-    const BootstrapResult result = runBootstrapAnalysis(data, request(20));
+    const AnalysisResult result = runBootstrapAnalysis(data, request(20));
     QCOMPARE(QString::fromStdString(result.message), QString());
     QCOMPARE(line(result, start), expected);
 }
@@ -362,7 +362,7 @@ void Tst_bootstrap::eachResampleDrawsEachGroupInTurn()
     std::size_t next = 0;
     BootstrapRequest r = request(1);
     r.uniform = [&] { return script[next++ % script.size()]; };
-    BootstrapResult result = runBootstrapAnalysis(data, r);
+    AnalysisResult result = runBootstrapAnalysis(data, r);
     QCOMPARE(next, script.size());
     QCOMPARE(line(result, "95% CI"), QString("95% CI for population Robust D = (3.118, 3.118)"));
 
@@ -398,10 +398,10 @@ void Tst_bootstrap::seedDecidesTheInterval()
     BootstrapRequest r = request(600, 0.95f, 1);
     r.lngDependent = 2;
     r.lngGrouping = 3;
-    const BootstrapResult first = runBootstrapAnalysis(data, r);
+    const AnalysisResult first = runBootstrapAnalysis(data, r);
     QCOMPARE(runBootstrapAnalysis(data, r).report, first.report);
     r.seed = 2;
-    const BootstrapResult second = runBootstrapAnalysis(data, r);
+    const AnalysisResult second = runBootstrapAnalysis(data, r);
     QVERIFY(line(second, "95% CI") != line(first, "95% CI"));
     QCOMPARE(line(second, "Robust Cohen's D"), line(first, "Robust Cohen's D"));
 }

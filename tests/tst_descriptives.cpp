@@ -42,7 +42,7 @@ QList<float> sequence(int from, int to)
     return values;
 }
 
-DescriptivesResult run(const Rows& rows, const Columns& columns, char separator = '.')
+AnalysisResult run(const Rows& rows, const Columns& columns, char separator = '.')
 {
     const std::vector<int32_t> chosen(columns.begin(), columns.end());
     return descriptivesAnalysis(matrixFromRows(rows), chosen, separator);
@@ -67,13 +67,13 @@ void Tst_descriptives::wholeReport()
 {
     // Column 3 holds 5, 20, a missing entry and 12.5; columns are reported in the order given.
     const Rows rows = { { 1, 2, 5 }, { 1, 4, 20 }, { 1, 6, M }, { 1, 8, 12.5f } };
-    const DescriptivesResult result = run(rows, { 2, 3 });
+    const AnalysisResult result = run(rows, { 2, 3 });
     QVERIFY(result.message.empty());
-    const QString expected = QStringLiteral("DESCRIPTIVES\r\n") + RULE + "\r\n"
-        + "Name            Mean        SD       Min       Max         N\r\n" + RULE + "\r\n"
-        + "Var 2              5     2.582         2         8         4\r\n"
-        + "Var 3           12.5       7.5         5        20         3\r\n" + RULE
-        + "\r\n\r\n\r\n\r\n";
+    const QString expected = QStringLiteral("DESCRIPTIVES\n") + RULE + "\n"
+        + "Name            Mean        SD       Min       Max         N\n" + RULE + "\n"
+        + "Var 2              5     2.582         2         8         4\n"
+        + "Var 3           12.5       7.5         5        20         3\n" + RULE
+        + "\n\n\n\n";
     QCOMPARE(QString::fromStdString(result.report), expected);
 }
 
@@ -81,9 +81,9 @@ void Tst_descriptives::manyColumnsInOrder()
 {
     // More columns than are read in one pass over the rows, chosen out of order.
     const Columns chosen = { 40, 3, 17, 1, 25, 2, 33, 16, 18, 5, 6, 7, 8, 9, 10, 11, 12, 13, 39 };
-    const DescriptivesResult result = run(wideRows(40), chosen);
+    const AnalysisResult result = run(wideRows(40), chosen);
     QVERIFY(result.message.empty());
-    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\r\n"));
+    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\n"));
     QCOMPARE(lines.size(), 4 + chosen.size() + 5);
     for (int i = 0; i < chosen.size(); ++i) {
         const int c = chosen[i];
@@ -164,9 +164,9 @@ void Tst_descriptives::summaryLine()
     QFETCH(int32_t, col);
     QFETCH(char, separator);
     QFETCH(QString, expected);
-    const DescriptivesResult result = run(rows, { col }, separator);
+    const AnalysisResult result = run(rows, { col }, separator);
     QVERIFY(result.message.empty());
-    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\r\n"));
+    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\n"));
     QCOMPARE(lines.value(4), expected);
 }
 
@@ -193,7 +193,7 @@ void Tst_descriptives::messages()
     QFETCH(Rows, rows);
     QFETCH(Columns, columns);
     QFETCH(QString, expected);
-    const DescriptivesResult result = run(rows, columns);
+    const AnalysisResult result = run(rows, columns);
     QCOMPARE(QString::fromStdString(result.message), expected);
     QVERIFY(result.report.empty());
 }

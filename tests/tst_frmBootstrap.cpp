@@ -2,6 +2,7 @@
 #include "forms/frmBootstrap.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
+#include "data/DataImport.h"
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
@@ -132,6 +133,7 @@ private:
 
     std::unique_ptr<OutputPane> m_pane;
     QPointer<frmBootstrap> m_dialog;
+    DataMatrix m_data;
 };
 
 void Tst_frmBootstrap::initTestCase()
@@ -154,14 +156,15 @@ void Tst_frmBootstrap::cleanup()
 
 void Tst_frmBootstrap::openDialog()
 {
-    m_dialog = new frmBootstrap(m_pane.get());
+    m_dialog = new frmBootstrap(m_data, m_pane.get());
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
 }
 
 void Tst_frmBootstrap::showsItsControlsAndDefaults()
 {
-    setDataSet(matrixFromRows({ { 1, 2, 3 } }));
+    m_data = matrixFromRows({ { 1, 2, 3 } });
+    setDataSet(m_data);
     openDialog();
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Effect Size Bootsrap"));
     for (const char* list : { "lstDV", "lstGV" }) {
@@ -186,7 +189,8 @@ void Tst_frmBootstrap::showsItsControlsAndDefaults()
 
 void Tst_frmBootstrap::listsKeepAtMostOneChecked()
 {
-    setDataSet(nineteenCases());
+    m_data = nineteenCases();
+    setDataSet(m_data);
     openDialog();
     toggle(m_dialog, "lstDV", 0);
     QCOMPARE(checkedRows(m_dialog, "lstDV"), std::vector<int> { 0 });
@@ -259,7 +263,8 @@ void Tst_frmBootstrap::messages()
     QFETCH(QString, group1);
     QFETCH(QString, group2);
     QFETCH(QString, message);
-    setDataSet(data);
+    m_data = data;
+    setDataSet(m_data);
     openDialog();
     if (dependentRow >= 0)
         toggle(m_dialog, "lstDV", dependentRow);
@@ -282,7 +287,8 @@ void Tst_frmBootstrap::messages()
 
 void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
 {
-    setDataSet(nineteenCases());
+    m_data = nineteenCases();
+    setDataSet(m_data);
     openDialog();
     toggle(m_dialog, "lstDV", 0);
     toggle(m_dialog, "lstGV", 1);
@@ -295,15 +301,15 @@ void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QStringLiteral("1400"));
-    const QString text = m_pane->textCrLf();
-    QVERIFY(text.startsWith("Earlier textGROUP-LEVEL STATISTICS\r\n"));
-    QVERIFY(text.contains("Sample Size                 10              9\r\n"));
-    QVERIFY(text.contains("Dep Var = Var 1; Grp Var = Var 2\r\n"));
-    QVERIFY(text.contains("EFFECT SIZE ESTIMATES AND 90% CI\r\n"));
-    QVERIFY(text.contains("Robust Cohen's D = 1.116\r\n"));
-    QVERIFY(text.contains("Number of attempted bootstrap trials = 1400\r\n"));
+    const QString text = m_pane->plainText();
+    QVERIFY(text.startsWith("Earlier textGROUP-LEVEL STATISTICS\n"));
+    QVERIFY(text.contains("Sample Size                 10              9\n"));
+    QVERIFY(text.contains("Dep Var = Var 1; Grp Var = Var 2\n"));
+    QVERIFY(text.contains("EFFECT SIZE ESTIMATES AND 90% CI\n"));
+    QVERIFY(text.contains("Robust Cohen's D = 1.116\n"));
+    QVERIFY(text.contains("Number of attempted bootstrap trials = 1400\n"));
     QVERIFY(
-        text.endsWith("Number of valid robust D bootstrap trials = 1400\r\n\r\n\r\n\r\n\r\n\r\n"));
+        text.endsWith("Number of valid robust D bootstrap trials = 1400\n\n\n\n\n\n"));
 }
 
 void Tst_frmBootstrap::inputDuringARunIsDropped()
@@ -314,10 +320,11 @@ void Tst_frmBootstrap::inputDuringARunIsDropped()
         group1.push_back(static_cast<float>(i % 97));
         group2.push_back(static_cast<float>(i % 89 + 5));
     }
-    setDataSet(twoGroups(group1, group2));
+    m_data = twoGroups(group1, group2);
+    setDataSet(m_data);
     QWidget mainWindow;
     mainWindow.show();
-    m_dialog = new frmBootstrap(m_pane.get(), &mainWindow);
+    m_dialog = new frmBootstrap(m_data, m_pane.get(), &mainWindow);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
     toggle(m_dialog, "lstDV", 0);
@@ -356,7 +363,8 @@ void Tst_frmBootstrap::inputDuringARunIsDropped()
 
 void Tst_frmBootstrap::cancelKeepsChoicesAndCloseBoxDiscardsThem()
 {
-    setDataSet(nineteenCases());
+    m_data = nineteenCases();
+    setDataSet(m_data);
     frmMain window(0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -414,7 +422,6 @@ void Tst_frmBootstrap::cancelKeepsChoicesAndCloseBoxDiscardsThem()
     QVERIFY(group1.isEmpty());
     QVERIFY(!kept1800);
     QVERIFY(kept99);
-    window.m_lngUnloadProgram = 1;
 }
 
 void Tst_frmBootstrap::importRebuildsTheLists()
@@ -426,7 +433,8 @@ void Tst_frmBootstrap::importRebuildsTheLists()
     file.write("1 2 3 4\n5 6 7 8\n");
     file.close();
 
-    setDataSet(matrixFromRows({ { 1, 2 } }));
+    m_data = matrixFromRows({ { 1, 2 } });
+    setDataSet(m_data);
     frmMain window(0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -462,7 +470,6 @@ void Tst_frmBootstrap::importRebuildsTheLists()
     menu->trigger();
     QCOMPARE(entries, 4);
     QVERIFY(checked.empty());
-    window.m_lngUnloadProgram = 1;
 }
 
 QTEST_MAIN(Tst_frmBootstrap)

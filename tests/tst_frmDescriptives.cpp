@@ -2,8 +2,10 @@
 #include "forms/frmDescriptives.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
+#include "data/DataImport.h"
 #include "data/modGeneral.h"
 
+#include "GuiDriver.h"
 #include "TestData.h"
 
 #include <QtTest>
@@ -43,10 +45,10 @@ Rows exampleRows(int columns)
 }
 
 const QString RULE = QString(60, QLatin1Char('-'));
-const QString EXAMPLE_REPORT = QStringLiteral("DESCRIPTIVES\r\n") + RULE + "\r\n"
-    + "Name            Mean        SD       Min       Max         N\r\n" + RULE + "\r\n"
-    + "Var 3           12.5       7.5         5        20         3\r\n" + RULE
-    + "\r\n\r\n\r\n\r\n";
+const QString EXAMPLE_REPORT = QStringLiteral("DESCRIPTIVES\n") + RULE + "\n"
+    + "Name            Mean        SD       Min       Max         N\n" + RULE + "\n"
+    + "Var 3           12.5       7.5         5        20         3\n" + RULE
+    + "\n\n\n\n";
 
 QListWidget* itemList(QWidget* dialog)
 {
@@ -162,7 +164,7 @@ void Tst_frmDescriptives::rangeRule()
     QFETCH(QList<int>, expected);
     useDataSet(exampleRows(8));
     OutputPane pane;
-    frmDescriptives dialog(&pane);
+    frmDescriptives dialog(g_sngData, &pane);
     dialog.show();
     QVERIFY(isOptionSelected(&dialog, "optRanges"));
     QCOMPARE(itemList(&dialog)->count(), 8);
@@ -197,7 +199,7 @@ void Tst_frmDescriptives::messages()
     QFETCH(QString, expected);
     useDataSet(rows);
     OutputPane pane;
-    frmDescriptives dialog(&pane);
+    frmDescriptives dialog(g_sngData, &pane);
     dialog.show();
     for (int index : toggles)
         toggleItem(&dialog, index);
@@ -221,19 +223,19 @@ void Tst_frmDescriptives::twoRunsAppendTwoReports()
 {
     useDataSet(exampleRows(4));
     OutputPane pane;
-    frmDescriptives dialog(&pane);
+    frmDescriptives dialog(g_sngData, &pane);
     dialog.show();
     toggleItem(&dialog, 2);
     click(&dialog, "cmdOK");
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(pane.textCrLf(), EXAMPLE_REPORT);
+    QCOMPARE(pane.plainText(), EXAMPLE_REPORT);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 
     dialog.show();
     QCOMPARE(checkedIndexes(&dialog), QList<int> { 2 });
     QTest::keyClick(&dialog, Qt::Key_Return);
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(pane.textCrLf(), EXAMPLE_REPORT + EXAMPLE_REPORT);
+    QCOMPARE(pane.plainText(), EXAMPLE_REPORT + EXAMPLE_REPORT);
 }
 
 void Tst_frmDescriptives::lifecycleThroughMainWindow()
@@ -277,7 +279,7 @@ void Tst_frmDescriptives::lifecycleThroughMainWindow()
     QVERIFY(state.ranges);
 
     // A successful import discards the hidden dialog with its checks.
-    window.m_strFileName = path;
+    gui::chooseDataFile(&window, folder.path(), QStringLiteral("six.txt"));
     click(&window, "optTab");
     click(&window, "cmdImportData");
     QCOMPARE(g_lngNumCols, 6);

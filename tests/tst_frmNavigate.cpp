@@ -58,7 +58,6 @@ void Tst_frmNavigate::initTestCase()
 void Tst_frmNavigate::cleanup()
 {
     QLocale::setDefault(QLocale::c());
-    clearDataSet();
 }
 
 void Tst_frmNavigate::movesStopAtTheEdges_data()
@@ -86,8 +85,8 @@ void Tst_frmNavigate::movesStopAtTheEdges()
     QFETCH(int, row);
     QFETCH(int, column);
     QFETCH(QString, cell);
-    setDataSet(sampleData());
-    frmNavigate navigator;
+    const DataMatrix data = sampleData();
+    frmNavigate navigator(data);
     navigator.show();
     QVERIFY(QTest::qWaitForWindowExposed(&navigator));
     const QHash<QChar, const char*> buttons
@@ -104,9 +103,9 @@ void Tst_frmNavigate::movesStopAtTheEdges()
 
 void Tst_frmNavigate::cellUsesTheLocaleDecimalSeparator()
 {
-    setDataSet(sampleData());
+    const DataMatrix data = sampleData();
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    frmNavigate navigator;
+    frmNavigate navigator(data);
     QCOMPARE(labelText(&navigator, "lblCell"), QStringLiteral("1,5"));
     QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
@@ -125,6 +124,7 @@ void Tst_frmNavigate::noDataOffersNoMoves()
 {
     QFETCH(QByteArray, fileBytes);
     QFETCH(int, rows);
+    DataMatrix data;
     if (!fileBytes.isEmpty()) {
         QTemporaryDir dir;
         const QString path = dir.filePath("empty lines.txt");
@@ -134,9 +134,9 @@ void Tst_frmNavigate::noDataOffersNoMoves()
         file.close();
         ImportResult imported = importDelimitedFile(path.toStdString(), "\t", path.toStdString());
         QCOMPARE(int(imported.status), int(ImportStatus::Ok));
-        setDataSet(std::move(imported.data));
+        data = std::move(imported.data);
     }
-    frmNavigate navigator;
+    frmNavigate navigator(data);
     navigator.show();
     QVERIFY(QTest::qWaitForWindowExposed(&navigator));
 

@@ -321,9 +321,9 @@ void Tst_import::reportText()
         = importDelimitedFile(writeFile("report.txt", "1,2,3\n4,5\n"), ",", "C:\\data\\report.txt");
     QCOMPARE(int(result.status), int(ImportStatus::Ok));
     QCOMPARE(result.report,
-        std::string("Opened the text file: C:\\data\\report.txt\r\n"
-                    "Number of Cases: 2\r\n"
-                    "Number of Variables: 3\r\n\r\n\r\n"));
+        std::string("Opened the text file: C:\\data\\report.txt\n"
+                    "Number of Cases: 2\n"
+                    "Number of Variables: 3\n\n\n"));
     QVERIFY(result.message.empty());
 }
 

@@ -168,7 +168,7 @@ void Tst_outputFiles::savedFileNameFollowsTheTxtRule()
 {
     QFETCH(QString, typed);
     QFETCH(QString, saved);
-    Dialogs dialogs(m_dir->path(), QStringLiteral("report\r\n"));
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report\n"));
 
     dialogs.saveAs(typed);
 
@@ -184,17 +184,17 @@ void Tst_outputFiles::saveAndOpenRoundTrip_data()
     QTest::addColumn<QByteArray>("fileBytes");
     QTest::addColumn<QString>("reopened");
     QTest::newRow("an empty pane saves one line end, which opens as one empty line")
-        << "" << QByteArray("\r\n") << "\r\n";
+        << "" << QByteArray("\r\n") << "\n";
     QTest::newRow("a last line without line end gets one")
-        << "a\r\nb" << QByteArray("a\r\nb\r\n") << "a\r\nb\r\n";
+        << "a\nb" << QByteArray("a\r\nb\r\n") << "a\nb\n";
     QTest::newRow("a text ending in a line end comes back with one more empty line")
-        << "a\r\n\r\nb\r\n"
-        << QByteArray("a\r\n\r\nb\r\n\r\n") << "a\r\n\r\nb\r\n\r\n";
+        << "a\n\nb\n"
+        << QByteArray("a\r\n\r\nb\r\n\r\n") << "a\n\nb\n\n";
     QTest::newRow("non-ASCII text, a non-breaking space too, is written as UTF-8")
         << "µ =\u00a02,5 €"
         << QByteArray("\xc2\xb5 =\xc2\xa0"
                       "2,5 \xe2\x82\xac\r\n")
-        << "µ =\u00a02,5 €\r\n";
+        << "µ =\u00a02,5 €\n";
 }
 
 void Tst_outputFiles::saveAndOpenRoundTrip()
@@ -208,7 +208,7 @@ void Tst_outputFiles::saveAndOpenRoundTrip()
     // The saved file shows in the list at once.
     QCOMPARE(child<FileListBox>(&dialogs.save, "filFile")->count(), 1);
 
-    dialogs.pane.replaceText(QStringLiteral("other text\r\n"));
+    dialogs.pane.replaceText(QStringLiteral("other text\n"));
     dialogs.open.hide(); // opened again after the save: the new file is listed
     dialogs.open.show();
     dialogs.chooseFile(dialogs.open, QStringLiteral("round trip.txt"));
@@ -217,7 +217,7 @@ void Tst_outputFiles::saveAndOpenRoundTrip()
     dialogs.openChosenFile();
 
     QCOMPARE(MessageBox::lastText(), QString());
-    QCOMPARE(dialogs.pane.textCrLf(), reopened);
+    QCOMPARE(dialogs.pane.plainText(), reopened);
     QVERIFY(!dialogs.open.isVisible());
 }
 
@@ -226,10 +226,10 @@ void Tst_outputFiles::openEndsEveryLineInCrLf_data()
     QTest::addColumn<QByteArray>("fileBytes");
     QTest::addColumn<QString>("paneText");
     QTest::newRow("an empty file gives an empty pane") << QByteArray() << "";
-    QTest::newRow("a last line without line end") << QByteArray("a\r\nb") << "a\r\nb\r\n";
-    QTest::newRow("LF-only lines") << QByteArray("a\n\nb\n") << "a\r\n\r\nb\r\n";
-    QTest::newRow("CR-only lines") << QByteArray("a\rb") << "a\r\nb\r\n";
-    QTest::newRow("UTF-8 text") << QByteArray("\xc2\xb5 \xe2\x82\xac\n") << "µ €\r\n";
+    QTest::newRow("a last line without line end") << QByteArray("a\r\nb") << "a\nb\n";
+    QTest::newRow("LF-only lines") << QByteArray("a\n\nb\n") << "a\n\nb\n";
+    QTest::newRow("CR-only lines") << QByteArray("a\rb") << "a\nb\n";
+    QTest::newRow("UTF-8 text") << QByteArray("\xc2\xb5 \xe2\x82\xac\n") << "µ €\n";
 }
 
 void Tst_outputFiles::openEndsEveryLineInCrLf()
@@ -237,20 +237,20 @@ void Tst_outputFiles::openEndsEveryLineInCrLf()
     QFETCH(QByteArray, fileBytes);
     QFETCH(QString, paneText);
     writeFile(path("in.txt"), fileBytes);
-    Dialogs dialogs(m_dir->path(), QStringLiteral("replaced, not appended to\r\n"));
+    Dialogs dialogs(m_dir->path(), QStringLiteral("replaced, not appended to\n"));
 
     dialogs.chooseFile(dialogs.open, QStringLiteral("in.txt"));
     QCOMPARE(child<QLabel>(&dialogs.open, "lblSelectedFile")->text(), QStringLiteral("in.txt"));
     dialogs.openChosenFile();
 
     QCOMPARE(MessageBox::lastText(), QString());
-    QCOMPARE(dialogs.pane.textCrLf(), paneText);
+    QCOMPARE(dialogs.pane.plainText(), paneText);
 }
 
 void Tst_outputFiles::missingNameOrChoiceWarnsAndHides()
 {
     writeFile(path("present.txt"), "x\r\n");
-    Dialogs dialogs(m_dir->path(), QStringLiteral("kept\r\n"));
+    Dialogs dialogs(m_dir->path(), QStringLiteral("kept\n"));
 
     MessageBox::setNextAnswer(QMessageBox::Ok);
     dialogs.saveAs(QString());
@@ -264,7 +264,7 @@ void Tst_outputFiles::missingNameOrChoiceWarnsAndHides()
     QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Open Output"));
     QCOMPARE(MessageBox::lastText(), QStringLiteral("A file has not been selected."));
     QVERIFY(!dialogs.open.isVisible());
-    QCOMPARE(dialogs.pane.textCrLf(), QStringLiteral("kept\r\n"));
+    QCOMPARE(dialogs.pane.plainText(), QStringLiteral("kept\n"));
 }
 
 void Tst_outputFiles::failedSaveWarnsAndStaysOpen_data()
@@ -287,7 +287,7 @@ void Tst_outputFiles::failedSaveWarnsAndStaysOpen()
     QFETCH(QString, pathTried);
     writeFile(path("plain.txt"), "plain\r\n");
     QVERIFY(QDir(m_dir->path()).mkpath("taken.txt") && QDir(m_dir->path()).mkpath("shown"));
-    Dialogs dialogs(m_dir->path(), QStringLiteral("report\r\n"));
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report\n"));
     if (pathTried.startsWith("shown/")) {
         Dialogs::showFolder(dialogs.save, path("shown"));
         QVERIFY(QDir(path("shown")).removeRecursively());
@@ -369,10 +369,10 @@ void Tst_outputFiles::failedOpenLeavesPaneAsItWas()
     QFETCH(QString, afterChoice);
     writeFile(path("chosen.txt"), "file text\r\n");
     QVERIFY(QDir(m_dir->path()).mkpath("other"));
-    Dialogs dialogs(m_dir->path(), QStringLiteral("report kept\r\n"));
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report kept\n"));
     dialogs.pane.moveCursor(QTextCursor::End);
     dialogs.pane.insertPlainText(QStringLiteral("typed"));
-    const QString before = dialogs.pane.textCrLf();
+    const QString before = dialogs.pane.plainText();
     dialogs.chooseFile(dialogs.open, QStringLiteral("chosen.txt"));
     QString tried = path("chosen.txt");
     if (afterChoice != "other folder")
@@ -390,7 +390,7 @@ void Tst_outputFiles::failedOpenLeavesPaneAsItWas()
     QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Open Output"));
     QCOMPARE(
         MessageBox::lastText(), "The file could not be read: " + QDir::toNativeSeparators(tried));
-    QCOMPARE(dialogs.pane.textCrLf(), before);
+    QCOMPARE(dialogs.pane.plainText(), before);
     QVERIFY(dialogs.open.isVisible());
 }
 
@@ -415,7 +415,7 @@ void Tst_outputFiles::saveDialogIsAcceptedOnlyWhenSaved()
 {
     QFETCH(QStringList, steps);
     QFETCH(int, result);
-    Dialogs dialogs(m_dir->path(), QStringLiteral("report\r\n"));
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report\n"));
     frmSaveOutput& save = dialogs.save;
     save.hide();
     auto* name = child<QLineEdit>(&save, "txtSavedFileName");

@@ -1,34 +1,22 @@
 // Output files: the output pane's text kept in a plain 8-bit text file.
 #include "widgets/OutputFile.h"
 
+#include "widgets/LineEnds.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
 
-const QLatin1String lineEnd("\r\n");
+const QLatin1String fileLineEnd("\r\n");
 
-// `text` with every line, a last one without a line end included, ending in CR LF.
-QString withCrLfLineEnds(QStringView text)
+// `text` with every line, a last one without a line end included, ending in LF.
+QString withClosedLines(QStringView text)
 {
-    QString lines;
-    lines.reserve(text.size() + text.size() / 8 + 2);
-    qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
-        lines.append(text.sliced(lineStart, i - lineStart));
-        lines.append(lineEnd);
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-            ++i;
-        lineStart = i + 1;
-    }
-    if (lineStart < text.size()) {
-        lines.append(text.sliced(lineStart));
-        lines.append(lineEnd);
-    }
+    QString lines = withLf(text);
+    if (!lines.isEmpty() && !lines.endsWith(QLatin1Char('\n')))
+        lines.append(QLatin1Char('\n'));
     return lines;
 }
 
@@ -56,8 +44,8 @@ bool saveOutputText(const QString& path, const QString& text)
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    QByteArray bytes = text.toLocal8Bit();
-    bytes.append(lineEnd.data(), lineEnd.size());
+    QByteArray bytes = withCrLf(text).toLocal8Bit();
+    bytes.append(fileLineEnd.data(), fileLineEnd.size());
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -73,5 +61,5 @@ std::optional<QString> readOutputText(const QString& path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return withCrLfLineEnds(QString::fromLocal8Bit(bytes));
+    return withClosedLines(QString::fromLocal8Bit(bytes));
 }

@@ -10,8 +10,8 @@
 // "REPORT.TXT.txt"; ".txt" itself stays ".txt").
 QString outputFileName(const QString& typedName);
 
-// Writes `text` (the pane's text with CR LF line ends) followed by one CR LF,
-// in the system's 8-bit encoding. The file is written beside its target and
+// Writes `text` (the pane's text, lines ended by LF) with CR LF line ends and
+// one more CR LF at its end, in the system's 8-bit encoding. The file is written beside its target and
 // only then put in its place, so a failure never leaves a truncated file; a
 // symbolic link is followed and an existing file keeps its permissions. The
 // text goes straight into the file only where its folder cannot take another
@@ -20,6 +20,6 @@ QString outputFileName(const QString& typedName);
 bool saveOutputText(const QString& path, const QString& text);
 
 // The whole file as text whose every line, a last one without a line end
-// included, ends in CR LF (CR LF, LF and CR all end a line); an empty file
-// gives an empty text. Nothing when the file cannot be opened or read.
+// included, ends in LF (CR LF, LF and CR all end a line in the file); an
+// empty file gives an empty text. Nothing when the file cannot be opened or read.
 std::optional<QString> readOutputText(const QString& path);

@@ -1,0 +1,26 @@
+// Building blocks of every report: cells, rules, whole numbers and line ends.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace report {
+
+// Reports end their lines in LF; CR LF is made only where text leaves the
+// program (output files, the clipboard).
+inline constexpr char LINE_END = '\n';
+
+// `value` in plain decimal without padding.
+std::string integerText(int64_t value);
+// `text` and spaces up to `width` characters; a longer text is kept whole.
+std::string leftCell(std::string_view text, std::size_t width);
+// Spaces and `text` up to `width` characters; a longer text is kept whole.
+std::string rightCell(std::string_view text, std::size_t width);
+// A line of `width` "-" and its line end.
+std::string rule(std::size_t width);
+// `count` line ends: the first ends the line, the rest leave empty lines.
+std::string lineEnds(int count);
+
+} // namespace report

@@ -1,0 +1,38 @@
+// The drive, folder and file lists of one window, wired together.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class QWidget;
+
+// Choosing a drive shows its folders, choosing a folder lists its files; a
+// drive that cannot be read leaves the folder where it was and the drive list
+// shows that folder's drive again. The window lays the three lists out itself.
+class FileChooser : public QObject {
+    Q_OBJECT
+public:
+    // Builds the lists as children of `parent`, named drvDrive, dirDirectory
+    // and filFile, on the current folder; the file list shows files matching `pattern`.
+    FileChooser(QWidget* parent, const QString& pattern);
+
+    DriveListBox* const drvDrive;
+    DirListBox* const dirDirectory;
+    FileListBox* const filFile;
+
+    // The folder whose files are listed, in native form.
+    QString folder() const;
+    // Reads the folders and files again, for a window shown anew.
+    void refresh();
+
+signals:
+    // The user chose the file `fileName` (a name only) in the file list.
+    void fileClicked(const QString& fileName);
+
+private:
+    void drvDrive_Change();
+    void dirDirectory_Change();
+};
