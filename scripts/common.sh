@@ -15,7 +15,7 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-BUILD_PACKAGES=(qt6-base-dev cmake ninja-build g++)
+BUILD_PACKAGES=(qt6-base-dev libboost-math-dev cmake ninja-build g++)
 # Checkers of the installed launcher entry and AppStream data.
 DESKTOP_CHECK_PACKAGES=(desktop-file-utils appstream)
 # A virtual X display for the window pictures.
