@@ -3,9 +3,11 @@
 
 #include <string>
 
-// Exactly one of the two is set: the warning to show, or the report to append
-// to the output pane (LF line ends).
+// Exactly one of the two texts is set: the warning to show, or the report to
+// append to the output pane (LF line ends); or neither, when the user stopped
+// the run (`cancelled`).
 struct AnalysisResult {
     std::string message;
     std::string report;
+    bool cancelled = false;
 };

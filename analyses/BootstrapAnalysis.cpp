@@ -1,63 +1,41 @@
-// The effect-size bootstrap analysis: gathering, checks, resampling, interval and report.
+// The effect-size bootstrap analysis: checks, resampling, interval and report.
 #include "analyses/BootstrapAnalysis.h"
 
 #include "analyses/NumberFormat.h"
-#include "data/NumberText.h"
+#include "data/Parallel.h"
 #include "data/ReportText.h"
 #include "stats/RobustStats.h"
-#include "stats/VarianceGuard.h"
 
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <cmath>
-#include <limits>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 namespace {
 
-// xoshiro256** seeded through splitmix64: fast, with 53 good bits for each
-// uniform number.
-class SeededUniform {
-public:
-    explicit SeededUniform(uint64_t seed)
-    {
-        for (uint64_t& word : m_state) {
-            seed += 0x9e3779b97f4a7c15ULL;
-            uint64_t z = seed;
-            z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-            z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-            word = z ^ (z >> 31);
-        }
-    }
+uint64_t splitMix(uint64_t& state)
+{
+    state += 0x9e3779b97f4a7c15ULL;
+    uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
 
-    double operator()()
-    {
-        const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
-        const uint64_t t = m_state[1] << 17;
-        m_state[2] ^= m_state[0];
-        m_state[3] ^= m_state[1];
-        m_state[1] ^= m_state[2];
-        m_state[0] ^= m_state[3];
-        m_state[2] ^= t;
-        m_state[3] = rotl(m_state[3], 45);
-        return static_cast<double>(result >> 11) * 0x1.0p-53;
-    }
+uint64_t rotl(uint64_t x, int k)
+{
+    return (x << k) | (x >> (64 - k));
+}
 
-private:
-    static uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-    uint64_t m_state[4];
-};
-
-// One group's observed values and the buffers its resamples are drawn into.
-struct Group {
-    explicit Group(std::span<const float> values)
-        : ordered(values)
-    {
-    }
-
-    robust::OrderedGroup ordered;
+// One group's draws of one resample, kept by one drawing thread.
+struct GroupDraw {
     std::vector<int32_t> positions;
+    robust::Resample resample;
     // Used only when the request brings its own sort.
     std::vector<float> drawn;
     std::vector<float> sorted;
@@ -67,22 +45,22 @@ struct Group {
 // in ascending order. Returns the resample in draw order and sorted.
 template <class Uniform>
 std::pair<std::span<const float>, std::span<const float>> drawResample(
-    Group& group, Uniform& uniform, BootstrapRequest::SortFunction sort)
+    const robust::OrderedGroup& group, GroupDraw& draw, Uniform& uniform, SortFunction sort)
 {
-    const std::span<const float> observed = group.ordered.values();
+    const std::span<const float> observed = group.values();
     const int32_t size = static_cast<int32_t>(observed.size());
-    group.positions.resize(observed.size());
-    for (int32_t& position : group.positions)
+    draw.positions.resize(observed.size());
+    for (int32_t& position : draw.positions)
         position = drawnPosition(uniform(), size) - 1;
     if (!sort) {
-        group.ordered.resample(group.positions);
-        return { group.ordered.drawn(), group.ordered.drawnSorted() };
+        group.resample(draw.positions, draw.resample);
+        return { draw.resample.drawn(), draw.resample.sorted() };
     }
-    group.drawn.resize(observed.size());
+    draw.drawn.resize(observed.size());
     for (std::size_t k = 0; k < observed.size(); ++k)
-        group.drawn[k] = observed[static_cast<std::size_t>(group.positions[k])];
-    group.sorted = sort(group.drawn);
-    return { group.drawn, group.sorted };
+        draw.drawn[k] = observed[static_cast<std::size_t>(draw.positions[k])];
+    draw.sorted = sort(draw.drawn);
+    return { draw.drawn, draw.sorted };
 }
 
 bool isValidTrial(const robust::TwoGroupStatistics& stats)
@@ -91,42 +69,97 @@ bool isValidTrial(const robust::TwoGroupStatistics& stats)
         && robust::isFinite(stats.group2) && robust::isFinite(stats.effect);
 }
 
-// The robust d of every valid trial, in trial order.
-template <class Uniform>
-std::vector<float> bootstrapEffects(
-    Group& group1, Group& group2, const BootstrapRequest& request, Uniform& uniform)
-{
-    std::vector<float> effects;
-    effects.reserve(static_cast<std::size_t>(std::max(request.lngTrials, 0)));
-    for (int32_t trial = 1; trial <= request.lngTrials; ++trial) {
-        if (request.onTrial)
-            request.onTrial(trial);
-        const auto [drawn1, sorted1] = drawResample(group1, uniform, request.sort);
-        const auto [drawn2, sorted2] = drawResample(group2, uniform, request.sort);
+// Both observed groups, and what one drawing thread needs for a trial.
+struct Trial {
+    const robust::OrderedGroup& group1;
+    const robust::OrderedGroup& group2;
+    SortFunction sort;
+    GroupDraw draw1;
+    GroupDraw draw2;
+
+    // The robust d of one resample of each group, group 1 drawn first; nothing
+    // when the trial is not valid.
+    template <class Uniform> std::optional<float> effect(Uniform& uniform)
+    {
+        const auto [drawn1, sorted1] = drawResample(group1, draw1, uniform, sort);
+        const auto [drawn2, sorted2] = drawResample(group2, draw2, uniform, sort);
         const robust::TwoGroupStatistics stats
             = robust::twoGroupStatistics(drawn1, sorted1, drawn2, sorted2);
-        if (isValidTrial(stats))
-            effects.push_back(stats.effect.sngRobustD);
+        if (!isValidTrial(stats))
+            return std::nullopt;
+        return stats.effect.sngRobustD;
+    }
+};
+
+bool stopRequested(const BootstrapRequest& request)
+{
+    return request.control && request.control->stopRequested.load(std::memory_order_relaxed);
+}
+
+void countTrial(const BootstrapRequest& request)
+{
+    if (request.control)
+        request.control->completedTrials.fetch_add(1, std::memory_order_relaxed);
+}
+
+// The trials drawn one after another from the request's own uniform source.
+std::vector<float> scriptedEffects(const robust::OrderedGroup& group1,
+    const robust::OrderedGroup& group2, const BootstrapRequest& request)
+{
+    Trial trial { group1, group2, request.sort, {}, {} };
+    std::vector<float> effects;
+    for (int32_t t = 1; t <= request.lngTrials && !stopRequested(request); ++t) {
+        if (const std::optional<float> d = trial.effect(request.uniform))
+            effects.push_back(*d);
+        countTrial(request);
     }
     return effects;
 }
 
-bool isChosen(int32_t column)
+// Every trial on its own stream, spread over the worker threads; each d lands
+// in its trial's slot, and the valid ones are gathered in trial order.
+std::vector<float> parallelEffects(const robust::OrderedGroup& group1,
+    const robust::OrderedGroup& group2, const BootstrapRequest& request, uint64_t seed)
 {
-    return column >= 1 && column <= MAX_COLUMNS;
-}
-
-constexpr std::size_t CELL_WIDTH = 15;
-
-std::string tableRow(std::string_view label, std::string_view group1, std::string_view group2)
-{
-    return report::leftCell(label, CELL_WIDTH) + report::rightCell(group1, CELL_WIDTH)
-        + report::rightCell(group2, CELL_WIDTH) + report::LINE_END;
-}
-
-std::string numberRow(std::string_view label, float group1, float group2)
-{
-    return tableRow(label, formatReportNumber(group1), formatReportNumber(group2));
+    const int32_t trials = std::max(request.lngTrials, 0);
+    std::vector<float> slots(static_cast<std::size_t>(trials));
+    std::vector<char> valid(static_cast<std::size_t>(trials), 0);
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    std::atomic<bool> failed { false };
+#pragma omp parallel num_threads(workerThreads())
+    {
+        // No exception may leave the parallel region: the first is kept and
+        // thrown again once every thread has finished.
+        try {
+            Trial trial { group1, group2, request.sort, {}, {} };
+#pragma omp for schedule(dynamic, 4)
+            for (int32_t t = 0; t < trials; ++t) {
+                if (failed.load(std::memory_order_relaxed) || stopRequested(request))
+                    continue;
+                TrialStream stream(seed, static_cast<uint64_t>(t) + 1);
+                if (const std::optional<float> d = trial.effect(stream)) {
+                    slots[static_cast<std::size_t>(t)] = *d;
+                    valid[static_cast<std::size_t>(t)] = 1;
+                }
+                countTrial(request);
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failure)
+                failure = std::current_exception();
+            failed = true;
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    std::vector<float> effects;
+    effects.reserve(slots.size());
+    for (std::size_t t = 0; t < slots.size(); ++t) {
+        if (valid[t])
+            effects.push_back(slots[t]);
+    }
+    return effects;
 }
 
 struct Interval {
@@ -134,7 +167,7 @@ struct Interval {
     std::string upper = ".";
 };
 
-Interval percentileInterval(std::vector<float> effects, const BootstrapRequest& request)
+Interval percentileInterval(const std::vector<float>& effects, const BootstrapRequest& request)
 {
     Interval interval;
     if (effects.empty())
@@ -149,7 +182,7 @@ Interval percentileInterval(std::vector<float> effects, const BootstrapRequest& 
 }
 
 std::string reportText(const robust::TwoGroupStatistics& observed, const BootstrapRequest& request,
-    const Interval& interval, std::size_t valid)
+    const Interval& interval, std::size_t valid, std::optional<uint64_t> namedSeed)
 {
     using report::integerText;
     using report::lineEnds;
@@ -159,15 +192,14 @@ std::string reportText(const robust::TwoGroupStatistics& observed, const Bootstr
     const std::string percent = integerText(levelPercent(request.sngLevel));
     std::string text;
     text += "GROUP-LEVEL STATISTICS" + lineEnds(1) + rule(45);
-    text += tableRow("Statistic", "Group 1", "Group 2") + rule(45);
-    text += tableRow("Sample Size", integerText(g1.lngN), integerText(g2.lngN)) + lineEnds(1);
-    text += numberRow("Mean", g1.sngMean, g2.sngMean);
-    text += numberRow("Trimmed Mean", g1.sngTrimmedMean, g2.sngTrimmedMean) + lineEnds(1);
-    text += numberRow("Variance", g1.sngVariance, g2.sngVariance);
-    text += numberRow("Wins. Var.", g1.sngWinsorizedVariance, g2.sngWinsorizedVariance);
+    text += groupRow("Statistic", "Group 1", "Group 2") + rule(45);
+    text += groupRow("Sample Size", integerText(g1.lngN), integerText(g2.lngN)) + lineEnds(1);
+    text += groupRow("Mean", g1.sngMean, g2.sngMean);
+    text += groupRow("Trimmed Mean", g1.sngTrimmedMean, g2.sngTrimmedMean) + lineEnds(1);
+    text += groupRow("Variance", g1.sngVariance, g2.sngVariance);
+    text += groupRow("Wins. Var.", g1.sngWinsorizedVariance, g2.sngWinsorizedVariance);
     text += rule(45);
-    text += "Dep Var = Var " + integerText(request.lngDependent) + "; Grp Var = Var "
-        + integerText(request.lngGrouping) + lineEnds(3);
+    text += variablesLine(request) + lineEnds(2);
     text += "EFFECT SIZE ESTIMATES AND " + percent + "% CI" + lineEnds(1) + rule(50);
     text += "Pooled variance = " + formatReportNumber(observed.effect.sngPooledVariance)
         + lineEnds(1);
@@ -180,17 +212,27 @@ std::string reportText(const robust::TwoGroupStatistics& observed, const Bootstr
     text
         += "Number of attempted bootstrap trials = " + integerText(request.lngTrials) + lineEnds(1);
     text += "Number of valid robust D bootstrap trials = "
-        + integerText(static_cast<int64_t>(valid)) + lineEnds(6);
-    return text;
+        + integerText(static_cast<int64_t>(valid)) + lineEnds(1);
+    if (namedSeed)
+        text += "Random number seed = " + std::to_string(*namedSeed) + lineEnds(1);
+    return text + lineEnds(5);
 }
 
-// True when the values spread, but so little that their variance lies below
-// the normal single-precision range, where it keeps only a few significant
-// bits and every statistic built on it would be wrong.
-bool spreadTooSmall(std::span<const float> values)
+// A whole number from 0 to 2^64 - 1, blanks around it allowed.
+std::optional<uint64_t> parseSeed(std::string_view text)
 {
-    const double variance = exactVariance(values);
-    return variance > 0.0 && variance < std::numeric_limits<float>::min();
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    uint64_t seed = 0;
+    const char* end = text.data() + text.size();
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return std::nullopt;
+    const auto [ptr, ec] = std::from_chars(text.data(), end, seed);
+    if (ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return seed;
 }
 
 AnalysisResult message(std::string text)
@@ -199,6 +241,36 @@ AnalysisResult message(std::string text)
 }
 
 } // namespace
+
+TrialStream::TrialStream(uint64_t seed, uint64_t trial)
+{
+    // The seed and the trial's number are each mixed before they meet, so
+    // that neighbouring seeds and trials start far apart.
+    uint64_t mixedTrial = trial;
+    uint64_t state = seed;
+    state = splitMix(state) ^ splitMix(mixedTrial);
+    for (uint64_t& word : m_state)
+        word = splitMix(state);
+}
+
+double TrialStream::operator()()
+{
+    const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
+    const uint64_t t = m_state[1] << 17;
+    m_state[2] ^= m_state[0];
+    m_state[3] ^= m_state[1];
+    m_state[1] ^= m_state[2];
+    m_state[0] ^= m_state[3];
+    m_state[2] ^= t;
+    m_state[3] = rotl(m_state[3], 45);
+    return static_cast<double>(result >> 11) * 0x1.0p-53;
+}
+
+uint64_t seedFromClock()
+{
+    return static_cast<uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+}
 
 int32_t drawnPosition(double u, int32_t size)
 {
@@ -216,69 +288,31 @@ PercentileEntries percentileEntries(int32_t valid, float level)
     return PercentileEntries { r + 1, valid - r };
 }
 
-int32_t levelPercent(float level)
-{
-    return static_cast<int32_t>(std::nearbyint(static_cast<double>(level) * 100.0));
-}
-
 AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request)
 {
-    if (!isChosen(request.lngDependent))
-        return message("A dependent variable must be selected.");
-    if (!isChosen(request.lngGrouping))
-        return message("A grouping variable must be selected.");
-    const std::optional<float> code1 = parseNumber(request.strGroup1);
-    if (!code1)
-        return message("The value provided for Group 1 is not valid.");
-    const std::optional<float> code2 = parseNumber(request.strGroup2);
-    if (!code2)
-        return message("The value provided for Group 2 is not valid.");
-
-    std::vector<float> values1;
-    std::vector<float> values2;
-    for (int32_t row = 1; row <= data.rowCount(); ++row) {
-        const float value = data(row, request.lngDependent);
-        if (value == MISSING_VALUE)
-            continue;
-        const float code = data(row, request.lngGrouping);
-        if (code == *code1)
-            values1.push_back(value);
-        else if (code == *code2)
-            values2.push_back(value);
+    if (std::string problem = checkChoice(request); !problem.empty())
+        return message(std::move(problem));
+    std::optional<uint64_t> namedSeed;
+    if (!request.strSeed.empty()) {
+        namedSeed = parseSeed(request.strSeed);
+        if (!namedSeed)
+            return message("The seed must be a whole number from 0 to 18446744073709551615.");
     }
-    if (values1.size() < 2)
-        return message("There is an insufficient number of observations for Group 1.");
-    if (values2.size() < 2)
-        return message("There is an insufficient number of observations for Group 2.");
+    ObservedGroups observed = observeGroups(data, request, request.sort);
+    if (!observed.message.empty())
+        return message(std::move(observed.message));
 
-    Group group1(values1);
-    Group group2(values2);
-    const auto sorted = [&](const Group& group) {
-        const std::span<const float> values = group.ordered.values();
-        if (request.sort)
-            return request.sort(values);
-        return std::vector<float>(group.ordered.sorted().begin(), group.ordered.sorted().end());
-    };
-    const robust::TwoGroupStatistics observed = robust::twoGroupStatistics(
-        group1.ordered.values(), sorted(group1), group2.ordered.values(), sorted(group2));
-    if (!robust::isFinite(observed.group1) || !robust::isFinite(observed.group2)
-        || !robust::isFinite(observed.effect))
-        return message("Var " + report::integerText(request.lngDependent)
-            + " has values too large to summarise.");
-    if (spreadTooSmall(group1.ordered.values()) || spreadTooSmall(group2.ordered.values()))
-        return message("Var " + report::integerText(request.lngDependent)
-            + " has values too small to summarise.");
-    if (!(observed.group1.sngVariance > 0.0f) && !(observed.group2.sngVariance > 0.0f))
-        return message("Group 1 and Group 2 both have a zero variance.");
-
-    std::vector<float> effects;
-    if (request.uniform) {
-        effects = bootstrapEffects(group1, group2, request, request.uniform);
-    } else {
-        SeededUniform uniform(request.seed);
-        effects = bootstrapEffects(group1, group2, request, uniform);
+    const robust::OrderedGroup group1(observed.group1);
+    const robust::OrderedGroup group2(observed.group2);
+    const std::vector<float> effects = request.uniform
+        ? scriptedEffects(group1, group2, request)
+        : parallelEffects(group1, group2, request, namedSeed.value_or(request.clockSeed));
+    if (stopRequested(request)) {
+        AnalysisResult stopped;
+        stopped.cancelled = true;
+        return stopped;
     }
-    const std::size_t valid = effects.size();
-    const Interval interval = percentileInterval(std::move(effects), request);
-    return AnalysisResult { {}, reportText(observed, request, interval, valid) };
+    const Interval interval = percentileInterval(effects, request);
+    return AnalysisResult { {},
+        reportText(observed.statistics, request, interval, effects.size(), namedSeed) };
 }

@@ -61,7 +61,7 @@ BootstrapRequest benchRequest(int32_t trials, float level)
     request.strGroup2 = "2";
     request.lngTrials = trials;
     request.sngLevel = level;
-    request.seed = 12345;
+    request.clockSeed = 12345;
     return request;
 }
 

@@ -37,6 +37,8 @@ AnalysisDialog::AnalysisDialog(const DataMatrix& data, OutputPane* output, QWidg
 void AnalysisDialog::runAnalysis(const std::function<AnalysisResult()>& analysis)
 {
     const AnalysisResult result = guardedRun(analysis);
+    if (result.cancelled)
+        return;
     if (!result.message.empty()) {
         MessageBox::warning(
             this, QStringLiteral("Analysis Error"), QString::fromStdString(result.message));
@@ -48,7 +50,10 @@ void AnalysisDialog::runAnalysis(const std::function<AnalysisResult()>& analysis
 
 void AnalysisDialog::cmdCancel_Click()
 {
-    reject();
+    if (m_stopRun)
+        m_stopRun();
+    else
+        reject();
 }
 
 void AnalysisDialog::closeEvent(QCloseEvent* event)

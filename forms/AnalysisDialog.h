@@ -25,11 +25,16 @@ protected:
     // in a warning box titled "Analysis Error", the dialog staying open; or
     // the report appended to the output pane, the dialog hidden. A failure
     // inside the analysis is such a message too; nothing is appended then.
+    // A run stopped by the user (a result marked cancelled) leaves the
+    // dialog open with nothing appended.
     void runAnalysis(const std::function<AnalysisResult()>& analysis);
+    // Hides the dialog, or stops the run under way.
     void cmdCancel_Click();
     void closeEvent(QCloseEvent* event) override;
 
     const DataMatrix& m_data;
+    // Set while a run can be stopped: Cancel stops it instead of hiding.
+    std::function<void()> m_stopRun;
 
 private:
     OutputPane* m_output;

@@ -1,58 +1,34 @@
 // frmBootstrap: the effect-size bootstrap dialog.
 #pragma once
 
-#include "forms/AnalysisDialog.h"
+#include "forms/TwoGroupDialog.h"
 
-#include <chrono>
 #include <cstdint>
 
-class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
 class QRadioButton;
 struct BootstrapRequest;
 
-// Lists "Var 1".."Var n" twice (dependent and grouping variable) for the
-// columns of the data set at the time it is built. OK runs the analysis and
-// either shows its message and stays open, or appends the report to the
-// output pane and hides the dialog. Cancel and Escape hide it with its
-// choices kept; its close box destroys it.
-class frmBootstrap : public AnalysisDialog {
+// The two-group choices, the number of trials and an optional seed. OK runs
+// the analysis on a worker thread: the window keeps repainting and shows the
+// trials done, while Cancel, Escape and the close box stop the run and every
+// other input is ignored. Then it either shows its message and stays open,
+// or appends the report to the output pane and hides. Cancel and Escape hide
+// it with its choices kept; its close box destroys it.
+class frmBootstrap : public TwoGroupDialog {
     Q_OBJECT
 public:
     frmBootstrap(const DataMatrix& data, OutputPane* output, QWidget* parent = nullptr);
 
 private:
     void createControls();
-    void connectHandlers();
-    void Form_Load();
-    // Each list keeps at most one checked entry; its 1-based column number,
-    // or NO_VARIABLE for none, is kept in `checkedIndex`.
-    void keepOneChecked(QListWidget* list, int32_t& checkedIndex, int index);
     BootstrapRequest readRequest() const;
-    // Shows the trial under way; repaints at most about 60 times a second.
-    void showTrial(int trial);
+    // Runs `request` on a worker thread and waits for it with the window alive.
+    AnalysisResult runWhileShowingTrials(BootstrapRequest& request);
 
-    void lstDV_ItemCheck(int index);
-    void lstGV_ItemCheck(int index);
     void cmdOK_Click();
 
-    int32_t m_lngDVIndex;
-    int32_t m_lngGVIndex;
-    bool m_running = false;
-    std::chrono::steady_clock::time_point m_lastRepaint;
-
-    QGroupBox* fraDV = nullptr;
-    QListWidget* lstDV = nullptr;
-    QGroupBox* fraGV = nullptr;
-    QListWidget* lstGV = nullptr;
-    QGroupBox* fraGroups = nullptr;
-    QLabel* lblGroup1 = nullptr;
-    QLineEdit* txtGroup1 = nullptr;
-    QLabel* lblGroup2 = nullptr;
-    QLineEdit* txtGroup2 = nullptr;
     QGroupBox* fraTrials = nullptr;
     QRadioButton* opt600 = nullptr;
     QRadioButton* opt800 = nullptr;
@@ -62,12 +38,8 @@ private:
     QRadioButton* opt1600 = nullptr;
     QRadioButton* opt1800 = nullptr;
     QRadioButton* opt2000 = nullptr;
-    QGroupBox* fraCI = nullptr;
-    QRadioButton* opt90CI = nullptr;
-    QRadioButton* opt95CI = nullptr;
-    QRadioButton* opt99CI = nullptr;
     QLabel* lblTrial = nullptr;
     QLineEdit* txtTrial = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QLabel* lblSeed = nullptr;
+    QLineEdit* txtSeed = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
+#include "forms/frmYuen.h"
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"
@@ -197,6 +198,7 @@ void frmMain::createMenus()
     mnuDescriptives = menuEntry(mnuAnalyses, "mnuDescriptives", QStringLiteral("&Descriptives"));
     mnuBootstrap = menuEntry(mnuAnalyses, "mnuBootstrap",
                              QStringLiteral("Effect Size &Bootstrap"));
+    mnuYuen = menuEntry(mnuAnalyses, "mnuYuen", QStringLiteral("&Trimmed Means Test"));
 }
 
 void frmMain::connectHandlers()
@@ -215,6 +217,7 @@ void frmMain::connectHandlers()
     connect(mnuNavigateDataFile, &QAction::triggered, this, &frmMain::mnuNavigateDataFile_Click);
     connect(mnuDescriptives, &QAction::triggered, this, &frmMain::mnuDescriptives_Click);
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
+    connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
 }
 
 void frmMain::Form_Load(int splashMilliseconds)
@@ -328,6 +331,7 @@ void frmMain::dataSetChanged()
 {
     delete m_frmDescriptives;
     delete m_frmBootstrap;
+    delete m_frmYuen;
 }
 
 template <typename Dialog, typename... Args>
@@ -430,4 +434,9 @@ void frmMain::mnuDescriptives_Click()
 void frmMain::mnuBootstrap_Click()
 {
     showKept(m_frmBootstrap, g_sngData, txtOutput);
+}
+
+void frmMain::mnuYuen_Click()
+{
+    showKept(m_frmYuen, g_sngData, txtOutput);
 }

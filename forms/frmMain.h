@@ -20,6 +20,7 @@ class frmBootstrap;
 class frmDescriptives;
 class frmOpenOutput;
 class frmSaveOutput;
+class frmYuen;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -65,6 +66,7 @@ private:
     void mnuNavigateDataFile_Click();
     void mnuDescriptives_Click();
     void mnuBootstrap_Click();
+    void mnuYuen_Click();
 
     QWidget* m_central = nullptr;
     QGroupBox* fraSelectData = nullptr;
@@ -97,6 +99,7 @@ private:
     QAction* mnuNavigateDataFile = nullptr;
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
+    QAction* mnuYuen = nullptr;
 
     // Full path of the data file chosen in the file list; empty until one is chosen.
     QString m_strFileName;
@@ -107,6 +110,7 @@ private:
     // their variable lists follow the new data set.
     QPointer<frmDescriptives> m_frmDescriptives;
     QPointer<frmBootstrap> m_frmBootstrap;
+    QPointer<frmYuen> m_frmYuen;
     QPointer<frmSaveOutput> m_frmSaveOutput;
     QPointer<frmOpenOutput> m_frmOpenOutput;
 };

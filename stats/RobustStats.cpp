@@ -210,7 +210,6 @@ OrderedGroup::OrderedGroup(std::span<const float> values)
     : m_values(values.begin(), values.end())
     , m_sorted(values.size())
     , m_observations(values.size())
-    , m_draws(values.size())
 {
     std::vector<int32_t> order(values.size());
     std::iota(order.begin(), order.end(), 0);
@@ -226,16 +225,16 @@ OrderedGroup::OrderedGroup(std::span<const float> values)
         && std::any_of(m_values.begin(), m_values.end(), isPositiveZero);
 }
 
-void OrderedGroup::resample(std::span<const int32_t> positions)
+void OrderedGroup::resample(std::span<const int32_t> positions, Resample& out) const
 {
     // Counting the draws on each place of the sorted group and writing each
     // place's value that many times gives the resample in ascending order.
     // Equal values come out in the group's order rather than in draw order,
     // which changes nothing but the order of +0 and -0 among themselves.
     const std::size_t count = positions.size();
-    m_drawn.resize(count);
-    m_drawnSorted.resize(count + 3);
-    std::fill(m_draws.begin(), m_draws.end(), 0);
+    out.m_drawn.resize(count);
+    out.m_sorted.resize(count + 3);
+    out.m_draws.assign(m_sorted.size(), 0);
     for (std::size_t k = 0; k < count; ++k) {
         // Draws land anywhere in a large group: asking early for the
         // observation a few draws ahead lets the memory waits overlap.
@@ -244,33 +243,33 @@ void OrderedGroup::resample(std::span<const int32_t> positions)
             __builtin_prefetch(&m_observations[positions[k + 32]]);
 #endif
         const Observation& drawn = m_observations[positions[k]];
-        m_drawn[k] = drawn.value;
-        ++m_draws[drawn.rank];
+        out.m_drawn[k] = drawn.value;
+        ++out.m_draws[drawn.rank];
     }
-    float* out = m_drawnSorted.data();
+    float* sorted = out.m_sorted.data();
     for (std::size_t place = 0; place < m_sorted.size(); ++place) {
-        const int32_t draws = m_draws[place];
+        const int32_t draws = out.m_draws[place];
         const float value = m_sorted[place];
         // Most places are drawn at most three times: write three without a
         // branch and let the next place overwrite what is not needed.
-        out[0] = value;
-        out[1] = value;
-        out[2] = value;
+        sorted[0] = value;
+        sorted[1] = value;
+        sorted[2] = value;
         for (int32_t extra = 3; extra < draws; ++extra)
-            out[extra] = value;
-        out += draws;
+            sorted[extra] = value;
+        sorted += draws;
     }
     if (m_mixedZeros)
-        orderDrawnZeros();
+        orderDrawnZeros(out);
 }
 
-void OrderedGroup::orderDrawnZeros()
+void OrderedGroup::orderDrawnZeros(Resample& out) const
 {
     // The zeros stand together in the sorted resample; a stable sort keeps
     // them in draw order.
-    auto zero
-        = std::lower_bound(m_drawnSorted.begin(), m_drawnSorted.begin() + m_drawn.size(), 0.0f);
-    for (float value : m_drawn) {
+    const auto end = out.m_sorted.begin() + static_cast<std::ptrdiff_t>(out.m_drawn.size());
+    auto zero = std::lower_bound(out.m_sorted.begin(), end, 0.0f);
+    for (float value : out.m_drawn) {
         if (value == 0.0f)
             *zero++ = value;
     }

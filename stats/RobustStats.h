@@ -72,6 +72,28 @@ TwoGroupStatistics twoGroupStatistics(std::span<const float> values1,
 bool isFinite(const GroupStatistics& group);
 bool isFinite(const EffectSize& effect);
 
+// The buffers of one resample. Drawing threads each keep their own, so that
+// one OrderedGroup serves them all.
+class Resample {
+public:
+    // The resample's values in draw order.
+    std::span<const float> drawn() const { return m_drawn; }
+    // The same values exactly as sortAscending(drawn()) gives them.
+    std::span<const float> sorted() const
+    {
+        return std::span<const float>(m_sorted).first(m_drawn.size());
+    }
+
+private:
+    friend class OrderedGroup;
+    // Draws that fell on each place of the group's sorted values.
+    std::vector<int32_t> m_draws;
+    std::vector<float> m_drawn;
+    // Three spare places past the resample's end let the ordering write
+    // short runs without checking their length.
+    std::vector<float> m_sorted;
+};
+
 // A group's observations with their stable ascending order, from which the
 // ascending order of any resample follows in linear time without sorting.
 class OrderedGroup {
@@ -81,19 +103,12 @@ public:
     std::span<const float> values() const { return m_values; }
     std::span<const float> sorted() const { return m_sorted; }
 
-    // Draws the resample that takes the observations at `positions` (0-based,
-    // in draw order).
-    void resample(std::span<const int32_t> positions);
-    // The last resample's values in draw order.
-    std::span<const float> drawn() const { return m_drawn; }
-    // The same values exactly as sortAscending(drawn()) gives them.
-    std::span<const float> drawnSorted() const
-    {
-        return std::span<const float>(m_drawnSorted).first(m_drawn.size());
-    }
+    // Draws into `out` the resample that takes the observations at
+    // `positions` (0-based, in draw order).
+    void resample(std::span<const int32_t> positions, Resample& out) const;
 
 private:
-    void orderDrawnZeros();
+    void orderDrawnZeros(Resample& out) const;
 
     // An observation with its place in m_sorted, side by side so that a
     // draw reads both from one place in memory.
@@ -108,12 +123,6 @@ private:
     // True when the group holds both +0 and -0: equal values that differ in
     // their bits, so their order among themselves shows.
     bool m_mixedZeros = false;
-    // Draws of the last resample that fell on each place of m_sorted.
-    std::vector<int32_t> m_draws;
-    std::vector<float> m_drawn;
-    // Three spare places past the resample's end let the ordering write
-    // short runs without checking their length.
-    std::vector<float> m_drawnSorted;
 };
 
 } // namespace robust

@@ -124,7 +124,9 @@ private slots:
     void messages_data();
     void messages();
     void reportIsAppendedAndDialogHides();
-    void inputDuringARunIsDropped();
+    void otherInputDuringARunIsIgnored();
+    void cancelEscapeAndCloseBoxStopARun_data();
+    void cancelEscapeAndCloseBoxStopARun();
     void cancelKeepsChoicesAndCloseBoxDiscardsThem();
     void importRebuildsTheLists();
 
@@ -312,16 +314,21 @@ void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
         text.endsWith("Number of valid robust D bootstrap trials = 1400\n\n\n\n\n\n"));
 }
 
-void Tst_frmBootstrap::inputDuringARunIsDropped()
+// Two groups of `n` cases each, column 1 the values and column 2 the codes 1 and 2.
+DataMatrix largeGroups(int n)
 {
     std::vector<float> group1;
     std::vector<float> group2;
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < n; ++i) {
         group1.push_back(static_cast<float>(i % 97));
         group2.push_back(static_cast<float>(i % 89 + 5));
     }
-    m_data = twoGroups(group1, group2);
-    setDataSet(m_data);
+    return twoGroups(group1, group2);
+}
+
+void Tst_frmBootstrap::otherInputDuringARunIsIgnored()
+{
+    m_data = largeGroups(4000);
     QWidget mainWindow;
     mainWindow.show();
     m_dialog = new frmBootstrap(m_data, m_pane.get(), &mainWindow);
@@ -332,33 +339,68 @@ void Tst_frmBootstrap::inputDuringARunIsDropped()
     typeText(m_dialog, "txtGroup1", "1");
     typeText(m_dialog, "txtGroup2", "2");
 
-    // The first trial lets waiting events through: a second OK, Cancel,
-    // Escape and close requests to both windows arrive during the run.
+    // While the trials run on their worker, a second OK, typing and a close
+    // request to the main window all arrive.
     bool sentDuringRun = false;
-    QString trialShown;
     QTimer::singleShot(0, [&] {
         const QCursor* cursor = QApplication::overrideCursor();
         QVERIFY(cursor && cursor->shape() == Qt::WaitCursor);
         sentDuringRun = true;
-        trialShown = child<QLineEdit>(m_dialog, "txtTrial")->text();
         QTest::mouseClick(child<QPushButton>(m_dialog, "cmdOK"), Qt::LeftButton);
         child<QPushButton>(m_dialog, "cmdOK")->click();
-        QTest::mouseClick(child<QPushButton>(m_dialog, "cmdCancel"), Qt::LeftButton);
-        QTest::keyClick(m_dialog, Qt::Key_Escape);
-        m_dialog->close();
+        QTest::keyClicks(child<QLineEdit>(m_dialog, "txtGroup1"), "9");
         mainWindow.close();
     });
     child<QPushButton>(m_dialog, "cmdOK")->click();
 
     QVERIFY(sentDuringRun);
-    QCOMPARE(trialShown, QStringLiteral("1"));
     QCOMPARE(reportCount(*m_pane), 1);
-    QVERIFY(m_pane->toPlainText().contains("Number of attempted bootstrap trials = 600"));
+    QCOMPARE(child<QLineEdit>(m_dialog, "txtGroup1")->text(), QStringLiteral("1"));
+    QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QStringLiteral("600"));
     QVERIFY(mainWindow.isVisible());
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(m_dialog);
+}
+
+void Tst_frmBootstrap::cancelEscapeAndCloseBoxStopARun_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << "Cancel";
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("close box") << "close box";
+}
+
+void Tst_frmBootstrap::cancelEscapeAndCloseBoxStopARun()
+{
+    QFETCH(QString, how);
+    m_data = largeGroups(50000);
+    openDialog();
+    toggle(m_dialog, "lstDV", 0);
+    toggle(m_dialog, "lstGV", 1);
+    typeText(m_dialog, "txtGroup1", "1");
+    typeText(m_dialog, "txtGroup2", "2");
+    choose(m_dialog, "opt2000");
+
+    QString trialShown;
+    QTimer::singleShot(100, [&] {
+        trialShown = child<QLineEdit>(m_dialog, "txtTrial")->text();
+        if (how == "Cancel")
+            QTest::mouseClick(child<QPushButton>(m_dialog, "cmdCancel"), Qt::LeftButton);
+        else if (how == "Escape")
+            QTest::keyClick(m_dialog, Qt::Key_Escape);
+        else
+            m_dialog->close();
+    });
+    child<QPushButton>(m_dialog, "cmdOK")->click();
+
+    // The run stopped before its end: nothing appended, the dialog as before OK.
+    QVERIFY(!trialShown.isEmpty());
+    QVERIFY(trialShown.toInt() < 2000);
+    QCOMPARE(reportCount(*m_pane), 0);
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QString());
+    QVERIFY(child<QRadioButton>(m_dialog, "opt2000")->isChecked());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
 void Tst_frmBootstrap::cancelKeepsChoicesAndCloseBoxDiscardsThem()

@@ -145,7 +145,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuClearOutput=Clear Output",
                                    "mnuNavigateDataFile=Navigate Data File",
                                    "mnuDescriptives=Descriptives",
-                                   "mnuBootstrap=Effect Size Bootstrap"}));
+                                   "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test"}));
 }
 
 void Tst_frmMain::importThroughTheFileLists()

@@ -332,8 +332,8 @@ void Tst_keyboard::bootstrapByKeyboard()
     viaKeys("frmBootstrap", open, [&](QWidget* dialog) {
         // Each frame of options is one Tab stop, at its first option.
         QCOMPARE(tabChain(),
-            (QStringList { "lstDV", "lstGV", "txtGroup1", "txtGroup2", "opt600", "opt90CI", "cmdOK",
-                "cmdCancel" }));
+            (QStringList { "lstDV", "lstGV", "txtGroup1", "txtGroup2", "opt600", "opt90CI",
+                "txtSeed", "cmdOK", "cmdCancel" }));
         QCOMPARE(focusName(), QStringLiteral("lstDV"));
         gui::press(Qt::Key_Home);
         gui::press(Qt::Key_Down);

@@ -237,16 +237,17 @@ void Tst_stats::fastSortsMatchRankCounting()
         QVERIFY(sameBits(Values(group.sorted().begin(), group.sorted().end()),
             robust::rankCountingSort(values)));
         std::uniform_int_distribution<int32_t> position(0, static_cast<int32_t>(size) - 1);
-        for (int resample = 0; resample < 20; ++resample) {
+        robust::Resample resample;
+        for (int round = 0; round < 20; ++round) {
             std::vector<int32_t> positions(size);
             for (int32_t& p : positions)
                 p = position(engine);
-            group.resample(positions);
+            group.resample(positions, resample);
             Values drawn;
             for (int32_t p : positions)
                 drawn.push_back(values[static_cast<std::size_t>(p)]);
-            QVERIFY(sameBits(Values(group.drawn().begin(), group.drawn().end()), drawn));
-            QVERIFY(sameBits(Values(group.drawnSorted().begin(), group.drawnSorted().end()),
+            QVERIFY(sameBits(Values(resample.drawn().begin(), resample.drawn().end()), drawn));
+            QVERIFY(sameBits(Values(resample.sorted().begin(), resample.sorted().end()),
                 robust::rankCountingSort(drawn)));
         }
     }

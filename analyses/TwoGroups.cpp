@@ -1,0 +1,115 @@
+// What the two-group analyses share: the choice of variable and groups, its
+// checks, the observed groups, and the pieces of their reports.
+#include "analyses/TwoGroups.h"
+
+#include "analyses/NumberFormat.h"
+#include "data/NumberText.h"
+#include "data/ReportText.h"
+#include "stats/VarianceGuard.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace {
+
+constexpr std::size_t CELL_WIDTH = 15;
+
+bool isChosen(int32_t column)
+{
+    return column >= 1 && column <= MAX_COLUMNS;
+}
+
+// True when the values spread, but so little that their variance lies below
+// the normal single-precision range, where it keeps only a few significant
+// bits and every statistic built on it would be wrong.
+bool spreadTooSmall(std::span<const float> values)
+{
+    const double variance = exactVariance(values);
+    return variance > 0.0 && variance < std::numeric_limits<float>::min();
+}
+
+bool allFinite(const robust::TwoGroupStatistics& statistics)
+{
+    return robust::isFinite(statistics.group1) && robust::isFinite(statistics.group2)
+        && robust::isFinite(statistics.effect);
+}
+
+std::vector<float> sortedWith(SortFunction sort, std::span<const float> values)
+{
+    return sort ? sort(values) : robust::sortAscending(values);
+}
+
+} // namespace
+
+std::string checkChoice(const TwoGroupChoice& choice)
+{
+    if (!isChosen(choice.lngDependent))
+        return "A dependent variable must be selected.";
+    if (!isChosen(choice.lngGrouping))
+        return "A grouping variable must be selected.";
+    if (!parseNumber(choice.strGroup1))
+        return "The value provided for Group 1 is not valid.";
+    if (!parseNumber(choice.strGroup2))
+        return "The value provided for Group 2 is not valid.";
+    return {};
+}
+
+ObservedGroups observeGroups(
+    const DataMatrix& data, const TwoGroupChoice& choice, SortFunction sort)
+{
+    const float code1 = *parseNumber(choice.strGroup1);
+    const float code2 = *parseNumber(choice.strGroup2);
+    ObservedGroups observed;
+    for (int32_t row = 1; row <= data.rowCount(); ++row) {
+        const float value = data(row, choice.lngDependent);
+        if (value == MISSING_VALUE)
+            continue;
+        const float code = data(row, choice.lngGrouping);
+        if (code == code1)
+            observed.group1.push_back(value);
+        else if (code == code2)
+            observed.group2.push_back(value);
+    }
+    const std::string variable = "Var " + report::integerText(choice.lngDependent);
+    if (observed.group1.size() < 2) {
+        observed.message = "There is an insufficient number of observations for Group 1.";
+        return observed;
+    }
+    if (observed.group2.size() < 2) {
+        observed.message = "There is an insufficient number of observations for Group 2.";
+        return observed;
+    }
+    observed.statistics = robust::twoGroupStatistics(observed.group1,
+        sortedWith(sort, observed.group1), observed.group2, sortedWith(sort, observed.group2));
+    if (!allFinite(observed.statistics))
+        observed.message = variable + " has values too large to summarise.";
+    else if (spreadTooSmall(observed.group1) || spreadTooSmall(observed.group2))
+        observed.message = variable + " has values too small to summarise.";
+    else if (!(observed.statistics.group1.sngVariance > 0.0f)
+        && !(observed.statistics.group2.sngVariance > 0.0f))
+        observed.message = "Group 1 and Group 2 both have a zero variance.";
+    return observed;
+}
+
+int32_t levelPercent(float level)
+{
+    return static_cast<int32_t>(std::nearbyint(static_cast<double>(level) * 100.0));
+}
+
+std::string groupRow(std::string_view label, std::string_view group1, std::string_view group2)
+{
+    return report::leftCell(label, CELL_WIDTH) + report::rightCell(group1, CELL_WIDTH)
+        + report::rightCell(group2, CELL_WIDTH) + report::LINE_END;
+}
+
+std::string groupRow(std::string_view label, double group1, double group2)
+{
+    return groupRow(label, formatReportNumber(group1), formatReportNumber(group2));
+}
+
+std::string variablesLine(const TwoGroupChoice& choice)
+{
+    return "Dep Var = Var " + report::integerText(choice.lngDependent) + "; Grp Var = Var "
+        + report::integerText(choice.lngGrouping) + report::LINE_END;
+}

@@ -1,0 +1,62 @@
+// Yuen's trimmed-means test as an analysis: checks, test and report.
+#include "analyses/YuenAnalysis.h"
+
+#include "analyses/NumberFormat.h"
+#include "data/ReportText.h"
+#include "stats/YuenTest.h"
+
+#include <charconv>
+#include <utility>
+
+namespace {
+
+std::string reportText(
+    const TwoGroupChoice& choice, const robust::YuenTest& test, const robust::EffectSize& effect)
+{
+    using report::integerText;
+    using report::lineEnds;
+    using report::rule;
+    std::string text = "TRIMMED MEANS TEST (YUEN)" + lineEnds(1) + rule(45);
+    text += groupRow("Statistic", "Group 1", "Group 2") + rule(45);
+    text += groupRow("Sample Size", integerText(test.n1), integerText(test.n2));
+    text += groupRow("Effective Size", integerText(test.h1), integerText(test.h2)) + lineEnds(1);
+    text += groupRow("Trimmed Mean", test.trimmedMean1, test.trimmedMean2);
+    text += groupRow("Wins. Var.", test.winsorizedVariance1, test.winsorizedVariance2);
+    text += rule(45);
+    text += variablesLine(choice) + lineEnds(2) + rule(50);
+    text += "Difference in trimmed means (Group 2 - Group 1) = "
+        + formatReportNumber(test.difference) + lineEnds(1);
+    text += "Standard error = " + formatReportNumber(test.standardError) + lineEnds(1);
+    text += "t = " + formatReportNumber(test.t) + ", df = " + formatReportNumber(test.df) + ", p "
+        + formatPValue(test.p) + lineEnds(1);
+    text += integerText(levelPercent(choice.sngLevel)) + "% CI for the difference = ("
+        + formatReportNumber(test.lower) + ", " + formatReportNumber(test.upper) + ")"
+        + lineEnds(1);
+    text += "Robust Cohen's D = " + formatReportNumber(effect.sngRobustD) + lineEnds(1);
+    return text + rule(50) + lineEnds(5);
+}
+
+} // namespace
+
+std::string formatPValue(double p)
+{
+    if (!(p >= 0.0001))
+        return "< 0.0001";
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, p, std::chars_format::fixed, 4);
+    return "= " + std::string(buffer, end.ptr);
+}
+
+AnalysisResult runYuenAnalysis(const DataMatrix& data, const TwoGroupChoice& choice)
+{
+    if (std::string problem = checkChoice(choice); !problem.empty())
+        return { std::move(problem), {} };
+    ObservedGroups observed = observeGroups(data, choice);
+    if (!observed.message.empty())
+        return { std::move(observed.message), {} };
+    const robust::YuenTest test
+        = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel);
+    if (!test.computable)
+        return { "Both groups have a zero Winsorized variance.", {} };
+    return { {}, reportText(choice, test, observed.statistics.effect) };
+}

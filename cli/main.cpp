@@ -1,0 +1,241 @@
+// trellam-cli: the program's analyses from a terminal, printing the very
+// report the output pane would receive.
+#include "analyses/BootstrapAnalysis.h"
+#include "analyses/DescriptivesAnalysis.h"
+#include "analyses/YuenAnalysis.h"
+#include "data/DataImport.h"
+#include "data/LayoutGuess.h"
+#include "data/Parallel.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdint>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+const char* const USAGE
+    = "usage: trellam-cli descriptives FILE [--delimiter tab|comma|space] [--columns 1,3-5]\n"
+      "       trellam-cli bootstrap FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
+      "                   [--trials B] [--level 90|95|99] [--seed N] [--delimiter ...]\n"
+      "       trellam-cli yuen FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
+      "                   [--level 90|95|99] [--delimiter ...]\n"
+      "       every command also takes --threads N\n"
+      "       trellam-cli --help | --version\n";
+
+const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--dv", "--gv",
+    "--group1", "--group2", "--trials", "--level", "--seed", "--threads" };
+
+// A mistake in the command line: said on standard error with the usage.
+struct UsageError {
+    std::string text;
+};
+
+struct CommandLine {
+    std::string command;
+    std::string file;
+    std::map<std::string, std::string> options;
+
+    std::optional<std::string> value(const std::string& name) const
+    {
+        const auto found = options.find(name);
+        if (found == options.end())
+            return std::nullopt;
+        return found->second;
+    }
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& args)
+{
+    CommandLine line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (OPTIONS_WITH_VALUE.count(arg)) {
+            if (i + 1 >= args.size())
+                throw UsageError { arg + " needs a value" };
+            if (line.options.count(arg))
+                throw UsageError { arg + " is given twice" };
+            line.options[arg] = args[++i];
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            throw UsageError { "unknown option " + arg };
+        } else if (line.command.empty()) {
+            line.command = arg;
+        } else if (line.file.empty()) {
+            line.file = arg;
+        } else {
+            throw UsageError { "unexpected argument " + arg };
+        }
+    }
+    if (line.command != "descriptives" && line.command != "bootstrap" && line.command != "yuen")
+        throw UsageError { line.command.empty() ? "no command"
+                                                : "unknown command " + line.command };
+    if (line.file.empty())
+        throw UsageError { "no data file" };
+    return line;
+}
+
+int64_t wholeNumber(std::string_view text, int64_t lowest, int64_t highest, const std::string& what)
+{
+    int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < lowest || value > highest)
+        throw UsageError { what + " must be a whole number from " + std::to_string(lowest) + " to "
+            + std::to_string(highest) };
+    return value;
+}
+
+std::string delimiterOf(const CommandLine& line)
+{
+    const std::optional<std::string> name = line.value("--delimiter");
+    if (!name)
+        return guessDelimiter(line.file);
+    if (*name == "tab")
+        return "\t";
+    if (*name == "comma")
+        return ",";
+    if (*name == "space")
+        return " ";
+    throw UsageError { "--delimiter must be tab, comma or space" };
+}
+
+// "1,3-5" as 1, 3, 4, 5; every column between 1 and `count`.
+std::vector<int32_t> columnList(const std::string& text, int32_t count)
+{
+    std::vector<int32_t> columns;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view part(text.data() + start, comma - start);
+        const std::size_t dash = part.find('-');
+        const std::string what = "a column in --columns";
+        const int64_t first = wholeNumber(part.substr(0, dash), 1, count, what);
+        const int64_t last = dash == std::string_view::npos
+            ? first
+            : wholeNumber(part.substr(dash + 1), first, count, what);
+        for (int64_t column = first; column <= last; ++column)
+            columns.push_back(static_cast<int32_t>(column));
+        start = comma + 1;
+    }
+    return columns;
+}
+
+std::vector<int32_t> allColumns(int32_t count)
+{
+    std::vector<int32_t> columns;
+    for (int32_t column = 1; column <= count; ++column)
+        columns.push_back(column);
+    return columns;
+}
+
+// Descriptives write the decimal point of the user's locale, as the window does.
+char localeDecimalSeparator()
+{
+    std::setlocale(LC_NUMERIC, "");
+    const char* point = std::localeconv()->decimal_point;
+    const char separator = point && point[0] && !point[1] ? point[0] : '.';
+    std::setlocale(LC_NUMERIC, "C");
+    return static_cast<unsigned char>(separator) < 0x80 ? separator : '.';
+}
+
+void readChoice(const CommandLine& line, int32_t columnCount, TwoGroupChoice& choice)
+{
+    for (const char* required : { "--dv", "--gv", "--group1", "--group2" }) {
+        if (!line.value(required))
+            throw UsageError { std::string(required) + " is required" };
+    }
+    choice.lngDependent
+        = static_cast<int32_t>(wholeNumber(*line.value("--dv"), 1, columnCount, "--dv"));
+    choice.lngGrouping
+        = static_cast<int32_t>(wholeNumber(*line.value("--gv"), 1, columnCount, "--gv"));
+    choice.strGroup1 = *line.value("--group1");
+    choice.strGroup2 = *line.value("--group2");
+    const int64_t percent = wholeNumber(line.value("--level").value_or("95"), 90, 99, "--level");
+    if (percent != 90 && percent != 95 && percent != 99)
+        throw UsageError { "--level must be 90, 95 or 99" };
+    choice.sngLevel = percent == 90 ? 0.90f : percent == 95 ? 0.95f : 0.99f;
+}
+
+AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data)
+{
+    const int32_t columns = data.columnCount();
+    if (line.command == "descriptives") {
+        for (const char* other :
+            { "--dv", "--gv", "--group1", "--group2", "--trials", "--level", "--seed" })
+            if (line.value(other))
+                throw UsageError { std::string(other) + " is not an option of descriptives" };
+        const std::optional<std::string> chosen = line.value("--columns");
+        return descriptivesAnalysis(data,
+            chosen ? columnList(*chosen, columns) : allColumns(columns), localeDecimalSeparator());
+    }
+    if (line.value("--columns"))
+        throw UsageError { "--columns is an option of descriptives only" };
+    if (line.command == "yuen") {
+        for (const char* other : { "--trials", "--seed" })
+            if (line.value(other))
+                throw UsageError { std::string(other) + " is not an option of yuen" };
+        TwoGroupChoice choice;
+        readChoice(line, columns, choice);
+        return runYuenAnalysis(data, choice);
+    }
+    BootstrapRequest request;
+    readChoice(line, columns, request);
+    request.lngTrials = static_cast<int32_t>(
+        wholeNumber(line.value("--trials").value_or("2000"), 1, 1'000'000, "--trials"));
+    request.strSeed = line.value("--seed").value_or("");
+    request.clockSeed = seedFromClock();
+    return runBootstrapAnalysis(data, request);
+}
+
+int run(const std::vector<std::string>& args)
+{
+    const CommandLine line = parseCommandLine(args);
+    if (const std::optional<std::string> threads = line.value("--threads"))
+        setWorkerThreads(static_cast<int>(wholeNumber(*threads, 1, 256, "--threads")));
+    const std::string delimiter = delimiterOf(line);
+    const ImportResult imported = importDelimitedFile(line.file, delimiter, line.file);
+    if (imported.status != ImportStatus::Ok) {
+        std::cerr << imported.message << '\n';
+        return 1;
+    }
+    const AnalysisResult result = runCommand(line, imported.data);
+    if (!result.message.empty()) {
+        std::cerr << result.message << '\n';
+        return 1;
+    }
+    std::cout << result.report << std::flush;
+    return std::cout ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << USAGE;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "trellam-cli " TRELLAM_VERSION "\n";
+        return 0;
+    }
+    try {
+        return run(args);
+    } catch (const UsageError& error) {
+        std::cerr << "trellam-cli: " << error.text << '\n' << USAGE;
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "The analysis could not be completed: not enough memory.\n";
+        return 1;
+    } catch (const std::exception&) {
+        std::cerr << "The analysis could not be completed.\n";
+        return 1;
+    }
+}

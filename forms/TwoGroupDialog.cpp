@@ -1,0 +1,138 @@
+// What the two-group analysis dialogs share: the variable lists, the group
+// values and the confidence level.
+#include "forms/TwoGroupDialog.h"
+
+#include "analyses/TwoGroups.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <array>
+#include <utility>
+
+namespace {
+
+template <typename Widget, typename... Args> Widget* named(const char* name, Args&&... args)
+{
+    auto* widget = new Widget(std::forward<Args>(args)...);
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+TwoGroupDialog::TwoGroupDialog(const DataMatrix& data, OutputPane* output, QWidget* parent)
+    : AnalysisDialog(data, output, parent)
+    , m_lngDVIndex(NO_VARIABLE)
+    , m_lngGVIndex(NO_VARIABLE)
+{
+    createControls();
+    connect(lstDV, &QListWidget::itemChanged, this,
+        [this](QListWidgetItem* item) { lstDV_ItemCheck(lstDV->row(item)); });
+    connect(lstGV, &QListWidget::itemChanged, this,
+        [this](QListWidgetItem* item) { lstGV_ItemCheck(lstGV->row(item)); });
+    connect(cmdCancel, &QPushButton::clicked, this, &TwoGroupDialog::cmdCancel_Click);
+    Form_Load();
+}
+
+void TwoGroupDialog::createControls()
+{
+    fraDV = named<QGroupBox>("fraDV", QStringLiteral("Dependent Variable"), this);
+    lstDV = named<QListWidget>("lstDV", fraDV);
+    fraGV = named<QGroupBox>("fraGV", QStringLiteral("Grouping Variable"), this);
+    lstGV = named<QListWidget>("lstGV", fraGV);
+
+    fraGroups = named<QGroupBox>("fraGroups", QStringLiteral("Group Values"), this);
+    lblGroup1 = named<QLabel>("lblGroup1", QStringLiteral("Group 1"), fraGroups);
+    txtGroup1 = named<QLineEdit>("txtGroup1", fraGroups);
+    lblGroup1->setBuddy(txtGroup1);
+    lblGroup2 = named<QLabel>("lblGroup2", QStringLiteral("Group 2"), fraGroups);
+    txtGroup2 = named<QLineEdit>("txtGroup2", fraGroups);
+    lblGroup2->setBuddy(txtGroup2);
+
+    fraCI = named<QGroupBox>("fraCI", QStringLiteral("Confidence Level"), this);
+    opt90CI = named<QRadioButton>("opt90CI", QStringLiteral("90% CI"), fraCI);
+    opt95CI = named<QRadioButton>("opt95CI", QStringLiteral("95% CI"), fraCI);
+    opt99CI = named<QRadioButton>("opt99CI", QStringLiteral("99% CI"), fraCI);
+
+    cmdOK = named<QPushButton>("cmdOK", QStringLiteral("OK"), this);
+    cmdOK->setDefault(true);
+    cmdCancel = named<QPushButton>("cmdCancel", QStringLiteral("Cancel"), this);
+
+    (new QVBoxLayout(fraDV))->addWidget(lstDV);
+    (new QVBoxLayout(fraGV))->addWidget(lstGV);
+    auto* groupsLayout = new QGridLayout(fraGroups);
+    groupsLayout->addWidget(lblGroup1, 0, 0);
+    groupsLayout->addWidget(txtGroup1, 0, 1);
+    groupsLayout->addWidget(lblGroup2, 1, 0);
+    groupsLayout->addWidget(txtGroup2, 1, 1);
+    auto* levelLayout = new QVBoxLayout(fraCI);
+    levelLayout->addWidget(opt90CI);
+    levelLayout->addWidget(opt95CI);
+    levelLayout->addWidget(opt99CI);
+
+    m_layout = new QGridLayout(this);
+    m_layout->addWidget(fraDV, 0, 0);
+    m_layout->addWidget(fraGV, 0, 1);
+    m_layout->addWidget(fraGroups, 1, 0, 1, 2);
+}
+
+void TwoGroupDialog::Form_Load()
+{
+    for (QListWidget* list : { lstDV, lstGV }) {
+        for (int32_t column = 1; column <= m_data.columnCount(); ++column) {
+            auto* item = new QListWidgetItem(QStringLiteral("Var %1").arg(column));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+            list->addItem(item);
+        }
+    }
+    m_lngDVIndex = NO_VARIABLE;
+    m_lngGVIndex = NO_VARIABLE;
+    opt95CI->setChecked(true);
+}
+
+void TwoGroupDialog::keepOneChecked(QListWidget* list, int32_t& checkedIndex, int index)
+{
+    if (checkedIndex == index + 1) {
+        checkedIndex = NO_VARIABLE;
+    } else if (checkedIndex == NO_VARIABLE) {
+        checkedIndex = index + 1;
+    } else {
+        // Unchecking the earlier entry comes back here and clears the index.
+        list->item(checkedIndex - 1)->setCheckState(Qt::Unchecked);
+        checkedIndex = index + 1;
+    }
+}
+
+void TwoGroupDialog::lstDV_ItemCheck(int index)
+{
+    keepOneChecked(lstDV, m_lngDVIndex, index);
+}
+
+void TwoGroupDialog::lstGV_ItemCheck(int index)
+{
+    keepOneChecked(lstGV, m_lngGVIndex, index);
+}
+
+void TwoGroupDialog::readChoice(TwoGroupChoice& choice) const
+{
+    choice.lngDependent = m_lngDVIndex;
+    choice.lngGrouping = m_lngGVIndex;
+    choice.strGroup1 = txtGroup1->text().toStdString();
+    choice.strGroup2 = txtGroup2->text().toStdString();
+    const std::array<std::pair<QRadioButton*, float>, 3> levels { { { opt90CI, 0.90f },
+        { opt95CI, 0.95f }, { opt99CI, 0.99f } } };
+    for (const auto& [button, level] : levels) {
+        if (button->isChecked()) {
+            choice.sngLevel = level;
+            break;
+        }
+    }
+}

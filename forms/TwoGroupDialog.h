@@ -1,0 +1,62 @@
+// What the two-group analysis dialogs share: the variable lists, the group
+// values and the confidence level.
+#pragma once
+
+#include "forms/AnalysisDialog.h"
+
+#include <cstdint>
+
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+struct TwoGroupChoice;
+
+// Lists "Var 1".."Var n" twice (dependent and grouping variable) for the
+// columns of the data set at the time it is built; each list keeps at most
+// one entry checked. The dialogs add their own controls to layout() below
+// the lists and the group values.
+class TwoGroupDialog : public AnalysisDialog {
+    Q_OBJECT
+public:
+    TwoGroupDialog(const DataMatrix& data, OutputPane* output, QWidget* parent);
+
+protected:
+    // The variables, groups and level as chosen now.
+    void readChoice(TwoGroupChoice& choice) const;
+    QGridLayout* gridLayout() const { return m_layout; }
+
+    QLineEdit* txtGroup2 = nullptr;
+    QGroupBox* fraCI = nullptr;
+    QRadioButton* opt90CI = nullptr;
+    QRadioButton* opt95CI = nullptr;
+    QRadioButton* opt99CI = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void createControls();
+    void Form_Load();
+    // Keeps at most one entry of `list` checked; its 1-based column number,
+    // or NO_VARIABLE for none, is kept in `checkedIndex`.
+    void keepOneChecked(QListWidget* list, int32_t& checkedIndex, int index);
+
+    void lstDV_ItemCheck(int index);
+    void lstGV_ItemCheck(int index);
+
+    int32_t m_lngDVIndex;
+    int32_t m_lngGVIndex;
+    QGridLayout* m_layout = nullptr;
+
+    QGroupBox* fraDV = nullptr;
+    QListWidget* lstDV = nullptr;
+    QGroupBox* fraGV = nullptr;
+    QListWidget* lstGV = nullptr;
+    QGroupBox* fraGroups = nullptr;
+    QLabel* lblGroup1 = nullptr;
+    QLineEdit* txtGroup1 = nullptr;
+    QLabel* lblGroup2 = nullptr;
+};

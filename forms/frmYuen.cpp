@@ -1,0 +1,33 @@
+// frmYuen: the trimmed-means test dialog.
+#include "forms/frmYuen.h"
+
+#include "analyses/YuenAnalysis.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+frmYuen::frmYuen(const DataMatrix& data, OutputPane* output, QWidget* parent)
+    : TwoGroupDialog(data, output, parent)
+{
+    setObjectName(QStringLiteral("frmYuen"));
+    setWindowTitle(QStringLiteral("Trimmed Means Test"));
+    QGridLayout* layout = gridLayout();
+    layout->addWidget(fraCI, 2, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons, 3, 0, 1, 2);
+    connect(cmdOK, &QPushButton::clicked, this, &frmYuen::cmdOK_Click);
+}
+
+void frmYuen::cmdOK_Click()
+{
+    runAnalysis([this] {
+        TwoGroupChoice choice;
+        readChoice(choice);
+        return runYuenAnalysis(m_data, choice);
+    });
+}
