@@ -23,7 +23,9 @@ SCREENSHOT_PACKAGES=(xvfb xauth)
 # The window tests also run under a comma-decimal locale.
 TEST_PACKAGES=(locales)
 # The fuzz targets: clang with libFuzzer, and llvm-symbolizer for readable crash reports.
-FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm libomp-dev)
+# The ThreadSanitizer run: clang with LLVM's OpenMP runtime and its Archer tool.
+TSAN_PACKAGES=(clang libclang-rt-14-dev libomp-dev)
 
 ensure_test_locale() {
     locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0

@@ -15,6 +15,8 @@ ctest --test-dir "$root/build" --output-on-failure
 # come up fails the run. The pictures stay in the build folder.
 xvfb-run -a "$root/build/tests/trellam-screenshots" "$root/build/screenshots"
 "$root/scripts/validate-desktop.sh" "$root/build"
-# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a minute.
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# parallel code's tests under ThreadSanitizer, then each fuzz target for a minute.
 "$root/scripts/sanitize.sh"
+"$root/scripts/tsan.sh"
 "$root/scripts/fuzz.sh" 60

@@ -1,0 +1,139 @@
+// trellam-cli end to end: whole reports on the sample files against golden
+// texts, its messages and exit codes.
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runCli(const QStringList& args)
+{
+    QProcess process;
+    process.setWorkingDirectory(QStringLiteral(TRELLAM_SOURCE_DIR));
+    process.start(QStringLiteral(TRELLAM_CLI), args);
+    process.waitForFinished(120000);
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+QByteArray golden(const QString& name)
+{
+    QFile file(QStringLiteral(TRELLAM_SOURCE_DIR "/tests/golden/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("golden file %s is missing", qPrintable(name));
+    return file.readAll();
+}
+
+const QStringList bootstrapGroups { "--dv", "2", "--gv", "1", "--group1", "1", "--group2", "2" };
+
+} // namespace
+
+class Tst_cli : public QObject {
+    Q_OBJECT
+private slots:
+    void goldenReports_data();
+    void goldenReports();
+    void sameReportOnAnyNumberOfThreads();
+    void failures_data();
+    void failures();
+};
+
+void Tst_cli::goldenReports_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("golden");
+    const QStringList samples { "anxiety_comma.txt", "reaction_times_tab.txt", "scores_space.dat" };
+    const QStringList levels { "95", "90", "99" };
+    for (int i = 0; i < samples.size(); ++i) {
+        const QString file = "examples/" + samples[i];
+        const QString stem = samples[i].section('.', 0, 0);
+        QTest::addRow("descriptives of %s", qPrintable(stem))
+            << QStringList { "descriptives", file } << stem + ".descriptives.txt";
+        QTest::addRow("bootstrap of %s at %s%%", qPrintable(stem), qPrintable(levels[i]))
+            << QStringList { "bootstrap", file } + bootstrapGroups
+                + QStringList { "--level", levels[i], "--seed", "20261208" }
+            << stem + ".bootstrap.txt";
+        QTest::addRow("yuen of %s at %s%%", qPrintable(stem), qPrintable(levels[i]))
+            << QStringList { "yuen", file } + bootstrapGroups + QStringList { "--level", levels[i] }
+            << stem + ".yuen.txt";
+    }
+    QTest::newRow("chosen columns, delimiter given")
+        << QStringList { "descriptives", "examples/scores_space.dat", "--delimiter", "space",
+               "--columns", "3,1-2" }
+        << "scores_space.columns.txt";
+}
+
+void Tst_cli::goldenReports()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, golden);
+    const Run run = runCli(args);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, ::golden(golden));
+}
+
+void Tst_cli::sameReportOnAnyNumberOfThreads()
+{
+    const QStringList args = QStringList { "bootstrap", "examples/reaction_times_tab.txt" }
+        + bootstrapGroups + QStringList { "--trials", "5000", "--seed", "7" };
+    const QByteArray one = runCli(args + QStringList { "--threads", "1" }).out;
+    QVERIFY(one.contains("Random number seed = 7\n"));
+    for (const char* threads : { "2", "7" })
+        QCOMPARE(runCli(args + QStringList { "--threads", threads }).out, one);
+}
+
+void Tst_cli::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("firstLine");
+    const QString file = "examples/anxiety_comma.txt";
+    QTest::newRow("the window's message for an analysis")
+        << QStringList { "bootstrap", file, "--dv", "2", "--gv", "1", "--group1", "1",
+               "--group2", "9" }
+        << 1 << "There is an insufficient number of observations for Group 2.";
+    QTest::newRow("the window's message for a seed")
+        << QStringList { "bootstrap", file } + bootstrapGroups + QStringList { "--seed", "-1" }
+        << 1 << "The seed must be a whole number from 0 to 18446744073709551615.";
+    QTest::newRow("the window's message for an import")
+        << QStringList { "descriptives", file, "--delimiter", "tab" } << 1
+        << "Row 1 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("an unreadable file") << QStringList { "yuen", "no such file.txt" } << 1
+                                        << "The file could not be read: no such file.txt";
+    QTest::newRow("no command") << QStringList {} << 2 << "trellam-cli: no command";
+    QTest::newRow("a column beyond the data")
+        << QStringList { "yuen", file, "--dv", "4", "--gv", "1", "--group1", "1", "--group2",
+               "2" }
+        << 2 << "trellam-cli: --dv must be a whole number from 1 to 3";
+    QTest::newRow("trials beyond a million")
+        << QStringList { "bootstrap", file } + bootstrapGroups
+            + QStringList { "--trials", "1000001" }
+        << 2 << "trellam-cli: --trials must be a whole number from 1 to 1000000";
+    QTest::newRow("a level the window does not offer")
+        << QStringList { "yuen", file } + bootstrapGroups + QStringList { "--level", "80" } << 2
+        << "trellam-cli: --level must be a whole number from 90 to 99";
+    QTest::newRow("an option of another command")
+        << QStringList { "yuen", file, "--trials", "5" } + bootstrapGroups << 2
+        << "trellam-cli: --trials is not an option of yuen";
+}
+
+void Tst_cli::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, firstLine);
+    const Run run = runCli(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(QString::fromUtf8(run.err).section('\n', 0, 0), firstLine);
+    QCOMPARE(run.err.contains("usage: trellam-cli"), exitCode == 2);
+}
+
+QTEST_GUILESS_MAIN(Tst_cli)
+#include "tst_cli.moc"
