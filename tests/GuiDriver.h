@@ -145,7 +145,8 @@ template <typename T> T* child(QObject* parent, const char* name)
 inline bool withMenuDialog(QWidget* window, const char* menuEntry, const char* className,
     const std::function<void(QWidget*)>& use)
 {
-    return withModal(className, [&] { child<QAction>(window, menuEntry)->trigger(); }, use);
+    return withModal(
+        className, [&] { child<QAction>(window, menuEntry)->trigger(); }, use);
 }
 
 // Clicks the button `name`: a push button, or an option that it chooses.
@@ -221,7 +222,8 @@ inline void chooseDelimiter(frmMain* window, const QString& option)
         click(window, qPrintable(option));
         return;
     }
-    for (auto* button : child<QWidget>(window, "fraTypeOfDelimiter")->findChildren<QRadioButton*>()) {
+    for (auto* button :
+        child<QWidget>(window, "fraTypeOfDelimiter")->findChildren<QRadioButton*>()) {
         button->setAutoExclusive(false);
         button->setChecked(false);
         button->setAutoExclusive(true);

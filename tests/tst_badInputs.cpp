@@ -149,7 +149,8 @@ private:
     QString paneText() const;
     void chooseFile(const QString& name);
     QList<Box> import(const QString& name, const QString& delimiterOption);
-    QList<Box> importFrom(const QString& folder, const QString& name, const QString& delimiterOption);
+    QList<Box> importFrom(
+        const QString& folder, const QString& name, const QString& delimiterOption);
     // Imports the file at `path` with the delimiter its name ends in.
     QList<Box> importPath(const QString& path);
     void importPreviousData();
@@ -298,12 +299,12 @@ void Tst_badInputs::badDataFiles_data()
         "utf16-no-byte-order-mark.comma.txt", invalid.arg(1).arg(1));
     named("UTF-16 big-endian: the first field is invalid", "utf16-big-endian.space.txt",
         invalid.arg(1).arg(1));
-    named("UTF-8 byte-order mark before the first number is skipped",
-        "byte-order-mark.comma.txt", QString(), { 1, 2 });
+    named("UTF-8 byte-order mark before the first number is skipped", "byte-order-mark.comma.txt",
+        QString(), { 1, 2 });
     named("1001 fields: the 1000-variables message", "one-thousand-and-one-fields.comma.txt",
         QStringLiteral("Row 2 has more than 1000 variables."));
-    named("1e39 is beyond single precision", "above-single-precision.tab.txt",
-        invalid.arg(1).arg(2));
+    named(
+        "1e39 is beyond single precision", "above-single-precision.tab.txt", invalid.arg(1).arg(2));
     named("-1e39 is beyond single precision", "below-single-precision.none.txt",
         invalid.arg(2).arg(1));
     int number = 0;
@@ -347,15 +348,14 @@ void Tst_badInputs::emptyFileLeavesNothingToNavigate()
     QCOMPARE(importPath(importFile("empty.tab.txt")).size(), 0);
     QVERIFY(paneText().endsWith("Number of Cases: 0\nNumber of Variables: 0\n\n\n"));
     withDialog("mnuNavigateDataFile", "frmNavigate", [](QWidget* navigator) {
-        QCOMPARE(navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text(),
-            QStringLiteral("No data"));
-        QVERIFY(!navigator->findChild<QPushButton*>(QStringLiteral("cmdRight"))->isEnabled());
+        QCOMPARE(gui::child<QLabel>(navigator, "lblCell")->text(), QStringLiteral("No data"));
+        QVERIFY(!gui::child<QPushButton>(navigator, "cmdRight")->isEnabled());
     });
     // Descriptives has no variable to offer.
     QCOMPARE(boxText(answeringBoxes([this] {
         withDialog("mnuDescriptives", "frmDescriptives", [](QWidget* dialog) {
-            QCOMPARE(dialog->findChild<QListWidget*>(QStringLiteral("lstItems"))->count(), 0);
-            dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            QCOMPARE(gui::child<QListWidget>(dialog, "lstItems")->count(), 0);
+            gui::click(dialog, "cmdOK");
         });
     })),
         QStringLiteral("At least one item must be selected."));
@@ -670,12 +670,11 @@ void Tst_badInputs::navigatorShowsExtremeMagnitudes()
     QStringList cells;
     withDialog("mnuNavigateDataFile", "frmNavigate", [&](QWidget* navigator) {
         for (int c = 1; c <= 6; ++c) {
-            cells << navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text();
-            navigator->findChild<QPushButton*>(QStringLiteral("cmdRight"))->click();
+            cells << gui::child<QLabel>(navigator, "lblCell")->text();
+            gui::click(navigator, "cmdRight");
         }
     });
-    QCOMPARE(cells,
-        QStringList({ "0", "0", "1.401298E-45", "3.402823E+38", "1E+30", "-1E-30" }));
+    QCOMPARE(cells, QStringList({ "0", "0", "1.401298E-45", "3.402823E+38", "1E+30", "-1E-30" }));
 }
 
 QTEST_MAIN(Tst_badInputs)
