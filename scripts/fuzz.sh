@@ -21,13 +21,18 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 failed=()
 for target in "${targets[@]}"; do
     # New inputs go to the build folder's corpus, which grows from run to run;
-    # the seeds and past crashes in the repository are only read.
+    # the seeds and past crashes in the repository are only read. The import's
+    # seeds are also made from the named data files (fuzz/import_seeds.sh).
     corpus="$build/corpus/$target"
     crashes="$build/crashes/$target"
     log="$build/fuzz_$target.log"
     mkdir -p "$corpus" "$crashes"
     inputs=("$corpus" "$root/fuzz/corpus/$target")
     [ -d "$root/fuzz/regressions/$target" ] && inputs+=("$root/fuzz/regressions/$target")
+    if [ "$target" = import ]; then
+        "$root/fuzz/import_seeds.sh" "$build/seeds/import" "$root/tests/files/import" "$root/examples"
+        inputs+=("$build/seeds/import")
+    fi
     echo "fuzz_$target: $seconds s"
     if "$build/fuzz/fuzz_$target" "${inputs[@]}" -max_total_time="$seconds" -timeout=10 \
            -rss_limit_mb=2048 -max_len=16384 -artifact_prefix="$crashes/" \

@@ -8,15 +8,19 @@
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QListWidget>
 #include <QTimer>
 #include <QtTest>
@@ -92,19 +96,25 @@ struct Box {
     QString text;
 };
 
-// Runs `action` and answers every message box it brings up with OK; returns
-// the boxes in the order they came.
-inline QList<Box> answeringBoxes(const std::function<void()>& action)
+// Runs `action` and answers every message box it brings up with `answer`
+// (by default a click on OK); returns the boxes in the order they came.
+inline QList<Box> answeringBoxes(
+    const std::function<void()>& action, const std::function<void(QMessageBox*)>& answer = {})
 {
     QList<Box> boxes;
+    QPointer<QMessageBox> answered; // a key may close its box only a little later
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
+        if (!box || !box->isVisible() || box == answered)
             return;
+        answered = box;
         boxes.append({ box->windowTitle(), box->text() });
-        box->button(QMessageBox::Ok)->click();
+        if (answer)
+            answer(box);
+        else
+            box->button(QMessageBox::Ok)->click();
     });
     poll.start();
     action();
@@ -128,6 +138,49 @@ template <typename T> T* child(QObject* parent, const char* name)
     if (!found)
         qFatal("control %s is missing", name);
     return found;
+}
+
+// Chooses the menu entry `menuEntry` of `window` and runs `use` on the modal
+// window of class `className` that it brings up, as withModal does.
+inline bool withMenuDialog(QWidget* window, const char* menuEntry, const char* className,
+    const std::function<void(QWidget*)>& use)
+{
+    return withModal(
+        className, [&] { child<QAction>(window, menuEntry)->trigger(); }, use);
+}
+
+// Clicks the button `name`: a push button, or an option that it chooses.
+inline void click(QWidget* window, const char* name)
+{
+    child<QAbstractButton>(window, name)->click();
+}
+
+// Toggles the check of entry `row` of the list `list` as a user does: makes it current, then Space.
+inline void toggleItem(QWidget* window, const char* list, int row)
+{
+    auto* widget = child<QListWidget>(window, list);
+    widget->setCurrentRow(row);
+    QTest::keyClick(widget, Qt::Key_Space);
+}
+
+// The rows of the checked entries of the list `list`.
+inline QList<int> checkedRows(QWidget* window, const char* list)
+{
+    auto* widget = child<QListWidget>(window, list);
+    QList<int> rows;
+    for (int row = 0; row < widget->count(); ++row) {
+        if (widget->item(row)->checkState() == Qt::Checked)
+            rows.append(row);
+    }
+    return rows;
+}
+
+// Replaces the text of the box `box` by typing `text` into it.
+inline void typeInto(QWidget* window, const char* box, const QString& text)
+{
+    auto* edit = child<QLineEdit>(window, box);
+    edit->clear();
+    QTest::keyClicks(edit, text);
 }
 
 // A main window shown offscreen on an empty data set, without the title-screen wait.
@@ -159,6 +212,34 @@ inline void chooseDataFile(frmMain* window, const QString& folder, const QString
     files->refresh();
     clickItem(files, name);
     QCOMPARE(child<QLabel>(window, "lblSelectedFile")->text(), name);
+}
+
+// Clicks the main window's delimiter option `option`; an empty one unchecks
+// them all, as a new window starts.
+inline void chooseDelimiter(frmMain* window, const QString& option)
+{
+    if (!option.isEmpty()) {
+        click(window, qPrintable(option));
+        return;
+    }
+    for (auto* button :
+        child<QWidget>(window, "fraTypeOfDelimiter")->findChildren<QRadioButton*>()) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+// Imports the file `name` of `folder` as a user does: chooses it in the file
+// lists and the delimiter option, then clicks the import button.
+inline void importDataFile(
+    frmMain* window, const QString& folder, const QString& name, const QString& option)
+{
+    chooseDataFile(window, folder, name);
+    if (QTest::currentTestFailed())
+        return;
+    chooseDelimiter(window, option);
+    click(window, "cmdImportData");
 }
 
 } // namespace gui

@@ -8,15 +8,10 @@
 #include "forms/frmMain.h"
 #include "forms/frmSplash.h"
 #include "data/modGeneral.h"
-#include "platform/DirListBox.h"
-#include "platform/FileListBox.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QLocale>
 #include <QScrollBar>
 #include <QTextStream>
@@ -55,31 +50,17 @@ public:
             fail(QStringLiteral("could not save ") + path);
     }
 
-    template <typename T> T* child(QWidget* window, const char* name)
-    {
-        T* found = window->findChild<T*>(QLatin1String(name));
-        if (!found)
-            fail(window->objectName() + QStringLiteral(" has no ") + QLatin1String(name));
-        return found;
-    }
-
     // Chooses `menuEntry` of the main window and runs `use` on the modal window
     // named `name` that it brings up.
     void withDialog(frmMain& main, const char* menuEntry, const char* name,
         const std::function<void(QWidget*)>& use)
     {
-        QAction* action = main.findChild<QAction*>(QLatin1String(menuEntry));
-        if (!action) {
-            fail(QStringLiteral("no menu entry ") + QLatin1String(menuEntry));
-            return;
-        }
         const auto useShown = [&](QWidget* dialog) {
             if (!QTest::qWaitForWindowExposed(dialog))
                 fail(QLatin1String(name) + QStringLiteral(" was never shown"));
             use(dialog);
         };
-        if (!gui::withModal(
-                name, [&] { action->trigger(); }, useShown))
+        if (!gui::withMenuDialog(&main, menuEntry, name, useShown))
             fail(QLatin1String(name) + QStringLiteral(" did not come up, or did not close"));
     }
 
@@ -91,12 +72,6 @@ private:
 bool waitForReport(OutputPane* pane, const QString& heading)
 {
     return QTest::qWaitFor([&] { return pane->toPlainText().contains(heading); }, 30000);
-}
-
-void checkItems(QListWidget* list, std::initializer_list<int> rows)
-{
-    for (int row : rows)
-        list->item(row)->setCheckState(Qt::Checked);
 }
 
 void shootSplash(Shooter& shooter)
@@ -111,23 +86,7 @@ void shootSplash(Shooter& shooter)
 
 void importSample(Shooter& shooter, frmMain& main, const QString& examples)
 {
-    auto* folders = shooter.child<DirListBox>(&main, "dirDirectory");
-    auto* files = shooter.child<FileListBox>(&main, "filFile");
-    auto* option = shooter.child<QAbstractButton>(&main, sampleDelimiter);
-    auto* import = shooter.child<QAbstractButton>(&main, "cmdImportData");
-    if (!folders || !files || !option || !import)
-        return;
-    folders->setPath(examples);
-    const auto items = files->findItems(QLatin1String(sampleFile), Qt::MatchExactly);
-    if (items.size() != 1) {
-        shooter.fail(QStringLiteral("the file list does not show ") + QLatin1String(sampleFile));
-        return;
-    }
-    files->setCurrentItem(items.first());
-    QTest::mouseClick(
-        files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
-    option->click();
-    import->click();
+    gui::importDataFile(&main, examples, QLatin1String(sampleFile), QLatin1String(sampleDelimiter));
     if (g_lngNumRows == 0)
         shooter.fail(QStringLiteral("the sample file was not imported"));
 }
@@ -135,15 +94,10 @@ void importSample(Shooter& shooter, frmMain& main, const QString& examples)
 void runDescriptives(Shooter& shooter, frmMain& main, OutputPane* pane)
 {
     shooter.withDialog(main, "mnuDescriptives", "frmDescriptives", [&](QWidget* dialog) {
-        auto* items = shooter.child<QListWidget>(dialog, "lstItems");
-        auto* ok = shooter.child<QAbstractButton>(dialog, "cmdOK");
-        if (!items || !ok || items->count() < 3) {
-            shooter.fail(QStringLiteral("Descriptives does not list the sample's variables"));
-            return;
-        }
-        checkItems(items, { 1, 2 });
+        gui::toggleItem(dialog, "lstItems", 1);
+        gui::toggleItem(dialog, "lstItems", 2);
         shooter.save(dialog, QStringLiteral("frmDescriptives"));
-        ok->click();
+        gui::click(dialog, "cmdOK");
     });
     if (!waitForReport(pane, QStringLiteral("DESCRIPTIVES")))
         shooter.fail(QStringLiteral("Descriptives wrote no report"));
@@ -152,20 +106,12 @@ void runDescriptives(Shooter& shooter, frmMain& main, OutputPane* pane)
 void runBootstrap(Shooter& shooter, frmMain& main, OutputPane* pane)
 {
     shooter.withDialog(main, "mnuBootstrap", "frmBootstrap", [&](QWidget* dialog) {
-        auto* dependent = shooter.child<QListWidget>(dialog, "lstDV");
-        auto* grouping = shooter.child<QListWidget>(dialog, "lstGV");
-        auto* group1 = shooter.child<QLineEdit>(dialog, "txtGroup1");
-        auto* group2 = shooter.child<QLineEdit>(dialog, "txtGroup2");
-        auto* ok = shooter.child<QAbstractButton>(dialog, "cmdOK");
-        if (!dependent || !grouping || !group1 || !group2 || !ok || dependent->count() < 2
-            || grouping->count() < 1)
-            return;
-        checkItems(dependent, { 1 });
-        checkItems(grouping, { 0 });
-        group1->setText(QStringLiteral("1"));
-        group2->setText(QStringLiteral("2"));
+        gui::toggleItem(dialog, "lstDV", 1);
+        gui::toggleItem(dialog, "lstGV", 0);
+        gui::typeInto(dialog, "txtGroup1", QStringLiteral("1"));
+        gui::typeInto(dialog, "txtGroup2", QStringLiteral("2"));
         shooter.save(dialog, QStringLiteral("frmBootstrap"));
-        ok->click();
+        gui::click(dialog, "cmdOK");
     });
     if (!waitForReport(pane, QStringLiteral("EFFECT SIZE ESTIMATES")))
         shooter.fail(QStringLiteral("Effect Size Bootstrap wrote no report"));
@@ -174,13 +120,9 @@ void runBootstrap(Shooter& shooter, frmMain& main, OutputPane* pane)
 void shootNavigator(Shooter& shooter, frmMain& main)
 {
     shooter.withDialog(main, "mnuNavigateDataFile", "frmNavigate", [&](QWidget* dialog) {
-        auto* right = shooter.child<QAbstractButton>(dialog, "cmdRight");
-        auto* down = shooter.child<QAbstractButton>(dialog, "cmdDown");
-        if (!right || !down)
-            return;
-        right->click();
-        down->click();
-        down->click();
+        gui::click(dialog, "cmdRight");
+        gui::click(dialog, "cmdDown");
+        gui::click(dialog, "cmdDown");
         shooter.save(dialog, QStringLiteral("frmNavigate"));
         qobject_cast<QDialog*>(dialog)->reject();
     });
@@ -189,8 +131,7 @@ void shootNavigator(Shooter& shooter, frmMain& main)
 void shootOutputFiles(Shooter& shooter, frmMain& main)
 {
     shooter.withDialog(main, "mnuSaveOutput", "frmSaveOutput", [&](QWidget* dialog) {
-        if (auto* name = shooter.child<QLineEdit>(dialog, "txtSavedFileName"))
-            name->setText(QStringLiteral("results.txt"));
+        gui::child<QLineEdit>(dialog, "txtSavedFileName")->setText(QStringLiteral("results.txt"));
         shooter.save(dialog, QStringLiteral("frmSaveOutput"));
         qobject_cast<QDialog*>(dialog)->reject();
     });
@@ -243,9 +184,7 @@ int main(int argc, char** argv)
         shooter.fail(QStringLiteral("the main window was never shown"));
         return 1;
     }
-    auto* pane = shooter.child<OutputPane>(&main, "txtOutput");
-    if (!pane)
-        return 1;
+    auto* pane = gui::child<OutputPane>(&main, "txtOutput");
 
     importSample(shooter, main, examples);
     if (shooter.ok()) {

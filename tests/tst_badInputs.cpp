@@ -1,6 +1,7 @@
 // Bad inputs through the real windows, offscreen: the main window's import,
 // Open Output, both analyses and the navigator, each with its outcome.
 #include "GuiDriver.h"
+#include "ImportFiles.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "data/modGeneral.h"
@@ -148,6 +149,10 @@ private:
     QString paneText() const;
     void chooseFile(const QString& name);
     QList<Box> import(const QString& name, const QString& delimiterOption);
+    QList<Box> importFrom(
+        const QString& folder, const QString& name, const QString& delimiterOption);
+    // Imports the file at `path` with the delimiter its name ends in.
+    QList<Box> importPath(const QString& path);
     void importPreviousData();
     void checkPreviousDataKept();
     // Opens the dialog of `menuEntry` and runs `use` on it; closes it if `use` left it open.
@@ -196,17 +201,24 @@ void Tst_badInputs::chooseFile(const QString& name)
     gui::chooseDataFile(m_window.get(), m_dir->path(), name);
 }
 
-// Chooses the file and the delimiter option (none if empty) and clicks the import button.
+// Chooses the file of the test folder and the delimiter option (none if
+// empty) and clicks the import button.
 QList<Box> Tst_badInputs::import(const QString& name, const QString& delimiterOption)
 {
-    chooseFile(name);
-    auto* options = child<QGroupBox>("fraTypeOfDelimiter");
-    for (QRadioButton* option : options->findChildren<QRadioButton*>()) {
-        option->setAutoExclusive(false); // "none" is a choice too
-        option->setChecked(option->objectName() == delimiterOption);
-        option->setAutoExclusive(true);
-    }
-    return answeringBoxes([this] { child<QPushButton>("cmdImportData")->click(); });
+    return importFrom(m_dir->path(), name, delimiterOption);
+}
+
+QList<Box> Tst_badInputs::importFrom(
+    const QString& folder, const QString& name, const QString& delimiterOption)
+{
+    return answeringBoxes(
+        [&] { gui::importDataFile(m_window.get(), folder, name, delimiterOption); });
+}
+
+QList<Box> Tst_badInputs::importPath(const QString& path)
+{
+    const QFileInfo file(path);
+    return importFrom(file.path(), file.fileName(), delimiterOf(path).option);
 }
 
 void Tst_badInputs::importPreviousData()
@@ -244,10 +256,8 @@ QList<Box> Tst_badInputs::runDescriptives(int column)
 {
     QList<Box> boxes;
     withDialog("mnuDescriptives", "frmDescriptives", [&](QWidget* dialog) {
-        auto* items = dialog->findChild<QListWidget*>(QStringLiteral("lstItems"));
-        items->item(column - 1)->setCheckState(Qt::Checked);
-        boxes = answeringBoxes(
-            [&] { dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+        gui::toggleItem(dialog, "lstItems", column - 1);
+        boxes = answeringBoxes([&] { gui::click(dialog, "cmdOK"); });
     });
     return boxes;
 }
@@ -258,82 +268,65 @@ QList<Box> Tst_badInputs::runBootstrap(
 {
     QList<Box> boxes;
     withDialog("mnuBootstrap", "frmBootstrap", [&](QWidget* dialog) {
-        dialog->findChild<QListWidget*>(QStringLiteral("lstDV"))
-            ->item(dependent - 1)
-            ->setCheckState(Qt::Checked);
-        dialog->findChild<QListWidget*>(QStringLiteral("lstGV"))
-            ->item(grouping - 1)
-            ->setCheckState(Qt::Checked);
-        const std::pair<const char*, QString> texts[]
-            = { { "txtGroup1", group1 }, { "txtGroup2", group2 } };
-        for (const auto& [name, text] : texts) {
-            auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(name));
-            edit->clear();
-            QTest::keyClicks(edit, text);
-        }
-        boxes = answeringBoxes(
-            [&] { dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+        gui::toggleItem(dialog, "lstDV", dependent - 1);
+        gui::toggleItem(dialog, "lstGV", grouping - 1);
+        gui::typeInto(dialog, "txtGroup1", group1);
+        gui::typeInto(dialog, "txtGroup2", group2);
+        boxes = answeringBoxes([&] { gui::click(dialog, "cmdOK"); });
     });
     return boxes;
 }
 
 void Tst_badInputs::badDataFiles_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("delimiterOption");
+    QTest::addColumn<QString>("path"); // its name ends in its delimiter
     QTest::addColumn<QString>("message"); // empty: the file imports
     QTest::addColumn<QList<float>>("firstRow"); // of the imported data
 
-    const QList<float> none;
     const QString invalid
         = QStringLiteral("Row %1 of Column %2 has an invalid entry for analysis.");
-    QTest::newRow("empty file: 0 cases and 0 variables")
-        << QByteArray() << "optTab" << QString() << none;
-    QTest::newRow("binary file: the first field is invalid")
-        << QByteArray("\211PNG\r\n\032\n\000\000\000\rIHDR", 16) << "optTab"
-        << invalid.arg(1).arg(1) << none;
-    QTest::newRow("NUL byte inside a line: its field is invalid")
-        << QByteArray("1\t2\r\n3\t4\0005\r\n", 12) << "optTab" << invalid.arg(2).arg(2) << none;
-    QTest::newRow("UTF-16 with byte-order mark: the first field is invalid")
-        << QByteArray("\377\3761\000\t\0002\000\r\000\n\000", 12) << "optTab"
-        << invalid.arg(1).arg(1) << none;
-    QTest::newRow("UTF-16 without byte-order mark: the first field is invalid")
-        << QByteArray("1\000,\0002\000\n\000", 8) << "optComma" << invalid.arg(1).arg(1) << none;
-    QTest::newRow("UTF-16 big-endian: the first field is invalid")
-        << QByteArray("\0001\000 \0002\000\n", 8) << "optSpace" << invalid.arg(1).arg(1) << none;
-    QTest::newRow("UTF-8 byte-order mark before the first number is skipped") << QByteArray(
-        "\357\273\2771,2\r\n3,4\r\n") << "optComma" << QString() << QList<float> { 1, 2 };
-    QByteArray wide = "1";
-    for (int i = 2; i <= 1001; ++i)
-        wide += ",1";
-    QTest::newRow("1001 fields: the 1000-variables message")
-        << QByteArray("1,2\n" + wide + "\n") << "optComma"
-        << QStringLiteral("Row 2 has more than 1000 variables.") << none;
-    QTest::newRow("1e39 is beyond single precision")
-        << QByteArray("1\t1e39\n") << "optTab" << invalid.arg(1).arg(2) << none;
-    QTest::newRow("-1e39 is beyond single precision")
-        << QByteArray("5\n-1e39\n") << "" << invalid.arg(2).arg(1) << none;
+    const auto named = [](const char* name, const char* file, const QString& message,
+                           const QList<float>& firstRow = {}) {
+        QTest::newRow(name) << importFile(file) << message << firstRow;
+    };
+    named("empty file: 0 cases and 0 variables", "empty.tab.txt", QString());
+    named("binary file: the first field is invalid", "binary.tab.txt", invalid.arg(1).arg(1));
+    named("NUL byte inside a line: its field is invalid", "nul-in-field.tab.txt",
+        invalid.arg(2).arg(2));
+    named("UTF-16 with byte-order mark: the first field is invalid", "utf16.tab.txt",
+        invalid.arg(1).arg(1));
+    named("UTF-16 without byte-order mark: the first field is invalid",
+        "utf16-no-byte-order-mark.comma.txt", invalid.arg(1).arg(1));
+    named("UTF-16 big-endian: the first field is invalid", "utf16-big-endian.space.txt",
+        invalid.arg(1).arg(1));
+    named("UTF-8 byte-order mark before the first number is skipped", "byte-order-mark.comma.txt",
+        QString(), { 1, 2 });
+    named("1001 fields: the 1000-variables message", "one-thousand-and-one-fields.comma.txt",
+        QStringLiteral("Row 2 has more than 1000 variables."));
+    named(
+        "1e39 is beyond single precision", "above-single-precision.tab.txt", invalid.arg(1).arg(2));
+    named("-1e39 is beyond single precision", "below-single-precision.none.txt",
+        invalid.arg(2).arg(1));
+    int number = 0;
     for (const char* text : { "nan", "inf", "infinity", "1e", "--1", "0x10", "1.2.3" })
         QTest::newRow(qPrintable(QStringLiteral("\"%1\" is no number").arg(text)))
-            << QByteArray("1 2\n3 ") + text + "\n"
-            << "optSpace" << invalid.arg(2).arg(2) << none;
-    QTest::newRow("numbers below single precision import as 0, the smallest as itself")
-        << QByteArray("1e-50\t-1e-400\t1e-45\t3.4028235e38\n") << "optTab" << QString()
-        << QList<float> { 0, -0.0f, 1e-45f, FLT_MAX };
+            << builtImportFile(QStringLiteral("no-number-%1.space.txt").arg(++number),
+                   QByteArray("1 2\n3 ") + text + "\n")
+            << invalid.arg(2).arg(2) << QList<float>();
+    named("numbers below single precision import as 0, the extremes as themselves",
+        "extreme-magnitudes.tab.txt", QString(), { 0, -0.0f, 1e-45f, FLT_MAX, 1e30f, -1e-30f });
 }
 
 // Each file is imported after a good one: a failure shows its warning and
 // keeps the earlier data set, current file and output as they were.
 void Tst_badInputs::badDataFiles()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, delimiterOption);
+    QFETCH(QString, path);
     QFETCH(QString, message);
     QFETCH(QList<float>, firstRow);
 
     importPreviousData();
-    writeFile(m_dir->filePath("bad.txt"), bytes);
-    const QList<Box> boxes = import(QStringLiteral("bad.txt"), delimiterOption);
+    const QList<Box> boxes = importPath(path);
     if (!message.isEmpty()) {
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes.first().title, QStringLiteral("Data Editor"));
@@ -344,27 +337,25 @@ void Tst_badInputs::badDataFiles()
     QCOMPARE(boxText(boxes), QString());
     QCOMPARE(g_lngNumCols, static_cast<int>(firstRow.size()));
     QCOMPARE(rowOfCurrentData(1), exactCells(firstRow));
-    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("bad.txt"));
-    QVERIFY(paneText().endsWith("Opened the text file: " + pathOf("bad.txt")
+    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QFileInfo(path).fileName());
+    QVERIFY(paneText().endsWith("Opened the text file: " + QDir::toNativeSeparators(path)
         + "\nNumber of Cases: " + QString::number(g_lngNumRows)
         + "\nNumber of Variables: " + QString::number(g_lngNumCols) + "\n\n\n"));
 }
 
 void Tst_badInputs::emptyFileLeavesNothingToNavigate()
 {
-    writeFile(m_dir->filePath("empty.txt"), QByteArray());
-    QCOMPARE(import(QStringLiteral("empty.txt"), QStringLiteral("optTab")).size(), 0);
+    QCOMPARE(importPath(importFile("empty.tab.txt")).size(), 0);
     QVERIFY(paneText().endsWith("Number of Cases: 0\nNumber of Variables: 0\n\n\n"));
     withDialog("mnuNavigateDataFile", "frmNavigate", [](QWidget* navigator) {
-        QCOMPARE(navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text(),
-            QStringLiteral("No data"));
-        QVERIFY(!navigator->findChild<QPushButton*>(QStringLiteral("cmdRight"))->isEnabled());
+        QCOMPARE(gui::child<QLabel>(navigator, "lblCell")->text(), QStringLiteral("No data"));
+        QVERIFY(!gui::child<QPushButton>(navigator, "cmdRight")->isEnabled());
     });
     // Descriptives has no variable to offer.
     QCOMPARE(boxText(answeringBoxes([this] {
         withDialog("mnuDescriptives", "frmDescriptives", [](QWidget* dialog) {
-            QCOMPARE(dialog->findChild<QListWidget*>(QStringLiteral("lstItems"))->count(), 0);
-            dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            QCOMPARE(gui::child<QListWidget>(dialog, "lstItems")->count(), 0);
+            gui::click(dialog, "cmdOK");
         });
     })),
         QStringLiteral("At least one item must be selected."));
@@ -675,16 +666,15 @@ void Tst_badInputs::analysesOfAwkwardColumns()
 
 void Tst_badInputs::navigatorShowsExtremeMagnitudes()
 {
-    writeFile(m_dir->filePath("extremes.txt"), "1e30\t-1e-30\t3.4028235e38\t1e-45\t-0\n");
-    QCOMPARE(import(QStringLiteral("extremes.txt"), QStringLiteral("optTab")).size(), 0);
+    QCOMPARE(importPath(importFile("extreme-magnitudes.tab.txt")).size(), 0);
     QStringList cells;
     withDialog("mnuNavigateDataFile", "frmNavigate", [&](QWidget* navigator) {
-        for (int c = 1; c <= 5; ++c) {
-            cells << navigator->findChild<QLabel*>(QStringLiteral("lblCell"))->text();
-            navigator->findChild<QPushButton*>(QStringLiteral("cmdRight"))->click();
+        for (int c = 1; c <= 6; ++c) {
+            cells << gui::child<QLabel>(navigator, "lblCell")->text();
+            gui::click(navigator, "cmdRight");
         }
     });
-    QCOMPARE(cells, QStringList({ "1E+30", "-1E-30", "3.402823E+38", "1.401298E-45", "0" }));
+    QCOMPARE(cells, QStringList({ "0", "0", "1.401298E-45", "3.402823E+38", "1E+30", "-1E-30" }));
 }
 
 QTEST_MAIN(Tst_badInputs)

@@ -2,22 +2,17 @@
 #include "forms/frmBootstrap.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
-#include "data/DataImport.h"
 #include "data/modGeneral.h"
-#include "platform/DirListBox.h"
-#include "platform/FileListBox.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include "GuiDriver.h"
 #include "TestData.h"
 
 #include <QtTest>
@@ -26,6 +21,12 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(DataMatrix)
+
+using gui::checkedRows;
+using gui::child;
+using gui::click;
+using gui::toggleItem;
+using gui::typeInto;
 
 namespace {
 
@@ -36,73 +37,16 @@ DataMatrix nineteenCases()
         { 59.0f, 64.8f, 61.6f, 63.9f, 76.6f, 46.9f, 53.2f, 61.5f, 41.7f });
 }
 
-template <typename T> T* child(QWidget* window, const char* name)
+// Two groups of `n` cases each, column 1 the values and column 2 the codes 1 and 2.
+DataMatrix largeGroups(int n)
 {
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
-
-// Toggles the check of one list entry as a user does: current entry, then Space.
-void toggle(QWidget* dialog, const char* list, int row)
-{
-    auto* widget = child<QListWidget>(dialog, list);
-    widget->setCurrentRow(row);
-    QTest::keyClick(widget, Qt::Key_Space);
-}
-
-std::vector<int> checkedRows(QWidget* dialog, const char* list)
-{
-    auto* widget = child<QListWidget>(dialog, list);
-    std::vector<int> rows;
-    for (int i = 0; i < widget->count(); ++i) {
-        if (widget->item(i)->checkState() == Qt::Checked)
-            rows.push_back(i);
+    std::vector<float> group1;
+    std::vector<float> group2;
+    for (int i = 0; i < n; ++i) {
+        group1.push_back(static_cast<float>(i % 97));
+        group2.push_back(static_cast<float>(i % 89 + 5));
     }
-    return rows;
-}
-
-// Clicks an option button on its round indicator, as a user does.
-void choose(QWidget* dialog, const char* option)
-{
-    auto* button = child<QRadioButton>(dialog, option);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void typeText(QWidget* dialog, const char* box, const QString& text)
-{
-    auto* edit = child<QLineEdit>(dialog, box);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-// Once a message box is up, notes its title and text and clicks its OK.
-void answerNextMessage(QString* title, QString* text)
-{
-    QTimer::singleShot(0, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            answerNextMessage(title, text);
-            return;
-        }
-        *title = box->windowTitle();
-        *text = box->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-}
-
-// Runs `act` on the modal dialog once it is up.
-void onNextModal(std::function<void(QWidget*)> act)
-{
-    QTimer::singleShot(0, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            onNextModal(act);
-            return;
-        }
-        act(modal);
-    });
+    return twoGroups(group1, group2);
 }
 
 int reportCount(const OutputPane& pane)
@@ -123,19 +67,22 @@ private slots:
     void listsKeepAtMostOneChecked();
     void messages_data();
     void messages();
+    void reportIsAppendedAndDialogHides_data();
     void reportIsAppendedAndDialogHides();
     void otherInputDuringARunIsIgnored();
     void cancelEscapeAndCloseBoxStopARun_data();
     void cancelEscapeAndCloseBoxStopARun();
-    void cancelKeepsChoicesAndCloseBoxDiscardsThem();
-    void importRebuildsTheLists();
+    void choicesLastUntilCloseBoxOrImport();
 
 private:
     void openDialog();
+    void importDataFile(const QString& name, const QByteArray& bytes);
 
     std::unique_ptr<OutputPane> m_pane;
     QPointer<frmBootstrap> m_dialog;
     DataMatrix m_data;
+    QTemporaryDir m_folder;
+    std::unique_ptr<frmMain> m_window;
 };
 
 void Tst_frmBootstrap::initTestCase()
@@ -153,7 +100,8 @@ void Tst_frmBootstrap::cleanup()
 {
     delete m_dialog;
     m_pane.reset();
-    clearDataSet();
+    if (m_window)
+        gui::closeMainWindow(m_window);
 }
 
 void Tst_frmBootstrap::openDialog()
@@ -166,7 +114,6 @@ void Tst_frmBootstrap::openDialog()
 void Tst_frmBootstrap::showsItsControlsAndDefaults()
 {
     m_data = matrixFromRows({ { 1, 2, 3 } });
-    setDataSet(m_data);
     openDialog();
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Effect Size Bootsrap"));
     for (const char* list : { "lstDV", "lstGV" }) {
@@ -174,7 +121,7 @@ void Tst_frmBootstrap::showsItsControlsAndDefaults()
         QCOMPARE(widget->count(), 3);
         QCOMPARE(widget->item(0)->text(), QStringLiteral("Var 1"));
         QCOMPARE(widget->item(2)->text(), QStringLiteral("Var 3"));
-        QVERIFY(checkedRows(m_dialog, list).empty());
+        QVERIFY(checkedRows(m_dialog, list).isEmpty());
     }
     const char* trials[]
         = { "opt600", "opt800", "opt1000", "opt1200", "opt1400", "opt1600", "opt1800", "opt2000" };
@@ -192,29 +139,26 @@ void Tst_frmBootstrap::showsItsControlsAndDefaults()
 void Tst_frmBootstrap::listsKeepAtMostOneChecked()
 {
     m_data = nineteenCases();
-    setDataSet(m_data);
     openDialog();
-    toggle(m_dialog, "lstDV", 0);
-    QCOMPARE(checkedRows(m_dialog, "lstDV"), std::vector<int> { 0 });
-    toggle(m_dialog, "lstDV", 1);
-    QCOMPARE(checkedRows(m_dialog, "lstDV"), std::vector<int> { 1 });
-    toggle(m_dialog, "lstGV", 1);
-    toggle(m_dialog, "lstGV", 0);
-    QCOMPARE(checkedRows(m_dialog, "lstGV"), std::vector<int> { 0 });
-    QCOMPARE(checkedRows(m_dialog, "lstDV"), std::vector<int> { 1 });
+    toggleItem(m_dialog, "lstDV", 0);
+    QCOMPARE(checkedRows(m_dialog, "lstDV"), QList<int> { 0 });
+    toggleItem(m_dialog, "lstDV", 1);
+    QCOMPARE(checkedRows(m_dialog, "lstDV"), QList<int> { 1 });
+    toggleItem(m_dialog, "lstGV", 1);
+    toggleItem(m_dialog, "lstGV", 0);
+    QCOMPARE(checkedRows(m_dialog, "lstGV"), QList<int> { 0 });
+    QCOMPARE(checkedRows(m_dialog, "lstDV"), QList<int> { 1 });
 
     // Unchecking the only checked entry leaves none: OK then asks for one.
-    toggle(m_dialog, "lstDV", 1);
-    QVERIFY(checkedRows(m_dialog, "lstDV").empty());
-    QString title;
-    QString text;
-    answerNextMessage(&title, &text);
-    child<QPushButton>(m_dialog, "cmdOK")->click();
-    QCOMPARE(text, QStringLiteral("A dependent variable must be selected."));
+    toggleItem(m_dialog, "lstDV", 1);
+    QVERIFY(checkedRows(m_dialog, "lstDV").isEmpty());
+    const QList<gui::Box> boxes = gui::answeringBoxes([this] { click(m_dialog, "cmdOK"); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QStringLiteral("A dependent variable must be selected."));
 
     // Checking again after that starts afresh.
-    toggle(m_dialog, "lstDV", 0);
-    QCOMPARE(checkedRows(m_dialog, "lstDV"), std::vector<int> { 0 });
+    toggleItem(m_dialog, "lstDV", 0);
+    QCOMPARE(checkedRows(m_dialog, "lstDV"), QList<int> { 0 });
 }
 
 void Tst_frmBootstrap::messages_data()
@@ -266,64 +210,69 @@ void Tst_frmBootstrap::messages()
     QFETCH(QString, group2);
     QFETCH(QString, message);
     m_data = data;
-    setDataSet(m_data);
     openDialog();
     if (dependentRow >= 0)
-        toggle(m_dialog, "lstDV", dependentRow);
+        toggleItem(m_dialog, "lstDV", dependentRow);
     if (groupingRow >= 0)
-        toggle(m_dialog, "lstGV", groupingRow);
-    typeText(m_dialog, "txtGroup1", group1);
-    typeText(m_dialog, "txtGroup2", group2);
+        toggleItem(m_dialog, "lstGV", groupingRow);
+    typeInto(m_dialog, "txtGroup1", group1);
+    typeInto(m_dialog, "txtGroup2", group2);
 
-    QString title;
-    QString text;
-    answerNextMessage(&title, &text);
-    QTest::mouseClick(child<QPushButton>(m_dialog, "cmdOK"), Qt::LeftButton);
-    QCOMPARE(title, QStringLiteral("Analysis Error"));
-    QCOMPARE(text, message);
+    const QList<gui::Box> boxes = gui::answeringBoxes([this] { click(m_dialog, "cmdOK"); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
+    QCOMPARE(boxes.first().text, message);
     QVERIFY(m_dialog->isVisible());
     QCOMPARE(m_pane->toPlainText(), QStringLiteral("Earlier text"));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(child<QLineEdit>(m_dialog, "txtGroup1")->text(), group1);
 }
 
+void Tst_frmBootstrap::reportIsAppendedAndDialogHides_data()
+{
+    QTest::addColumn<QString>("trialOption");
+    QTest::addColumn<int>("trials");
+    QTest::addColumn<QString>("levelOption");
+    QTest::addColumn<int>("percent");
+    for (int trials = 600; trials <= 2000; trials += 200) {
+        for (int percent : { 90, 95, 99 }) {
+            const QString option = QStringLiteral("opt%1").arg(trials);
+            QTest::addRow("%s with %d%% CI", qPrintable(option), percent)
+                << option << trials << QStringLiteral("opt%1CI").arg(percent) << percent;
+        }
+    }
+}
+
+// Each trial and level option reaches the report through the request.
 void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
 {
+    QFETCH(QString, trialOption);
+    QFETCH(int, trials);
+    QFETCH(QString, levelOption);
+    QFETCH(int, percent);
     m_data = nineteenCases();
-    setDataSet(m_data);
     openDialog();
-    toggle(m_dialog, "lstDV", 0);
-    toggle(m_dialog, "lstGV", 1);
-    typeText(m_dialog, "txtGroup1", "1");
-    typeText(m_dialog, "txtGroup2", "2");
-    choose(m_dialog, "opt1400");
-    choose(m_dialog, "opt90CI");
-    QTest::mouseClick(child<QPushButton>(m_dialog, "cmdOK"), Qt::LeftButton);
+    toggleItem(m_dialog, "lstDV", 0);
+    toggleItem(m_dialog, "lstGV", 1);
+    typeInto(m_dialog, "txtGroup1", "1");
+    typeInto(m_dialog, "txtGroup2", "2");
+    click(m_dialog, qPrintable(trialOption));
+    click(m_dialog, qPrintable(levelOption));
+    click(m_dialog, "cmdOK");
 
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QStringLiteral("1400"));
+    const QString count = QString::number(trials);
+    QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), count);
     const QString text = m_pane->plainText();
     QVERIFY(text.startsWith("Earlier textGROUP-LEVEL STATISTICS\n"));
     QVERIFY(text.contains("Sample Size                 10              9\n"));
     QVERIFY(text.contains("Dep Var = Var 1; Grp Var = Var 2\n"));
-    QVERIFY(text.contains("EFFECT SIZE ESTIMATES AND 90% CI\n"));
+    QVERIFY(text.contains(QStringLiteral("EFFECT SIZE ESTIMATES AND %1% CI\n").arg(percent)));
     QVERIFY(text.contains("Robust Cohen's D = 1.116\n"));
-    QVERIFY(text.contains("Number of attempted bootstrap trials = 1400\n"));
-    QVERIFY(
-        text.endsWith("Number of valid robust D bootstrap trials = 1400\n\n\n\n\n\n"));
-}
-
-// Two groups of `n` cases each, column 1 the values and column 2 the codes 1 and 2.
-DataMatrix largeGroups(int n)
-{
-    std::vector<float> group1;
-    std::vector<float> group2;
-    for (int i = 0; i < n; ++i) {
-        group1.push_back(static_cast<float>(i % 97));
-        group2.push_back(static_cast<float>(i % 89 + 5));
-    }
-    return twoGroups(group1, group2);
+    QVERIFY(text.contains(QStringLiteral("\n%1% CI for population Robust D = (").arg(percent)));
+    QVERIFY(text.contains("Number of attempted bootstrap trials = " + count + "\n"));
+    QVERIFY(text.endsWith("Number of valid robust D bootstrap trials = " + count + "\n\n\n\n\n\n"));
 }
 
 void Tst_frmBootstrap::otherInputDuringARunIsIgnored()
@@ -334,10 +283,10 @@ void Tst_frmBootstrap::otherInputDuringARunIsIgnored()
     m_dialog = new frmBootstrap(m_data, m_pane.get(), &mainWindow);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
-    toggle(m_dialog, "lstDV", 0);
-    toggle(m_dialog, "lstGV", 1);
-    typeText(m_dialog, "txtGroup1", "1");
-    typeText(m_dialog, "txtGroup2", "2");
+    toggleItem(m_dialog, "lstDV", 0);
+    toggleItem(m_dialog, "lstGV", 1);
+    typeInto(m_dialog, "txtGroup1", "1");
+    typeInto(m_dialog, "txtGroup2", "2");
 
     // While the trials run on their worker, a second OK, typing and a close
     // request to the main window all arrive.
@@ -375,11 +324,11 @@ void Tst_frmBootstrap::cancelEscapeAndCloseBoxStopARun()
     QFETCH(QString, how);
     m_data = largeGroups(50000);
     openDialog();
-    toggle(m_dialog, "lstDV", 0);
-    toggle(m_dialog, "lstGV", 1);
-    typeText(m_dialog, "txtGroup1", "1");
-    typeText(m_dialog, "txtGroup2", "2");
-    choose(m_dialog, "opt2000");
+    toggleItem(m_dialog, "lstDV", 0);
+    toggleItem(m_dialog, "lstGV", 1);
+    typeInto(m_dialog, "txtGroup1", "1");
+    typeInto(m_dialog, "txtGroup2", "2");
+    click(m_dialog, "opt2000");
 
     QString trialShown;
     QTimer::singleShot(100, [&] {
@@ -403,115 +352,69 @@ void Tst_frmBootstrap::cancelEscapeAndCloseBoxStopARun()
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
-void Tst_frmBootstrap::cancelKeepsChoicesAndCloseBoxDiscardsThem()
+// Imports `bytes` through the main window as the tab-delimited file `name`.
+void Tst_frmBootstrap::importDataFile(const QString& name, const QByteArray& bytes)
 {
-    m_data = nineteenCases();
-    setDataSet(m_data);
-    frmMain window(0);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QAction* menu = window.findChild<QAction*>(QStringLiteral("mnuBootstrap"));
-    QVERIFY(menu);
+    gui::writeFile(m_folder.filePath(name), bytes);
+    gui::importDataFile(m_window.get(), m_folder.path(), name, QStringLiteral("optTab"));
+}
 
-    onNextModal([](QWidget* dialog) {
-        toggle(dialog, "lstDV", 1);
-        typeText(dialog, "txtGroup1", "7");
-        choose(dialog, "opt1800");
-        choose(dialog, "opt99CI");
-        QTest::mouseClick(child<QPushButton>(dialog, "cmdCancel"), Qt::LeftButton);
+// The main window keeps the dialog: Cancel and Escape keep its choices, its
+// close box discards them, and so does an import, which also rebuilds the lists.
+void Tst_frmBootstrap::choicesLastUntilCloseBoxOrImport()
+{
+    gui::showMainWindow(m_window);
+    importDataFile(QStringLiteral("two.txt"), "1\t2\n");
+    const auto withDialog = [this](const std::function<void(QWidget*)>& use) {
+        QVERIFY(gui::withMenuDialog(m_window.get(), "mnuBootstrap", "frmBootstrap", use));
+    };
+    withDialog([](QWidget* dialog) {
+        toggleItem(dialog, "lstDV", 1);
+        typeInto(dialog, "txtGroup1", "7");
+        click(dialog, "opt1800");
+        click(dialog, "opt99CI");
+        click(dialog, "cmdCancel");
     });
-    menu->trigger();
 
     // Reopened after Cancel: the same dialog with its choices; Escape hides it.
     QPointer<QWidget> first;
-    std::vector<int> checked;
-    QString group1;
-    bool kept1800 = false;
-    bool kept99 = false;
-    onNextModal([&](QWidget* dialog) {
+    withDialog([&](QWidget* dialog) {
         first = dialog;
-        checked = checkedRows(dialog, "lstDV");
-        group1 = child<QLineEdit>(dialog, "txtGroup1")->text();
-        kept1800 = child<QRadioButton>(dialog, "opt1800")->isChecked();
-        kept99 = child<QRadioButton>(dialog, "opt99CI")->isChecked();
+        QCOMPARE(checkedRows(dialog, "lstDV"), QList<int> { 1 });
+        QCOMPARE(child<QLineEdit>(dialog, "txtGroup1")->text(), QStringLiteral("7"));
+        QVERIFY(child<QRadioButton>(dialog, "opt1800")->isChecked());
+        QVERIFY(child<QRadioButton>(dialog, "opt99CI")->isChecked());
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    menu->trigger();
-    QCOMPARE(checked, std::vector<int> { 1 });
-    QCOMPARE(group1, QStringLiteral("7"));
-    QVERIFY(kept1800);
-    QVERIFY(kept99);
 
     // Escape kept it too; its close box then discards it.
-    onNextModal([&](QWidget* dialog) {
+    withDialog([&](QWidget* dialog) {
         QCOMPARE(dialog, first.data());
         dialog->close();
     });
-    menu->trigger();
     QTRY_VERIFY(!first);
 
     // Built afresh: the defaults are back.
-    onNextModal([&](QWidget* dialog) {
-        checked = checkedRows(dialog, "lstDV");
-        group1 = child<QLineEdit>(dialog, "txtGroup1")->text();
-        kept1800 = child<QRadioButton>(dialog, "opt1800")->isChecked();
-        kept99 = child<QRadioButton>(dialog, "opt600")->isChecked()
-            && child<QRadioButton>(dialog, "opt95CI")->isChecked();
-        QTest::mouseClick(child<QPushButton>(dialog, "cmdCancel"), Qt::LeftButton);
+    const auto defaultsOf = [](int variables) {
+        return [variables](QWidget* dialog) {
+            QCOMPARE(child<QListWidget>(dialog, "lstGV")->count(), variables);
+            QVERIFY(checkedRows(dialog, "lstDV").isEmpty());
+            QVERIFY(checkedRows(dialog, "lstGV").isEmpty());
+            QVERIFY(child<QLineEdit>(dialog, "txtGroup1")->text().isEmpty());
+            QVERIFY(child<QRadioButton>(dialog, "opt600")->isChecked());
+            QVERIFY(child<QRadioButton>(dialog, "opt95CI")->isChecked());
+            click(dialog, "cmdCancel");
+        };
+    };
+    withDialog(defaultsOf(2));
+
+    withDialog([](QWidget* dialog) {
+        toggleItem(dialog, "lstGV", 1);
+        click(dialog, "opt1800");
+        click(dialog, "cmdCancel");
     });
-    menu->trigger();
-    QVERIFY(checked.empty());
-    QVERIFY(group1.isEmpty());
-    QVERIFY(!kept1800);
-    QVERIFY(kept99);
-}
-
-void Tst_frmBootstrap::importRebuildsTheLists()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QFile file(folder.filePath("four.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("1 2 3 4\n5 6 7 8\n");
-    file.close();
-
-    m_data = matrixFromRows({ { 1, 2 } });
-    setDataSet(m_data);
-    frmMain window(0);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QAction* menu = window.findChild<QAction*>(QStringLiteral("mnuBootstrap"));
-    int entries = 0;
-    onNextModal([&](QWidget* dialog) {
-        entries = child<QListWidget>(dialog, "lstGV")->count();
-        toggle(dialog, "lstGV", 1);
-        QTest::mouseClick(child<QPushButton>(dialog, "cmdCancel"), Qt::LeftButton);
-    });
-    menu->trigger();
-    QCOMPARE(entries, 2);
-
-    // Import the four-column file through the main window's file lists.
-    auto* dirs = window.findChild<DirListBox*>(QStringLiteral("dirDirectory"));
-    auto* files = window.findChild<FileListBox*>(QStringLiteral("filFile"));
-    QVERIFY(dirs->setPath(folder.path()));
-    QTRY_COMPARE(files->path(), QDir::toNativeSeparators(folder.path()));
-    const auto items = files->findItems(QStringLiteral("four.txt"), Qt::MatchExactly);
-    QCOMPARE(items.size(), 1);
-    QTest::mouseClick(
-        files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items.first()).center());
-    window.findChild<QRadioButton*>(QStringLiteral("optSpace"))->setChecked(true);
-    window.findChild<QPushButton*>(QStringLiteral("cmdImportData"))->click();
-    QCOMPARE(g_lngNumCols, 4);
-
-    std::vector<int> checked { -1 };
-    onNextModal([&](QWidget* dialog) {
-        entries = child<QListWidget>(dialog, "lstGV")->count();
-        checked = checkedRows(dialog, "lstGV");
-        QTest::mouseClick(child<QPushButton>(dialog, "cmdCancel"), Qt::LeftButton);
-    });
-    menu->trigger();
-    QCOMPARE(entries, 4);
-    QVERIFY(checked.empty());
+    importDataFile(QStringLiteral("four.txt"), "1\t2\t3\t4\n5\t6\t7\t8\n");
+    withDialog(defaultsOf(4));
 }
 
 QTEST_MAIN(Tst_frmBootstrap)

@@ -2,7 +2,6 @@
 #include "forms/frmDescriptives.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
-#include "data/DataImport.h"
 #include "data/modGeneral.h"
 
 #include "GuiDriver.h"
@@ -10,25 +9,21 @@
 
 #include <QtTest>
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 using Rows = QList<QList<float>>;
+using gui::checkedRows;
+using gui::child;
+using gui::click;
 
 namespace {
-
-void useDataSet(const Rows& rows)
-{
-    setDataSet(matrixFromRows(rows));
-}
 
 // Rows of `columns` columns; column 3 (when there) holds 5, 20, a missing entry and 12.5.
 Rows exampleRows(int columns)
@@ -50,75 +45,14 @@ const QString EXAMPLE_REPORT = QStringLiteral("DESCRIPTIVES\n") + RULE + "\n"
     + "Var 3           12.5       7.5         5        20         3\n" + RULE
     + "\n\n\n\n";
 
-QListWidget* itemList(QWidget* dialog)
-{
-    return dialog->findChild<QListWidget*>(QStringLiteral("lstItems"));
-}
-
-// Toggles the check of entry `index` as the user does: current entry, space bar.
 void toggleItem(QWidget* dialog, int index)
 {
-    QListWidget* list = itemList(dialog);
-    list->setCurrentRow(index);
-    QTest::keyClick(list->viewport(), Qt::Key_Space);
-}
-
-QList<int> checkedIndexes(QWidget* dialog)
-{
-    QList<int> checked;
-    QListWidget* list = itemList(dialog);
-    for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->checkState() == Qt::Checked)
-            checked.append(i);
-    }
-    return checked;
-}
-
-void click(QWidget* dialog, const char* name)
-{
-    QAbstractButton* button = dialog->findChild<QAbstractButton*>(QLatin1String(name));
-    QVERIFY(button);
-    button->click();
+    gui::toggleItem(dialog, "lstItems", index);
 }
 
 bool isOptionSelected(QWidget* dialog, const char* name)
 {
-    return dialog->findChild<QRadioButton*>(QLatin1String(name))->isChecked();
-}
-
-// Runs `work` on the next modal window once it is up (armed before the click that opens it).
-void onNextModal(std::function<void(QWidget*)> work)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        work(modal);
-    });
-    timer->start();
-}
-
-struct DialogState {
-    int count = -1;
-    QList<int> checked;
-    bool ranges = false;
-};
-
-// Opens the dialog through the menu, notes its state, then lets `finish` hide or close it.
-DialogState openDescriptives(QAction* menu, const std::function<void(QWidget*)>& finish)
-{
-    DialogState state;
-    onNextModal([&state, finish](QWidget* dialog) {
-        state = { itemList(dialog)->count(), checkedIndexes(dialog),
-            isOptionSelected(dialog, "optRanges") };
-        finish(dialog);
-    });
-    menu->trigger();
-    return state;
+    return child<QRadioButton>(dialog, name)->isChecked();
 }
 
 } // namespace
@@ -162,18 +96,18 @@ void Tst_frmDescriptives::rangeRule()
     QFETCH(bool, individual);
     QFETCH(QList<int>, toggles);
     QFETCH(QList<int>, expected);
-    useDataSet(exampleRows(8));
+    const DataMatrix data = matrixFromRows(exampleRows(8));
     OutputPane pane;
-    frmDescriptives dialog(g_sngData, &pane);
+    frmDescriptives dialog(data, &pane);
     dialog.show();
     QVERIFY(isOptionSelected(&dialog, "optRanges"));
-    QCOMPARE(itemList(&dialog)->count(), 8);
-    QCOMPARE(itemList(&dialog)->item(7)->text(), QStringLiteral("Var 8"));
+    QCOMPARE(child<QListWidget>(&dialog, "lstItems")->count(), 8);
+    QCOMPARE(child<QListWidget>(&dialog, "lstItems")->item(7)->text(), QStringLiteral("Var 8"));
     if (individual)
         click(&dialog, "optIndividual");
     for (int index : toggles)
         toggleItem(&dialog, index);
-    QCOMPARE(checkedIndexes(&dialog), expected);
+    QCOMPARE(checkedRows(&dialog, "lstItems"), expected);
 }
 
 void Tst_frmDescriptives::messages_data()
@@ -197,23 +131,16 @@ void Tst_frmDescriptives::messages()
     QFETCH(Rows, rows);
     QFETCH(QList<int>, toggles);
     QFETCH(QString, expected);
-    useDataSet(rows);
+    const DataMatrix data = matrixFromRows(rows);
     OutputPane pane;
-    frmDescriptives dialog(g_sngData, &pane);
+    frmDescriptives dialog(data, &pane);
     dialog.show();
     for (int index : toggles)
         toggleItem(&dialog, index);
-    QString title;
-    QString text;
-    onNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        title = box->windowTitle();
-        text = box->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-    click(&dialog, "cmdOK");
-    QCOMPARE(title, QStringLiteral("Analysis Error"));
-    QCOMPARE(text, expected);
+    const QList<gui::Box> boxes = gui::answeringBoxes([&] { click(&dialog, "cmdOK"); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
+    QCOMPARE(boxes.first().text, expected);
     QVERIFY(pane.toPlainText().isEmpty());
     QVERIFY(dialog.isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -221,9 +148,9 @@ void Tst_frmDescriptives::messages()
 
 void Tst_frmDescriptives::twoRunsAppendTwoReports()
 {
-    useDataSet(exampleRows(4));
+    const DataMatrix data = matrixFromRows(exampleRows(4));
     OutputPane pane;
-    frmDescriptives dialog(g_sngData, &pane);
+    frmDescriptives dialog(data, &pane);
     dialog.show();
     toggleItem(&dialog, 2);
     click(&dialog, "cmdOK");
@@ -232,61 +159,56 @@ void Tst_frmDescriptives::twoRunsAppendTwoReports()
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 
     dialog.show();
-    QCOMPARE(checkedIndexes(&dialog), QList<int> { 2 });
+    QCOMPARE(checkedRows(&dialog, "lstItems"), QList<int> { 2 });
     QTest::keyClick(&dialog, Qt::Key_Return);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(pane.plainText(), EXAMPLE_REPORT + EXAMPLE_REPORT);
 }
 
+// The main window keeps the dialog: Cancel and Escape keep its checks, its
+// close box discards them, and so does an import, which also rebuilds the list.
 void Tst_frmDescriptives::lifecycleThroughMainWindow()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    const QString path = folder.filePath(QStringLiteral("six.txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("1\t2\t3\t4\t5\t6\n7\t8\t9\t10\t11\t12\n");
-    file.close();
+    gui::writeFile(folder.filePath("four.txt"), "1\t2\t5\t4\n1\t2\t20\t4\n");
+    gui::writeFile(folder.filePath("six.txt"), "1\t2\t3\t4\t5\t6\n7\t8\t9\t10\t11\t12\n");
+    std::unique_ptr<frmMain> window;
+    gui::showMainWindow(window);
+    gui::importDataFile(
+        window.get(), folder.path(), QStringLiteral("four.txt"), QStringLiteral("optTab"));
 
-    useDataSet(exampleRows(4));
-    frmMain window(0);
-    window.show();
-    QAction* menu = window.findChild<QAction*>(QStringLiteral("mnuDescriptives"));
-    QVERIFY(menu);
+    // Opens the dialog, checks its state, then lets `finish` hide or close it.
+    const auto open = [&](int count, const QList<int>& checked, bool ranges,
+                          const std::function<void(QWidget*)>& finish) {
+        QVERIFY(gui::withMenuDialog(
+            window.get(), "mnuDescriptives", "frmDescriptives", [&](QWidget* dialog) {
+                QCOMPARE(child<QListWidget>(dialog, "lstItems")->count(), count);
+                QCOMPARE(checkedRows(dialog, "lstItems"), checked);
+                QCOMPARE(isOptionSelected(dialog, "optRanges"), ranges);
+                finish(dialog);
+            }));
+    };
     const auto chooseAndCancel = [](QWidget* dialog) {
         toggleItem(dialog, 1);
         click(dialog, "optIndividual");
         click(dialog, "cmdCancel");
     };
-
-    openDescriptives(menu, chooseAndCancel);
-    DialogState state
-        = openDescriptives(menu, [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-    QCOMPARE(state.checked, QList<int> { 1 });
-    QVERIFY(!state.ranges);
-
+    open(4, {}, true, chooseAndCancel);
+    open(4, { 1 }, false, [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     QPointer<QWidget> closed;
-    state = openDescriptives(menu, [&](QWidget* dialog) {
+    open(4, { 1 }, false, [&](QWidget* dialog) {
         closed = dialog;
         dialog->close();
     });
-    QCOMPARE(state.checked, QList<int> { 1 });
     QTRY_VERIFY(closed.isNull());
-
-    state = openDescriptives(menu, chooseAndCancel);
-    QCOMPARE(state.count, 4);
-    QVERIFY(state.checked.isEmpty());
-    QVERIFY(state.ranges);
+    open(4, {}, true, chooseAndCancel);
 
     // A successful import discards the hidden dialog with its checks.
-    gui::chooseDataFile(&window, folder.path(), QStringLiteral("six.txt"));
-    click(&window, "optTab");
-    click(&window, "cmdImportData");
-    QCOMPARE(g_lngNumCols, 6);
-    state = openDescriptives(menu, [](QWidget* dialog) { click(dialog, "cmdCancel"); });
-    QCOMPARE(state.count, 6);
-    QVERIFY(state.checked.isEmpty());
-    QVERIFY(state.ranges);
+    gui::importDataFile(
+        window.get(), folder.path(), QStringLiteral("six.txt"), QStringLiteral("optTab"));
+    open(6, {}, true, [](QWidget* dialog) { click(dialog, "cmdCancel"); });
+    gui::closeMainWindow(window);
 }
 
 QTEST_MAIN(Tst_frmDescriptives)

@@ -5,7 +5,6 @@
 #include "data/modGeneral.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
-#include "platform/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,28 +27,6 @@
 using gui::answeringBoxes;
 using gui::writeFile;
 
-namespace {
-
-// Answers the next modal box or dialog with `button` once it is up.
-void answerNextModal(QMessageBox::StandardButton button, QString* title = nullptr,
-                     QString* text = nullptr)
-{
-    QTimer::singleShot(0, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            answerNextModal(button, title, text);
-            return;
-        }
-        if (title)
-            *title = box->windowTitle();
-        if (text)
-            *text = box->text();
-        box->button(button)->click();
-    });
-}
-
-} // namespace
-
 class Tst_frmMain : public QObject {
     Q_OBJECT
 private slots:
@@ -67,7 +44,6 @@ private slots:
     void appendKeepsUserEdits();
     void exitQuestions_data();
     void exitQuestions();
-    void closeBoxAsksTheSameQuestions();
     void windowNeverGetsLowerThanItsMinimum();
     void splashWaitsItsFullTime();
 
@@ -77,8 +53,7 @@ private:
     {
         return gui::child<T>(m_window.get(), name);
     }
-    void chooseFile(const QString& folder, const QString& name);
-    void import(const char* delimiterOption);
+    void import(const QString& name, const QString& delimiterOption);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<frmMain> m_window;
@@ -97,16 +72,9 @@ void Tst_frmMain::cleanup()
     m_dir.reset();
 }
 
-void Tst_frmMain::chooseFile(const QString& folder, const QString& name)
+void Tst_frmMain::import(const QString& name, const QString& delimiterOption)
 {
-    gui::chooseDataFile(m_window.get(), folder, name);
-}
-
-void Tst_frmMain::import(const char* delimiterOption)
-{
-    if (delimiterOption)
-        child<QRadioButton>(delimiterOption)->setChecked(true);
-    child<QPushButton>("cmdImportData")->click();
+    gui::importDataFile(m_window.get(), m_dir->path(), name, delimiterOption);
 }
 
 void Tst_frmMain::windowHasItsControlsAndMenus()
@@ -152,8 +120,7 @@ void Tst_frmMain::importThroughTheFileLists()
 {
     writeFile(m_dir->filePath("scores.txt"), "1\t2\r\n3\t.\r\n\r\n4\t5\t6\r\n");
     writeFile(m_dir->filePath("other.dat"), "9\n");
-    chooseFile(m_dir->path(), QStringLiteral("scores.txt"));
-    import("optTab");
+    import(QStringLiteral("scores.txt"), QStringLiteral("optTab"));
 
     const QString path = QDir::toNativeSeparators(m_dir->filePath("scores.txt"));
     QCOMPARE(child<OutputPane>("txtOutput")->plainText(),
@@ -171,13 +138,12 @@ void Tst_frmMain::importThroughTheFileLists()
 void Tst_frmMain::importWithNoFileSelectedForgetsTheDataSet()
 {
     writeFile(m_dir->filePath("a.txt"), "1 2\n");
-    chooseFile(m_dir->path(), QStringLiteral("a.txt"));
-    import("optSpace");
+    import(QStringLiteral("a.txt"), QStringLiteral("optSpace"));
     QCOMPARE(g_lngNumCols, 2);
 
     m_window.reset(new frmMain(0));
     const QString before = child<OutputPane>("txtOutput")->plainText();
-    import(nullptr);
+    gui::click(m_window.get(), "cmdImportData");
     QCOMPARE(g_lngNumRows, 0);
     QCOMPARE(g_lngNumCols, 0);
     QCOMPARE(child<OutputPane>("txtOutput")->plainText(), before);
@@ -187,12 +153,11 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
 {
     writeFile(m_dir->filePath("good.txt"), "1,2\n3,4\n");
     writeFile(m_dir->filePath("bad.txt"), "1,2\n3,4\n5,6\n7,x\n");
-    chooseFile(m_dir->path(), QStringLiteral("good.txt"));
-    import("optComma");
+    import(QStringLiteral("good.txt"), QStringLiteral("optComma"));
     const QString reportBefore = child<OutputPane>("txtOutput")->plainText();
 
-    chooseFile(m_dir->path(), QStringLiteral("bad.txt"));
-    auto boxes = answeringBoxes([this] { import("optComma"); });
+    auto boxes
+        = answeringBoxes([this] { import(QStringLiteral("bad.txt"), QStringLiteral("optComma")); });
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].title, QStringLiteral("Data Editor"));
     QCOMPARE(boxes[0].text, QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
@@ -203,7 +168,7 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
 
     // The file disappears between choosing and importing.
     QVERIFY(QFile::remove(m_dir->filePath("bad.txt")));
-    boxes = answeringBoxes([this] { import("optComma"); });
+    boxes = answeringBoxes([this] { gui::click(m_window.get(), "cmdImportData"); });
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].text, "The file could not be read: "
                  + QDir::toNativeSeparators(m_dir->filePath("bad.txt")));
@@ -216,15 +181,15 @@ void Tst_frmMain::importIgnoresCommaDecimalLocale()
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
         QSKIP("no German locale on this machine");
     writeFile(m_dir->filePath("decimals.txt"), "1.5\t2\n0,435\t3\n");
-    chooseFile(m_dir->path(), QStringLiteral("decimals.txt"));
-    const auto boxes = answeringBoxes([this] { import("optTab"); });
+    const auto boxes = answeringBoxes(
+        [this] { import(QStringLiteral("decimals.txt"), QStringLiteral("optTab")); });
     std::setlocale(LC_ALL, saved.c_str());
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].text, QStringLiteral("Row 2 of Column 1 has an invalid entry for analysis."));
 
     writeFile(m_dir->filePath("decimals.txt"), "1.5\t2\n");
     std::setlocale(LC_ALL, "de_DE.UTF-8");
-    import("optTab");
+    gui::click(m_window.get(), "cmdImportData");
     std::setlocale(LC_ALL, saved.c_str());
     QCOMPARE(g_sngData(1, 1), 1.5f);
 }
@@ -300,53 +265,51 @@ void Tst_frmMain::appendKeepsUserEdits()
 
 void Tst_frmMain::exitQuestions_data()
 {
+    QTest::addColumn<bool>("closeBox"); // else the Exit menu entry
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("second");
     QTest::addColumn<bool>("ends");
-    QTest::newRow("No to exit keeps running") << int(QMessageBox::No) << 0 << false;
-    QTest::newRow("Cancel to exit keeps running") << int(QMessageBox::Cancel) << 0 << false;
-    QTest::newRow("Cancel to saving keeps running")
-        << int(QMessageBox::Yes) << int(QMessageBox::Cancel) << false;
-    QTest::newRow("No to saving ends") << int(QMessageBox::Yes) << int(QMessageBox::No) << true;
+    for (const bool closeBox : { false, true }) {
+        const char* way = closeBox ? "close box" : "Exit";
+        QTest::addRow("%s: No to exit keeps running", way)
+            << closeBox << int(QMessageBox::No) << 0 << false;
+        QTest::addRow("%s: Cancel to exit keeps running", way)
+            << closeBox << int(QMessageBox::Cancel) << 0 << false;
+        QTest::addRow("%s: Cancel to saving keeps running", way)
+            << closeBox << int(QMessageBox::Yes) << int(QMessageBox::Cancel) << false;
+        QTest::addRow("%s: No to saving ends", way)
+            << closeBox << int(QMessageBox::Yes) << int(QMessageBox::No) << true;
+    }
 }
 
+// Both ways out ask whether to exit and then whether to save the output.
 void Tst_frmMain::exitQuestions()
 {
+    QFETCH(bool, closeBox);
     QFETCH(int, first);
     QFETCH(int, second);
     QFETCH(bool, ends);
-    QString firstTitle, firstText, secondTitle, secondText;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        firstTitle = box->windowTitle();
-        firstText = box->text();
-        if (second)
-            answerNextModal(QMessageBox::StandardButton(second), &secondTitle, &secondText);
-        box->button(QMessageBox::StandardButton(first))->click();
-    });
-    child<QAction>("mnuExit")->trigger();
-    QCOMPARE(firstTitle, QStringLiteral("Trellam"));
-    QCOMPARE(firstText, QStringLiteral("Do you want to exit Trellam?"));
+    const QList<int> answers = second ? QList<int> { first, second } : QList<int> { first };
+    int asked = 0;
+    const QList<gui::Box> boxes = answeringBoxes(
+        [&] {
+            if (closeBox)
+                QCOMPARE(m_window->close(), ends);
+            else
+                child<QAction>("mnuExit")->trigger();
+        },
+        [&](QMessageBox* box) {
+            box->button(QMessageBox::StandardButton(answers.value(asked++, QMessageBox::Cancel)))
+                ->click();
+        });
+    QCOMPARE(boxes.size(), answers.size());
+    QCOMPARE(boxes[0].title, QStringLiteral("Trellam"));
+    QCOMPARE(boxes[0].text, QStringLiteral("Do you want to exit Trellam?"));
     if (second) {
-        QCOMPARE(secondTitle, QStringLiteral("Save Output"));
-        QCOMPARE(secondText, QStringLiteral("Do you want to save the contents of the output?"));
+        QCOMPARE(boxes[1].title, QStringLiteral("Save Output"));
+        QCOMPARE(boxes[1].text, QStringLiteral("Do you want to save the contents of the output?"));
     }
     QCOMPARE(m_window->isVisible(), !ends);
-}
-
-void Tst_frmMain::closeBoxAsksTheSameQuestions()
-{
-    MessageBox::setNextAnswer(QMessageBox::Yes);
-    MessageBox::setNextAnswer(QMessageBox::Cancel);
-    QVERIFY(!m_window->close());
-    QVERIFY(m_window->isVisible());
-    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Save Output"));
-
-    MessageBox::setNextAnswer(QMessageBox::Yes);
-    MessageBox::setNextAnswer(QMessageBox::No);
-    QVERIFY(m_window->close());
-    QVERIFY(!m_window->isVisible());
 }
 
 void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()

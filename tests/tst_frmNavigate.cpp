@@ -1,5 +1,6 @@
 // The data navigator driven offscreen: moves, edges, cell texts and an empty data set.
 #include "GuiDriver.h"
+#include "ImportFiles.h"
 #include "data/DataImport.h"
 #include "data/modGeneral.h"
 #include "forms/frmNavigate.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using gui::child;
@@ -114,25 +114,19 @@ void Tst_frmNavigate::cellUsesTheLocaleDecimalSeparator()
 
 void Tst_frmNavigate::noDataOffersNoMoves_data()
 {
-    QTest::addColumn<QByteArray>("fileBytes"); // imported first unless empty
+    QTest::addColumn<QString>("file"); // imported first unless empty
     QTest::addColumn<int>("rows");
-    QTest::newRow("nothing imported") << QByteArray() << 0;
-    QTest::newRow("a file of empty lines") << QByteArray("\r\n\r\n\r\n") << 3;
+    QTest::newRow("nothing imported") << QString() << 0;
+    QTest::newRow("a file of empty lines") << importFile("empty-lines-only.tab.txt") << 3;
 }
 
 void Tst_frmNavigate::noDataOffersNoMoves()
 {
-    QFETCH(QByteArray, fileBytes);
+    QFETCH(QString, file);
     QFETCH(int, rows);
     DataMatrix data;
-    if (!fileBytes.isEmpty()) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("empty lines.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(fileBytes);
-        file.close();
-        ImportResult imported = importDelimitedFile(path.toStdString(), "\t", path.toStdString());
+    if (!file.isEmpty()) {
+        ImportResult imported = importDelimitedFile(file.toStdString(), "\t", file.toStdString());
         QCOMPARE(int(imported.status), int(ImportStatus::Ok));
         data = std::move(imported.data);
     }

@@ -6,7 +6,6 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "forms/frmSplash.h"
-#include "data/DataImport.h"
 #include "data/modGeneral.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
@@ -81,7 +80,7 @@ bool waitForFocus(QWidget* window)
 
 QListWidgetItem* item(QWidget* dialog, const char* list, int row)
 {
-    return dialog->findChild<QListWidget*>(QLatin1String(list))->item(row);
+    return gui::child<QListWidget>(dialog, list)->item(row);
 }
 
 // Named controls shown in `window` (Qt's own inner parts are left out).
@@ -134,18 +133,18 @@ QStringList layoutFaults(QWidget* window)
     return faults;
 }
 
-QWidget* buildWindow(const QString& name, OutputPane* pane)
+QWidget* buildWindow(const QString& name, const DataMatrix& data, OutputPane* pane)
 {
     if (name == QLatin1String("frmMain"))
         return new frmMain(0);
     if (name == QLatin1String("frmSplash"))
         return new frmSplash;
     if (name == QLatin1String("frmDescriptives"))
-        return new frmDescriptives(g_sngData, pane);
+        return new frmDescriptives(data, pane);
     if (name == QLatin1String("frmBootstrap"))
-        return new frmBootstrap(g_sngData, pane);
+        return new frmBootstrap(data, pane);
     if (name == QLatin1String("frmNavigate"))
-        return new frmNavigate(g_sngData);
+        return new frmNavigate(data);
     if (name == QLatin1String("frmSaveOutput"))
         return new frmSaveOutput(pane);
     return new frmOpenOutput(pane);
@@ -173,7 +172,7 @@ private slots:
 private:
     template <typename T> T* child(const char* name) const
     {
-        return m_window->findChild<T*>(QLatin1String(name));
+        return gui::child<T>(m_window.get(), name);
     }
     OutputPane* pane() const { return child<OutputPane>("txtOutput"); }
     // Presses the shortcut of the main window's menu entry `action`.
@@ -207,16 +206,13 @@ void Tst_keyboard::initTestCase()
 
 void Tst_keyboard::init()
 {
-    clearDataSet();
-    m_window = std::make_unique<frmMain>(0);
-    m_window->show();
+    gui::showMainWindow(m_window);
     QVERIFY(waitForFocus(m_window.get()));
 }
 
 void Tst_keyboard::cleanup()
 {
     gui::closeMainWindow(m_window);
-    m_window.reset();
 }
 
 void Tst_keyboard::viaKeys(const char* className, const std::function<void()>& keys,
@@ -313,7 +309,7 @@ void Tst_keyboard::descriptivesByKeyboard()
         QVERIFY(tabTo(QStringLiteral("optRanges")));
         gui::press(Qt::Key_Down);
         gui::press(Qt::Key_Space);
-        QVERIFY(dialog->findChild<QAbstractButton*>("optIndividual")->isChecked());
+        QVERIFY(gui::child<QAbstractButton>(dialog, "optIndividual")->isChecked());
         gui::press(Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
     });
@@ -376,9 +372,8 @@ void Tst_keyboard::navigatorByKeyboard()
     };
     viaKeys("frmNavigate", open, [&](QWidget* dialog) {
         QCOMPARE(tabChain(), (QStringList { "cmdUp", "cmdLeft", "cmdRight", "cmdDown" }));
-        const auto label = [&](const char* name) {
-            return dialog->findChild<QLabel*>(QLatin1String(name))->text();
-        };
+        const auto label
+            = [&](const char* name) { return gui::child<QLabel>(dialog, name)->text(); };
         gui::press(Qt::Key_Tab);
         gui::press(Qt::Key_Tab);
         gui::press(Qt::Key_Space); // Right
@@ -424,7 +419,7 @@ void Tst_keyboard::saveAndOpenOutputByKeyboard()
         QVERIFY(tabTo(QStringLiteral("filFile")));
         gui::press(Qt::Key_Home);
         gui::press(Qt::Key_Down);
-        QCOMPARE(dialog->findChild<QLabel*>("lblSelectedFile")->text(), QStringLiteral("keys.txt"));
+        QCOMPARE(gui::child<QLabel>(dialog, "lblSelectedFile")->text(), QStringLiteral("keys.txt"));
         gui::press(Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
     });
@@ -451,18 +446,13 @@ void Tst_keyboard::exitQuestionAnsweredByKeyboard()
     QVERIFY(m_window->isVisible());
 
     // Enter answers Yes, then N answers No to saving: the program ends.
-    QTimer answerSave;
-    answerSave.setInterval(5);
-    connect(&answerSave, &QTimer::timeout, [&] {
-        QWidget* box = QApplication::activeModalWidget();
-        if (box && box->windowTitle() == QLatin1String("Save Output")
-            && QApplication::activeWindow() == box) {
-            answerSave.stop();
-            gui::press(Qt::Key_N);
-        }
+    m_window->activateWindow();
+    QVERIFY(waitForFocus(m_window.get()));
+    const QList<gui::Box> boxes = gui::answeringBoxes(exitByMenu, [](QMessageBox* box) {
+        QVERIFY(waitForFocus(box));
+        gui::press(box->windowTitle() == QLatin1String("Save Output") ? Qt::Key_N : Qt::Key_Return);
     });
-    answerSave.start();
-    viaKeys("QMessageBox", exitByMenu, [&](QWidget*) { gui::press(Qt::Key_Return); });
+    QCOMPARE(boxes.size(), 2);
     QVERIFY(!m_window->isVisible());
 }
 
@@ -484,16 +474,13 @@ void Tst_keyboard::windowsShowAllControls()
         for (int column = 0; column < 12; ++column)
             data.appendField(row == 0 && column == 0 ? -1.234568e+08f : float(row + column));
     }
-    setDataSet(std::move(data));
-
     OutputPane pane;
-    std::unique_ptr<QWidget> shown(buildWindow(window, &pane));
+    std::unique_ptr<QWidget> shown(buildWindow(window, data, &pane));
     shown->setAttribute(Qt::WA_DeleteOnClose, false);
     shown->show();
     QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
     const QStringList faults = layoutFaults(shown.get());
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
-    clearDataSet();
 }
 
 QTEST_MAIN(Tst_keyboard)

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
-#include <QTimer>
 #include "GuiDriver.h"
 
 #include <QtTest>
@@ -419,7 +418,7 @@ void Tst_outputFiles::saveDialogIsAcceptedOnlyWhenSaved()
     frmSaveOutput& save = dialogs.save;
     save.hide();
     auto* name = child<QLineEdit>(&save, "txtSavedFileName");
-    QTimer::singleShot(0, &save, [&] {
+    const auto takeSteps = [&](QWidget*) {
         for (const QString& step : steps) {
             if (step == "fail" || step == "no name")
                 MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -436,9 +435,11 @@ void Tst_outputFiles::saveDialogIsAcceptedOnlyWhenSaved()
                 save.close();
             }
         }
-    });
-
-    QCOMPARE(save.exec(), result);
+    };
+    int shown = -1;
+    QVERIFY(gui::withModal(
+        "frmSaveOutput", [&] { shown = save.exec(); }, takeSteps));
+    QCOMPARE(shown, result);
     QCOMPARE(QFile::exists(path("out.txt")), result == QDialog::Accepted);
 }
 
