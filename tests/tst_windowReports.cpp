@@ -1,0 +1,166 @@
+// The windows append exactly the reports trellam-cli prints for the same
+// choices, and the trimmed means test checks its choices as the effect size does.
+#include "forms/frmMain.h"
+#include "forms/frmYuen.h"
+#include "widgets/OutputPane.h"
+
+#include "GuiDriver.h"
+#include "TestData.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(DataMatrix)
+
+using gui::child;
+using gui::click;
+using gui::toggleItem;
+using gui::typeInto;
+
+namespace {
+
+QString golden(const QString& name)
+{
+    QFile file(QStringLiteral(TRELLAM_SOURCE_DIR "/tests/golden/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("golden file %s is missing", qPrintable(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Dependent variable Var 2, grouping variable Var 1, groups 1 and 2.
+void chooseGroups(QWidget* dialog)
+{
+    toggleItem(dialog, "lstDV", 1);
+    toggleItem(dialog, "lstGV", 0);
+    typeInto(dialog, "txtGroup1", QStringLiteral("1"));
+    typeInto(dialog, "txtGroup2", QStringLiteral("2"));
+}
+
+} // namespace
+
+class Tst_windowReports : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void reportsMatchTheCommandLine_data();
+    void reportsMatchTheCommandLine();
+    void trimmedMeansTestChecksItsChoices_data();
+    void trimmedMeansTestChecksItsChoices();
+};
+
+void Tst_windowReports::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+}
+
+void Tst_windowReports::reportsMatchTheCommandLine_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<QString>("analysis");
+    QTest::addColumn<QString>("level");
+    for (const auto& [sample, delimiter, level] :
+        { std::tuple { "anxiety_comma", "optComma", "opt95CI" },
+            std::tuple { "reaction_times_tab", "optTab", "opt90CI" } }) {
+        for (const char* analysis : { "descriptives", "bootstrap", "yuen" })
+            QTest::addRow("%s of %s", analysis, sample)
+                << sample << delimiter << analysis << level;
+    }
+}
+
+void Tst_windowReports::reportsMatchTheCommandLine()
+{
+    QFETCH(QString, sample);
+    QFETCH(QString, delimiter);
+    QFETCH(QString, analysis);
+    QFETCH(QString, level);
+    std::unique_ptr<frmMain> window;
+    gui::showMainWindow(window);
+    gui::importDataFile(window.get(), QStringLiteral(TRELLAM_SOURCE_DIR "/examples"),
+        sample + ".txt", delimiter);
+    auto* pane = child<OutputPane>(window.get(), "txtOutput");
+    const qsizetype importReport = pane->plainText().size();
+    QVERIFY(importReport > 0);
+
+    bool ran = false;
+    if (analysis == "descriptives") {
+        ran = gui::withMenuDialog(window.get(), "mnuDescriptives", "frmDescriptives",
+            [](QWidget* dialog) {
+                toggleItem(dialog, "lstItems", 0);
+                toggleItem(dialog, "lstItems", 2); // checks the range Var 1 to Var 3
+                click(dialog, "cmdOK");
+            });
+    } else if (analysis == "bootstrap") {
+        ran = gui::withMenuDialog(
+            window.get(), "mnuBootstrap", "frmBootstrap", [&](QWidget* dialog) {
+                chooseGroups(dialog);
+                click(dialog, "opt2000");
+                click(dialog, qPrintable(level));
+                typeInto(dialog, "txtSeed", QStringLiteral("20261208"));
+                click(dialog, "cmdOK");
+            });
+    } else {
+        ran = gui::withMenuDialog(window.get(), "mnuYuen", "frmYuen", [&](QWidget* dialog) {
+            chooseGroups(dialog);
+            click(dialog, qPrintable(level));
+            click(dialog, "cmdOK");
+        });
+    }
+    QVERIFY(ran);
+    QCOMPARE(pane->plainText().mid(importReport), golden(sample + "." + analysis + ".txt"));
+    gui::closeMainWindow(window);
+}
+
+void Tst_windowReports::trimmedMeansTestChecksItsChoices_data()
+{
+    QTest::addColumn<DataMatrix>("data");
+    QTest::addColumn<int>("dependent"); // 0-based list rows; -1 for none
+    QTest::addColumn<int>("grouping");
+    QTest::addColumn<QString>("group1");
+    QTest::addColumn<QString>("message");
+    const DataMatrix ordinary = twoGroups({ 1, 2, 3, 4 }, { 3, 4, 5, 7 });
+    QTest::newRow("no dependent variable")
+        << ordinary << -1 << 1 << "1" << "A dependent variable must be selected.";
+    QTest::newRow("no grouping variable")
+        << ordinary << 0 << -1 << "1" << "A grouping variable must be selected.";
+    QTest::newRow("group 1 text not a number")
+        << ordinary << 0 << 1 << "one" << "The value provided for Group 1 is not valid.";
+    QTest::newRow("group 1 too small") << twoGroups({ 1 }, { 3, 4 }) << 0 << 1 << "1"
+                                       << "There is an insufficient number of observations "
+                                          "for Group 1.";
+    QTest::newRow("both variances zero") << twoGroups({ 2, 2 }, { 5, 5, 5 }) << 0 << 1 << "1"
+                                         << "Group 1 and Group 2 both have a zero variance.";
+    QTest::newRow("both Winsorized variances zero")
+        << twoGroups({ 1, 5, 5, 5, 9 }, { 2, 6, 6, 6, 10 }) << 0 << 1 << "1"
+        << "Both groups have a zero Winsorized variance.";
+}
+
+void Tst_windowReports::trimmedMeansTestChecksItsChoices()
+{
+    QFETCH(DataMatrix, data);
+    QFETCH(int, dependent);
+    QFETCH(int, grouping);
+    QFETCH(QString, group1);
+    QFETCH(QString, message);
+    OutputPane pane;
+    frmYuen dialog(data, &pane);
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Trimmed Means Test"));
+    if (dependent >= 0)
+        toggleItem(&dialog, "lstDV", dependent);
+    if (grouping >= 0)
+        toggleItem(&dialog, "lstGV", grouping);
+    typeInto(&dialog, "txtGroup1", group1);
+    typeInto(&dialog, "txtGroup2", QStringLiteral("2"));
+    const QList<gui::Box> boxes = gui::answeringBoxes([&] { click(&dialog, "cmdOK"); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
+    QCOMPARE(boxes.first().text, message);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(pane.plainText(), QString());
+}
+
+QTEST_MAIN(Tst_windowReports)
+#include "tst_windowReports.moc"
