@@ -25,7 +25,7 @@ struct ColumnSummary {
     std::optional<double> sd; // rounded to 3 decimals
     std::optional<float> min;
     std::optional<float> max;
-    bool tooLarge = false; // the single-precision sums overflowed
+    bool tooLarge = false; // the variance lies beyond single precision
 };
 
 // The data set is stored row by row: reading a block of columns in one pass
@@ -99,23 +99,22 @@ std::string summaryLine(int32_t column, const ColumnSummary& s, char separator)
         + rightAligned(fitNumberText(count, s.n, CELL_WIDTH, separator));
 }
 
-// Count, mean, SD, min and max of a column's values. Sums and sums of squares
-// are single-precision running values and the variance is formed from them in
-// double; where cancellation has ruined that variance the double-precision
-// one is used instead.
+// Count, mean, SD, min and max of a column's values. The sum and the sum of
+// squares run in double precision (single-precision sums drift on long
+// columns) and the variance is formed from them; where cancellation has
+// ruined that variance the two-pass one is used instead.
 ColumnSummary summariseValues(std::span<const float> values)
 {
     ColumnSummary s;
-    float sum = 0.0f;
-    float squares = 0.0f;
+    double sum = 0.0;
+    double squares = 0.0;
     float min = 0.0f;
     float max = 0.0f;
     if (!values.empty())
         min = max = values.front();
     for (const float x : values) {
-        sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(x));
-        squares = static_cast<float>(
-            static_cast<double>(squares) + static_cast<double>(x) * static_cast<double>(x));
+        sum += x;
+        squares += static_cast<double>(x) * x;
         if (x < min)
             min = x;
         else if (x > max)
@@ -123,22 +122,21 @@ ColumnSummary summariseValues(std::span<const float> values)
     }
 
     s.n = static_cast<int32_t>(values.size());
-    if (!std::isfinite(sum) || !std::isfinite(squares)) {
-        s.tooLarge = true;
-        return s;
-    }
     if (s.n >= 1) {
         const double n = s.n;
-        s.mean = roundTo3Decimals(static_cast<double>(sum) / n);
+        s.mean = roundTo3Decimals(sum / n);
         s.min = min;
         s.max = max;
     }
     if (s.n >= 2) {
         const double n = s.n;
-        const double fromSums = (static_cast<double>(squares)
-                                    - static_cast<double>(sum) * static_cast<double>(sum) / n)
-            * (1.0 / (n - 1.0));
+        const double fromSums = (squares - sum * sum / n) * (1.0 / (n - 1.0));
         const double variance = guardedVariance(fromSums, exactVariance(values));
+        // As in the robust statistics, a variance must fit single precision.
+        if (!std::isfinite(static_cast<float>(variance))) {
+            s.tooLarge = true;
+            return s;
+        }
         s.sd = roundTo3Decimals(std::sqrt(variance));
     }
     return s;

@@ -10,10 +10,10 @@
 
 // Runs Descriptives on `columns` (1-based, in the order they are reported):
 // for each, the count of values that are not MISSING_VALUE, their mean, SD,
-// minimum and maximum. Sums are kept in single precision; where cancellation
-// ruins the variance formed from them, the double-precision variance is used.
-// No column gives "At least one item must be selected."; a column whose sums
-// overflow gives "Var c has values too large to summarise.". Numbers in the
-// report use `decimalSeparator` for the decimal point.
+// minimum and maximum. Sums run in double precision; where cancellation ruins
+// the variance formed from them, the two-pass variance is used. No column
+// gives "At least one item must be selected."; a column whose variance lies
+// beyond single precision gives "Var c has values too large to summarise.".
+// Numbers in the report use `decimalSeparator` for the decimal point.
 AnalysisResult descriptivesAnalysis(
     const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);

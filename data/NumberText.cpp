@@ -2,15 +2,12 @@
 #include "data/NumberText.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
 
 namespace {
-
-// Doubles from here on round to infinity in single precision: the point
-// halfway between the largest float and 2^128.
-constexpr double FLOAT_OVERFLOW = 0x1.ffffffp+127;
 
 // An exponent this far out is beyond every floating range already.
 constexpr int64_t EXPONENT_LIMIT = 1'000'000'000;
@@ -83,10 +80,11 @@ bool splitNumber(const char* p, const char* end, NumberParts& parts)
     return true;
 }
 
-// The common short number in one step: when its digits fit in 53 bits and
-// the power of ten is exact, a single multiplication or division rounds once,
-// exactly as the full conversion does.
-bool convertShort(const NumberParts& parts, double& magnitude)
+// The double nearest a short number in one step: when its digits fit in 53
+// bits and the power of ten is exact, a single multiplication or division
+// rounds once. Such a number is 0 or lies between 10^-22 and 2^53 * 10^22,
+// in the normal single-precision range.
+bool nearestDouble(const NumberParts& parts, double& magnitude)
 {
     static constexpr double POWERS_OF_TEN[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
@@ -98,6 +96,29 @@ bool convertShort(const NumberParts& parts, double& magnitude)
         return false;
     const double digits = static_cast<double>(parts.digitValue);
     magnitude = power < 0 ? digits / POWERS_OF_TEN[-power] : digits * POWERS_OF_TEN[power];
+    return true;
+}
+
+// True when a double of the normal single-precision range lies exactly
+// halfway between two neighbouring floats: its 29 bits beyond a float's
+// significand are 1 followed by zeros (never so for 0).
+bool isHalfwayBetweenFloats(double x)
+{
+    constexpr uint64_t DROPPED_BITS = (uint64_t { 1 } << 29) - 1;
+    constexpr uint64_t HALF = uint64_t { 1 } << 28;
+    return (std::bit_cast<uint64_t>(x) & DROPPED_BITS) == HALF;
+}
+
+// The common short number: the nearest double rounded to single precision is
+// the float nearest the text, as every halfway point between floats is a
+// double, unless that double is itself such a halfway point (the text may lie
+// on either side of it, or on it). Those take the full conversion.
+bool convertShort(const NumberParts& parts, float& magnitude)
+{
+    double wide = 0.0;
+    if (!nearestDouble(parts, wide) || isHalfwayBetweenFloats(wide))
+        return false;
+    magnitude = static_cast<float>(wide);
     return true;
 }
 
@@ -116,14 +137,14 @@ int64_t leadingExponent(const NumberParts& parts)
     return parts.exponent;
 }
 
-// Any other number: the full conversion (the sign was taken apart: from_chars
-// reads no "+").
-bool convertLong(const NumberParts& parts, double& magnitude)
+// Any other number: the full conversion straight to single precision,
+// rounded once (the sign was taken apart: from_chars reads no "+").
+bool convertLong(const NumberParts& parts, float& magnitude)
 {
     const auto [ptr, ec] = std::from_chars(parts.integerBegin, parts.end, magnitude);
     if (ec == std::errc::result_out_of_range) {
-        // Beyond double range: far too large is no number, far too small is 0.
-        magnitude = 0.0;
+        // Beyond single-precision range: too large is no number, too small is 0.
+        magnitude = 0.0f;
         return leadingExponent(parts) < 0;
     }
     return ec == std::errc() && ptr == parts.end;
@@ -134,13 +155,11 @@ bool convertLong(const NumberParts& parts, double& magnitude)
 const char* scanNumber(const char* begin, const char* end, float& value)
 {
     NumberParts parts;
-    double magnitude = 0.0;
+    float magnitude = 0.0f;
     if (!splitNumber(begin, end, parts)
-        || !(convertShort(parts, magnitude) || convertLong(parts, magnitude))
-        || magnitude >= FLOAT_OVERFLOW)
+        || !(convertShort(parts, magnitude) || convertLong(parts, magnitude)))
         return nullptr;
-    const float rounded = static_cast<float>(magnitude);
-    value = parts.negative ? -rounded : rounded;
+    value = parts.negative ? -magnitude : magnitude;
     return parts.end;
 }
 

@@ -7,9 +7,9 @@
 // Reads `text` as a number: optional blanks, an optional sign, digits with an
 // optional decimal point (at least one digit), an optional exponent (e or E,
 // optional sign, digits), optional blanks. The decimal point is always ".",
-// whatever the system locale. Returns the value rounded to single precision,
-// or nothing when the text is not such a number or lies outside the
-// single-precision range.
+// whatever the system locale. Returns the float nearest the text (rounded
+// once, ties to even; far below the smallest float, 0), or nothing when the
+// text is not such a number or lies outside the single-precision range.
 std::optional<float> parseNumber(std::string_view text);
 
 // The same rule without the blanks, for the import's inner loop: reads the

@@ -14,21 +14,22 @@ namespace {
 // The trimming proportion: the single-precision value nearest 0.2, widened.
 const double TRIM_PROPORTION = static_cast<double>(0.2f);
 
-// A running sum and sum of squares in single precision, each addition
-// rounded once to single precision.
-struct SingleSums {
-    float sum = 0.0f;
-    float squares = 0.0f;
+// A running sum and sum of squares in double precision: single-precision
+// sums drift once a group holds about 10^5 values. Each square of a single
+// is exact in double precision.
+struct RunningSums {
+    double sum = 0.0;
+    double squares = 0.0;
 
     void add(float x)
     {
-        sum = static_cast<float>(sum + static_cast<double>(x));
-        squares = static_cast<float>(squares + static_cast<double>(x) * x);
+        sum += x;
+        squares += static_cast<double>(x) * x;
     }
 };
 
 // Sums of differences from a shift and of their squares, in double precision,
-// for the check on the single-precision variances.
+// for the check on the variances formed from the running sums.
 struct ShiftedSums {
     double sum = 0.0;
     double squares = 0.0;
@@ -40,18 +41,18 @@ struct ShiftedSums {
     }
 };
 
-// The single-precision variance as written, unless the double-precision one
-// shows it ruined by cancellation.
-float checkedVariance(double singleResult, double count, const ShiftedSums& exact)
+// The variance from the running sums, rounded to single precision, unless the
+// one from the shifted sums shows it ruined by cancellation.
+float checkedVariance(double fromSums, double count, const ShiftedSums& exact)
 {
-    const float computed = static_cast<float>(singleResult);
+    const float computed = static_cast<float>(fromSums);
     return static_cast<float>(
         guardedVariance(computed, varianceFromShiftedSums(count, exact.sum, exact.squares)));
 }
 
 // All sums of one group, added one place at a time: the raw sums in gathered
-// order, the trimmed sums in ascending order, and the double-precision
-// checks on both. The summary follows once every place has been added.
+// order, the trimmed sums in ascending order, and the shifted sums that
+// check both. The summary follows once every place has been added.
 class GroupSums {
 public:
     GroupSums(std::span<const float> values, std::span<const float> sorted)
@@ -86,18 +87,21 @@ public:
         const double g = m_g;
         GroupStatistics result;
         result.lngN = m_n;
-        result.sngMean = static_cast<float>(m_raw.sum / n);
-        const double mean = result.sngMean;
+        // The variances use the means as the sums give them, before they are
+        // rounded to single precision: the rounded mean's square would move
+        // the variance of ordinary data in its third decimal.
+        const double mean = m_raw.sum / n;
+        result.sngMean = static_cast<float>(mean);
         result.sngVariance
             = checkedVariance((m_raw.squares / n - mean * mean) * n / (n - 1.0), n, m_allExact);
 
         const double lowest = m_sorted[m_keptBegin];
         const double highest = m_sorted[m_keptBegin + m_keptCount - 1];
         result.sngTrimmedMean = static_cast<float>(m_kept.sum / static_cast<double>(m_keptCount));
-        result.sngWinsorizedMean = static_cast<float>((g * lowest + m_kept.sum + g * highest) / n);
-        float squares = static_cast<float>(g * lowest * lowest + m_kept.squares);
-        squares = static_cast<float>(squares + g * highest * highest);
-        const double winsorizedMean = result.sngWinsorizedMean;
+        const double winsorizedMean = (g * lowest + m_kept.sum + g * highest) / n;
+        result.sngWinsorizedMean = static_cast<float>(winsorizedMean);
+        double squares = g * lowest * lowest + m_kept.squares;
+        squares = squares + g * highest * highest;
         ShiftedSums winsorizedExact = m_keptExact;
         winsorizedExact.add(lowest - m_shift, g);
         winsorizedExact.add(highest - m_shift, g);
@@ -114,8 +118,8 @@ private:
     std::size_t m_keptBegin;
     std::size_t m_keptCount;
     double m_shift;
-    SingleSums m_raw;
-    SingleSums m_kept;
+    RunningSums m_raw;
+    RunningSums m_kept;
     ShiftedSums m_allExact;
     ShiftedSums m_keptExact;
 };

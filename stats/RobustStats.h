@@ -12,9 +12,9 @@ namespace robust {
 // Stands in for a robust d that cannot be computed.
 inline constexpr float NOT_COMPUTABLE = static_cast<float>(SENTINEL_CODE);
 
-// One group's summary. Every value is held in single precision: running sums
-// are rounded to single precision after each addition, and each formula is
-// evaluated in double precision from the stored values and rounded once.
+// One group's summary. Every value is held in single precision, rounded once
+// where it is stored: running sums run in double precision, and each formula
+// is evaluated in double precision from the sums and the stored values.
 struct GroupStatistics {
     int32_t lngN = 0;
     float sngMean = 0.0f;
@@ -44,8 +44,8 @@ std::vector<float> sortAscending(std::span<const float> values);
 // The summary of one group of at least two values, `values` in the order
 // gathered and `sorted` the same values as sortAscending gives them. Mean and
 // variance follow the gathered order, the trimmed and Winsorized values the
-// sorted one. Each variance is checked against a double-precision result and
-// replaced by it where cancellation has ruined the single-precision sums.
+// sorted one. Each variance is checked against one from sums of differences
+// from the middle value and replaced by it where cancellation has ruined it.
 GroupStatistics groupStatistics(std::span<const float> values, std::span<const float> sorted);
 
 // The same, sorting `values` itself.
@@ -68,7 +68,7 @@ struct TwoGroupStatistics {
 TwoGroupStatistics twoGroupStatistics(std::span<const float> values1,
     std::span<const float> sorted1, std::span<const float> values2, std::span<const float> sorted2);
 
-// True when every value of the summary is finite (sums within single precision).
+// True when every value of the summary is finite (within single precision).
 bool isFinite(const GroupStatistics& group);
 bool isFinite(const EffectSize& effect);
 

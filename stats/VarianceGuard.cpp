@@ -1,4 +1,4 @@
-// Guard against single-precision variances that cancellation has ruined.
+// Guard against variances from running sums that cancellation has ruined.
 #include "stats/VarianceGuard.h"
 
 #include <cmath>

@@ -1,12 +1,12 @@
-// Guard against single-precision variances that cancellation has ruined.
+// Guard against variances from running sums that cancellation has ruined.
 #pragma once
 
 #include <span>
 
-// The variance to keep: `computed` (from single-precision running sums) unless
-// it is negative, not finite, or off from `exact` by more than 0.1% of it, in
-// which case `exact`. Ordinary data keep their single-precision result; equal
-// values get exactly 0.
+// The variance to keep: `computed` (from running sums of values and squares)
+// unless it is negative, not finite, or off from `exact` by more than 0.1% of
+// it, in which case `exact`. Ordinary data keep the result from their sums;
+// equal values get exactly 0.
 double guardedVariance(double computed, double exact);
 
 // Unbiased variance of `values` in double precision by two passes (mean first,

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <utility>
 
 Q_DECLARE_METATYPE(DataMatrix)
 
@@ -35,6 +36,23 @@ QString line(const AnalysisResult& result, const QString& start)
             return l;
     }
     return {};
+}
+
+// Group 1 takes `count1` cases and group 2 `count2`, each running through the
+// values (first + k) / divisor for k = 0 .. period - 1 and over again.
+DataMatrix cyclingGroups(int count1, int count2, int first, int period, double divisor)
+{
+    DataMatrix data;
+    data.reserve(
+        static_cast<std::size_t>(count1 + count2), 2 * static_cast<std::size_t>(count1 + count2));
+    for (const auto& [code, count] : { std::pair { 1.0f, count1 }, std::pair { 2.0f, count2 } }) {
+        for (int k = 0; k < count; ++k) {
+            data.beginRow();
+            data.appendField(static_cast<float>((first + k % period) / divisor));
+            data.appendField(code);
+        }
+    }
+    return data;
 }
 
 // Thirty cases: an identifier, the dependent value (one missing) and a
@@ -69,6 +87,8 @@ private slots:
     void wholeReport();
     void reportLines_data();
     void reportLines();
+    void longIdenticalGroupsGiveNoEffect_data();
+    void longIdenticalGroupsGiveNoEffect();
     void eachResampleDrawsEachGroupInTurn();
     void progressCountsEveryTrial();
     void seedDecidesTheInterval();
@@ -177,14 +197,17 @@ void Tst_bootstrap::messages_data()
     QTest::newRow("a short group comes before zero variances")
         << twoGroups({ 1 }, { 4, 4 }) << 1 << 2 << "1"
         << "2" << fewGroup1;
-    QTest::newRow("sums beyond single precision name the dependent variable")
+    QTest::newRow("a d beyond single precision names the dependent variable")
         << matrixFromRows({ { 0, 1, 3e38f }, { 0, 1, 3e38f }, { 0, 2, 1 }, { 0, 2, 2 } }) << 3 << 2 << "1"
         << "2"
         << "Var 3 has values too large to summarise.";
-    QTest::newRow("values too large come before zero variances")
-        << twoGroups({ 3e38f, 3e38f }, { 4, 4 }) << 1 << 2 << "1"
+    QTest::newRow("a variance too large comes before values too small")
+        << twoGroups({ 3e38f, -3e38f }, { 1e-30f, 2e-30f }) << 1 << 2 << "1"
         << "2"
         << "Var 1 has values too large to summarise.";
+    QTest::newRow("equal values of 3e38 sum without overflow and have no spread")
+        << twoGroups({ 3e38f, 3e38f }, { 4, 4 }) << 1 << 2 << "1"
+        << "2" << noSpread;
     QTest::newRow("two constant groups") << twoGroups({ 1, 1 }, { 4, 4, 4 }) << 1 << 2 << "1"
                                          << "2" << noSpread;
 }
@@ -353,6 +376,36 @@ void Tst_bootstrap::reportLines()
     const AnalysisResult result = runBootstrapAnalysis(data, request(20));
     QCOMPARE(QString::fromStdString(result.message), QString());
     QCOMPARE(line(result, start), expected);
+}
+
+void Tst_bootstrap::longIdenticalGroupsGiveNoEffect_data()
+{
+    QTest::addColumn<DataMatrix>("data");
+    QTest::addColumn<QString>("means");
+
+    // Single-precision running sums put these means at 101.402 and 101.284,
+    // above the largest value, and gave d = 2.776.
+    QTest::newRow("a million and a half million of 100.00 to 100.99")
+        << cyclingGroups(1'000'000, 1'500'000, 10000, 100, 100.0)
+        << "Mean                   100.495        100.495";
+    // Single-precision running sums gave d = -0.149, its interval without 0.
+    QTest::newRow("100000 and 150000 years 1990 to 2010")
+        << cyclingGroups(100'000, 150'000, 1990, 21, 1.0)
+        << "Mean                      2000           2000";
+}
+
+void Tst_bootstrap::longIdenticalGroupsGiveNoEffect()
+{
+    QFETCH(DataMatrix, data);
+    QFETCH(QString, means);
+    const AnalysisResult result = runBootstrapAnalysis(data, request(20));
+    QCOMPARE(QString::fromStdString(result.message), QString());
+    QCOMPARE(line(result, "Mean"), means);
+    QCOMPARE(line(result, "Robust Cohen's D"), QString("Robust Cohen's D = 0"));
+    const QString interval = line(result, "95% CI");
+    const QStringList bounds = interval.section('(', 1).chopped(1).split(QStringLiteral(", "));
+    QCOMPARE(bounds.size(), 2);
+    QVERIFY2(bounds[0].toDouble() <= 0.0 && bounds[1].toDouble() >= 0.0, qPrintable(interval));
 }
 
 void Tst_bootstrap::eachResampleDrawsEachGroupInTurn()

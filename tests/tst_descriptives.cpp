@@ -59,6 +59,8 @@ private slots:
     void manyColumnsInOrder();
     void summaryLine_data();
     void summaryLine();
+    void longColumnsKeepTheirMean_data();
+    void longColumnsKeepTheirMean();
     void messages_data();
     void messages();
 };
@@ -99,7 +101,7 @@ void Tst_descriptives::manyColumnsInOrder()
 
     Rows huge = wideRows(40);
     huge[0][38] = 3e38f;
-    huge[1][38] = 3e38f;
+    huge[1][38] = -3e38f;
     QCOMPARE(QString::fromStdString(run(huge, chosen).message),
         QStringLiteral("Var 39 has values too large to summarise."));
 }
@@ -131,20 +133,24 @@ void Tst_descriptives::summaryLine_data()
         << column({ 5, 20, M, 12.5f }) << 1 << ','
         << "Var 1           12,5       7,5         5        20         3";
 
-    // Where the single-precision sums cancel, the double-precision variance is shown.
+    // Spreads small against the values: where the sums cancel, the two-pass
+    // variance is shown.
     QTest::newRow("three tenths give SD 0, not a negative variance")
         << column({ 0.1f, 0.1f, 0.1f }) << 1 << '.'
         << "Var 1            0.1         0       0.1       0.1         3";
     QTest::newRow("values near 100000 with a small spread")
         << column(sequence(99995, 100005)) << 1 << '.'
         << "Var 1         100000     3.317     99995    100005        11";
-    QTest::newRow("years 0.26% off in single precision")
+    QTest::newRow("years 1990 to 2010")
         << column(sequence(1990, 2010)) << 1 << '.'
         << "Var 1           2000     6.205      1990      2010        21";
-    // Double precision would give 46.239; the single-precision result is kept.
-    QTest::newRow("ordinary data keep the single-precision SD")
+    // Single-precision sums gave 46.24; the SD of these values is 46.2395.
+    QTest::newRow("ordinary data keep the SD from the sums")
         << column({ 271.8f, 167.5f, 258.7f, 179.8f, 218.8f }) << 1 << '.'
-        << "Var 1         219.32     46.24     167.5     271.8         5";
+        << "Var 1         219.32    46.239     167.5     271.8         5";
+    QTest::newRow("equal values of 3e38 sum without overflow")
+        << column({ 3e38f, 3e38f }) << 1 << '.'
+        << "Var 1          3E+38         0     3E+38     3E+38         2";
 
     QTest::newRow("a 7-digit text of nine characters stays whole")
         << column({ -1234.5678f }) << 1 << '.'
@@ -170,20 +176,55 @@ void Tst_descriptives::summaryLine()
     QCOMPARE(lines.value(4), expected);
 }
 
+void Tst_descriptives::longColumnsKeepTheirMean_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<float>("first");
+    QTest::addColumn<int>("period");
+    QTest::addColumn<QString>("expected");
+    // Single-precision running sums gave a mean of 0.101 (0.105 for twenty
+    // million tenths), and 1999.404 for the years.
+    QTest::newRow("a million tenths")
+        << 1'000'000 << 0.1f << 1 << "Var 1            0.1         0       0.1       0.1   1000000";
+    QTest::newRow("250000 years 1990 to 2010")
+        << 250'000 << 1990.0f << 21
+        << "Var 1           2000     6.055      1990      2010    250000";
+}
+
+void Tst_descriptives::longColumnsKeepTheirMean()
+{
+    // `count` values running from `first` through `first + period - 1` and over again.
+    QFETCH(int, count);
+    QFETCH(float, first);
+    QFETCH(int, period);
+    QFETCH(QString, expected);
+    DataMatrix data;
+    data.reserve(static_cast<std::size_t>(count), static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        data.beginRow();
+        data.appendField(first + static_cast<float>(k % period));
+    }
+    const int32_t chosen[] = { 1 };
+    const AnalysisResult result = descriptivesAnalysis(data, chosen, '.');
+    const QStringList lines = QString::fromStdString(result.report).split(QStringLiteral("\n"));
+    QCOMPARE(lines.value(4), expected);
+}
+
 void Tst_descriptives::messages_data()
 {
     QTest::addColumn<Rows>("rows");
     QTest::addColumn<Columns>("columns");
     QTest::addColumn<QString>("expected");
-    const Rows hugeSums = { { 1, 3e38f }, { 2, 3e38f } };
+    const Rows hugeSpread = { { 1, 3e38f }, { 2, -3e38f } };
     const Rows hugeSquares = { { 1e20f }, { 1 } };
-    const Rows bothHuge = { { 3e38f, 1e20f }, { 3e38f, 1 } };
+    const Rows bothHuge = { { 3e38f, 1e20f }, { -3e38f, 1 } };
     const QString tooLarge1 = QStringLiteral("Var 1 has values too large to summarise.");
     const QString tooLarge2 = QStringLiteral("Var 2 has values too large to summarise.");
     QTest::newRow("no column chosen")
         << column({ 1, 2 }) << Columns() << QStringLiteral("At least one item must be selected.");
-    QTest::newRow("sum beyond single precision") << hugeSums << Columns { 1, 2 } << tooLarge2;
-    QTest::newRow("sum of squares beyond single precision")
+    QTest::newRow("variance of 3e38 and -3e38 beyond single precision")
+        << hugeSpread << Columns { 1, 2 } << tooLarge2;
+    QTest::newRow("variance of 1e20 and 1 beyond single precision")
         << hugeSquares << Columns { 1 } << tooLarge1;
     QTest::newRow("the first such column is named") << bothHuge << Columns { 1, 2 } << tooLarge1;
 }

@@ -120,8 +120,8 @@ void Tst_frmDescriptives::messages_data()
         << exampleRows(3) << QList<int>{} << "At least one item must be selected.";
     QTest::newRow("no data set")
         << Rows{} << QList<int>{} << "At least one item must be selected.";
-    QTest::newRow("sums beyond single precision")
-        << Rows{ { 1, 3e38f }, { 2, 3e38f } } << QList<int>{ 0, 1 }
+    QTest::newRow("variance beyond single precision")
+        << Rows{ { 1, 3e38f }, { 2, -3e38f } } << QList<int>{ 0, 1 }
         << "Var 2 has values too large to summarise.";
     // clang-format on
 }

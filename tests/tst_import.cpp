@@ -13,6 +13,7 @@
 #include <bit>
 #include <cfloat>
 #include <charconv>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -57,7 +58,7 @@ private slots:
     void newDataSetReplacesOld();
     void numberRule_data();
     void numberRule();
-    void numberRuleAgreesWithFullConversion();
+    void numberRuleAgreesWithCLibrary();
     void importsExamples_data();
     void importsExamples();
 
@@ -331,13 +332,40 @@ void Tst_import::numberRule_data()
     QTest::newRow("blanks around") << QByteArray("  3.25  ") << true << 3.25f;
     QTest::newRow("9999999 equals the missing value") << QByteArray("9999999") << true << M;
     QTest::newRow("rounded to single precision") << QByteArray("0.1") << true << 0.1f;
-    // The double nearest to this text lies exactly halfway between two floats
-    // and ties to even; the text itself lies just above that halfway point.
-    QTest::newRow("rounded to double first")
-        << QByteArray("1.25506907701492309670") << true << 1.255069f;
+    // Texts next to a point halfway between two neighbouring floats: each is
+    // rounded once, to the float on its own side. The double nearest each of
+    // those not exactly halfway is the halfway point itself, so rounding to
+    // double first would tie to even.
+    QTest::newRow("just above 1 + 2^-24 rounds up")
+        << QByteArray("1.00000005960464477539062500000001") << true << 1.0000001f;
+    QTest::newRow("just below 1 + 2^-24 rounds down")
+        << QByteArray("1.00000005960464477539062499999999") << true << 1.0f;
+    QTest::newRow("exactly 1 + 2^-24 ties to even below")
+        << QByteArray("1.000000059604644775390625") << true << 1.0f;
+    QTest::newRow("exactly 1 + 3 * 2^-24 ties to even above")
+        << QByteArray("1.000000178813934326171875") << true << 1.0000002f;
+    QTest::newRow("2^24 + 1 ties to even below") << QByteArray("16777217") << true << 16777216.0f;
+    QTest::newRow("2^24 + 3 ties to even above") << QByteArray("16777219") << true << 16777220.0f;
+    QTest::newRow("16 digits just above halfway round up")
+        << QByteArray("61.25925636291504") << true << 61.25926f;
+    QTest::newRow("16 digits just above halfway near 1 round up")
+        << QByteArray("1.150341808795929") << true << 1.1503419f;
+    QTest::newRow("16 digits just below halfway round down")
+        << QByteArray("31.71272563934326") << true << 31.712725f;
+    QTest::newRow("16 digits just below halfway under 1 round down")
+        << QByteArray("0.2767934054136276") << true << 0.2767934f;
+    QTest::newRow("21 digits just above halfway round up")
+        << QByteArray("1.25506907701492309670") << true << 1.2550691f;
     QTest::newRow("largest float") << QByteArray("3.4028235e38") << true << FLT_MAX;
     QTest::newRow("just below the overflow point")
         << QByteArray("3.4028235677e38") << true << FLT_MAX;
+    QTest::newRow("40 digits just below the overflow point")
+        << QByteArray("3.402823567797336616375393954581425684479e38") << true << FLT_MAX;
+    QTest::newRow("just above half the smallest float reads the smallest")
+        << QByteArray("7.00649232162408535461864791644958065641e-46") << true << 1e-45f;
+    QTest::newRow("exactly half the smallest float ties to 0") << QByteArray(
+        "7.006492321624085354618647916449580656401309709382578858785341419448955413"
+        "42930300743319094181060791015625e-46") << true << 0.0f;
     QTest::newRow("below single precision reads 0") << QByteArray("1e-50") << true << 0.0f;
     QTest::newRow("below double precision reads 0") << QByteArray("-1e-400") << true << -0.0f;
     QTest::newRow("many digits") << QByteArray("0.1000000000000000000000000001") << true << 0.1f;
@@ -345,7 +373,8 @@ void Tst_import::numberRule_data()
 
     for (const char* text : { "", " ", ".", "-", "+", "nan", "inf", "infinity", "1e", "1e+", "e5",
              "--1", "+-1", "0x10", "1.2.3", "1,000", "0,435", "1 2", "\t1", "1\t", "$5", "5x",
-             "1d5", "abc", "1e39", "-1e39", "3.4028236e38", "1e400", "1e99999999999999999999" })
+             "1d5", "abc", "1e39", "-1e39", "3.4028236e38", "1e400", "1e99999999999999999999",
+             "3.40282356779733661637539395458142568448e38" })
         QTest::newRow(qPrintable(QString("not a number: \"%1\"").arg(text)))
             << QByteArray(text) << false << 0.0f;
 }
@@ -362,14 +391,14 @@ void Tst_import::numberRule()
         QCOMPARE(exact(*number), exact(value));
 }
 
-// Short numbers take a quicker way than long ones; both must give the
-// double-then-single rounding of the full conversion. The texts lie next to
-// halfway points between neighbouring floats, where one double more or less
-// flips the float.
-void Tst_import::numberRuleAgreesWithFullConversion()
+// Short numbers take a quicker way than long ones; both must give the float
+// nearest the text, as the C library's strtof reads it. The texts lie next to
+// halfway points between neighbouring floats, where rounding to double first
+// can tie to the wrong float.
+void Tst_import::numberRuleAgreesWithCLibrary()
 {
     std::mt19937 random(20240601);
-    std::uniform_int_distribution<uint32_t> positiveFloat(0x0080'0000u, 0x7f7f'fffeu);
+    std::uniform_int_distribution<uint32_t> positiveFloat(0x0000'0000u, 0x7f7f'fffeu);
     std::uniform_int_distribution<int> significantDigits(15, 22);
     for (int i = 0; i < 100'000; ++i) {
         const float below = std::bit_cast<float>(positiveFloat(random));
@@ -382,10 +411,9 @@ void Tst_import::numberRuleAgreesWithFullConversion()
                         .ptr;
         const std::string text(buffer, end);
 
-        double expected = 0.0;
-        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const float expected = std::strtof(text.c_str(), nullptr);
         const std::optional<float> number = parseNumber(text);
-        if (!number || *number != static_cast<float>(expected))
+        if (!number || std::bit_cast<uint32_t>(*number) != std::bit_cast<uint32_t>(expected))
             QFAIL(qPrintable(QString::fromStdString(text)));
     }
 }
