@@ -20,8 +20,9 @@ BUILD_PACKAGES=(qt6-base-dev libboost-math-dev cmake ninja-build g++)
 DESKTOP_CHECK_PACKAGES=(desktop-file-utils appstream)
 # A virtual X display for the window pictures.
 SCREENSHOT_PACKAGES=(xvfb xauth)
-# The window tests also run under a comma-decimal locale.
-TEST_PACKAGES=(locales)
+# The window tests also run under a comma-decimal locale; the golden reports
+# are recomputed with NumPy and SciPy.
+TEST_PACKAGES=(locales python3-numpy python3-scipy)
 # The fuzz targets: clang with libFuzzer, and llvm-symbolizer for readable crash reports.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm libomp-dev)
 # The ThreadSanitizer run: clang with LLVM's OpenMP runtime and its Archer tool.

@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""Recomputes every number of the golden reports from the sample files, with
+NumPy and SciPy and a plain reimplementation of the seeded bootstrap, and
+checks that each printed number is what an independent computation prints.
+
+Usage: check_golden.py SOURCE_DIR   (exits 1 on any difference)
+"""
+import math
+import pathlib
+import sys
+
+import numpy as np
+from scipy import stats
+from scipy.stats import mstats
+
+ROOT = pathlib.Path(sys.argv[1])
+SAMPLES = {  # sample file: (delimiter, level of its bootstrap and Yuen reports)
+    "anxiety_comma.txt": (",", 0.95),
+    "reaction_times_tab.txt": ("\t", 0.90),
+    "scores_space.dat": (" ", 0.99),
+}
+SEED = 20261208
+TRIALS = 2000
+MISSING = 9999999.0
+failures = []
+
+
+def check(what, printed, expected):
+    if printed != expected:
+        failures.append(f"{what}: report {printed!r}, independent {expected!r}")
+
+
+def columns(path, delimiter):
+    rows = [line.split(delimiter) for line in path.read_text().splitlines()]
+    width = max(len(row) for row in rows)
+    table = np.zeros((len(rows), width), dtype=np.float32)
+    for r, row in enumerate(rows):
+        for c, field in enumerate(row):
+            table[r, c] = MISSING if field.strip() in ("", ".") else np.float32(float(field))
+    return table
+
+
+def three(x):
+    """A number as the reports print it: 3 decimals, half to even on its binary value."""
+    text = "%.3f" % x
+    text = text.rstrip("0").rstrip(".") if "." in text else text
+    return "0" if text in ("-0", "") else text
+
+
+def groups(table, dv=1, gv=0):
+    keep = table[:, dv] != MISSING
+    return [table[keep & (table[:, gv] == code), dv] for code in (1, 2)]
+
+
+def trimmed(x):
+    """Trimmed mean, Winsorized mean and variance, kept values: in double, as exactly as it goes."""
+    y = np.sort(x.astype(np.float64))
+    n = len(y)
+    g = int(n * float(np.float32(0.2)))
+    kept = y[g:n - g]
+    w = np.concatenate([np.full(g, kept[0]), kept, np.full(g, kept[-1])])
+    return kept.mean(), w.mean(), w.var(ddof=1), n - 2 * g
+
+
+def kernel(x1, x2):
+    """The stored single-precision statistics of two groups and their d."""
+    out = []
+    for x in (x1, x2):
+        tm, wm, wv, h = trimmed(x)
+        xd = x.astype(np.float64)
+        out.append([np.float32(xd.mean()), np.float32(xd.var(ddof=1)), np.float32(tm),
+                    np.float32(wv)])
+    (m1, v1, t1, w1), (m2, v2, t2, w2) = out
+    n1, n2 = len(x1), len(x2)
+    pooled = np.float32(((n2 - 1) * float(v2) + (n1 - 1) * float(v1)) / (n1 + n2 - 2))
+    pooled_w = np.float32(((n2 - 1) * float(w2) + (n1 - 1) * float(w1)) / (n1 + n2 - 2))
+    d = (np.float32(math.sqrt(0.4129) * (float(t2) - float(t1)) / math.sqrt(float(pooled_w)))
+         if pooled_w > 0 else None)
+    return out, pooled, pooled_w, d
+
+
+MASK = (1 << 64) - 1
+
+
+def split_mix(state):
+    state = (state + 0x9E3779B97F4A7C15) & MASK
+    z = state
+    z = ((z ^ (z >> 30)) * 0xBF58476D1CE4E5B9) & MASK
+    z = ((z ^ (z >> 27)) * 0x94D049BB133111EB) & MASK
+    return state, z ^ (z >> 31)
+
+
+def trial_stream(seed, trial):
+    """xoshiro256** started from the seed and the trial's number."""
+    seed, a = split_mix(seed)
+    trial, b = split_mix(trial)
+    state, words = a ^ b, []
+    for _ in range(4):
+        state, word = split_mix(state)
+        words.append(word)
+    s = words
+    rotl = lambda x, k: ((x << k) | (x >> (64 - k))) & MASK
+    while True:
+        result = (rotl((s[1] * 5) & MASK, 7) * 9) & MASK
+        t = (s[1] << 17) & MASK
+        s[2] ^= s[0]
+        s[3] ^= s[1]
+        s[1] ^= s[2]
+        s[0] ^= s[3]
+        s[2] ^= t
+        s[3] = rotl(s[3], 45)
+        yield (result >> 11) * 2.0 ** -53
+
+
+def resample(x, stream):
+    n = len(x)
+    return x[[max(math.ceil(next(stream) * n), 1) - 1 for _ in range(n)]]
+
+
+def check_descriptives(name, table):
+    lines = (ROOT / "tests/golden" / (name.split(".")[0] + ".descriptives.txt")).read_text().splitlines()
+    for c in range(table.shape[1]):
+        x = table[:, c][table[:, c] != MISSING].astype(np.float64)
+        mean = float("%.3f" % x.mean())
+        sd = float("%.3f" % x.std(ddof=1))
+        expected = [f"Var {c + 1}", "%.15g" % mean, "%.15g" % sd, "%.7g" % np.float32(x.min()),
+                    "%.7g" % np.float32(x.max()), str(len(x))]
+        row = next(line for line in lines if line.startswith(f"Var {c + 1} "))
+        check(f"{name} descriptives Var {c + 1}", ["Var " + row.split()[1]] + row.split()[2:],
+              expected)
+
+
+def check_bootstrap(name, table, level):
+    report = (ROOT / "tests/golden" / (name.split(".")[0] + ".bootstrap.txt")).read_text()
+    x1, x2 = groups(table)
+    (g1, g2), pooled, pooled_w, d = kernel(x1, x2)
+    rows = {line[:15].strip(): line[15:].split() for line in report.splitlines()[4:11]}
+    check(f"{name} sizes", rows["Sample Size"], [str(len(x1)), str(len(x2))])
+    for label, k in (("Mean", 0), ("Variance", 1), ("Trimmed Mean", 2), ("Wins. Var.", 3)):
+        check(f"{name} {label}", rows[label], [three(g1[k]), three(g2[k])])
+    # SciPy's own trimmed means and Winsorized variances, as a second opinion.
+    for x, g in ((x1, g1), (x2, g2)):
+        check(f"{name} scipy trimmed mean", three(g[2]),
+              three(np.float32(stats.trim_mean(x.astype(np.float64), 0.2))))
+        winsorized = mstats.winsorize(x.astype(np.float64), limits=(0.2, 0.2))
+        check(f"{name} scipy Winsorized variance", three(g[3]),
+              three(np.float32(np.var(winsorized, ddof=1))))
+    check(f"{name} pooled variance", f"Pooled variance = {three(pooled)}" in report, True)
+    check(f"{name} pooled Winsorized",
+          f"Pooled Winsorized variance = {three(pooled_w)}" in report, True)
+    check(f"{name} d", f"Robust Cohen's D = {three(d)}\n" in report, True)
+
+    effects = []
+    for trial in range(1, TRIALS + 1):
+        stream = trial_stream(SEED, trial)
+        r1 = resample(x1, stream)
+        r2 = resample(x2, stream)
+        _, _, _, dt = kernel(r1, r2)
+        if dt is not None:
+            effects.append(dt)
+    effects.sort()
+    valid = len(effects)
+    r = round((1.0 - float(np.float32(level))) / 2.0 * valid)
+    percent = round(level * 100)
+    interval = f"{percent}% CI for population Robust D = ({three(effects[r])}, {three(effects[valid - r - 1])})"
+    check(f"{name} interval", interval in report, True)
+    check(f"{name} valid trials", f"Number of valid robust D bootstrap trials = {valid}\n" in report, True)
+
+
+def check_yuen(name, table, level):
+    report = (ROOT / "tests/golden" / (name.split(".")[0] + ".yuen.txt")).read_text()
+    x1, x2 = (x.astype(np.float64) for x in groups(table))
+    result = stats.ttest_ind(x2, x1, equal_var=False, trim=0.2)
+    ds = []
+    for x in (x1, x2):
+        tm, wm, wv, h = trimmed(x)
+        ds.append(((len(x) - 1) * wv / (h * (h - 1)), h, tm, wv))
+    se = math.sqrt(ds[0][0] + ds[1][0])
+    df = (ds[0][0] + ds[1][0]) ** 2 / (ds[0][0] ** 2 / (ds[0][1] - 1) + ds[1][0] ** 2 / (ds[1][1] - 1))
+    difference = ds[1][2] - ds[0][2]
+    quantile = stats.t.ppf(1 - (1 - level) / 2, df)
+    p = "p < 0.0001" if result.pvalue < 0.0001 else "p = %.4f" % result.pvalue
+    expected = [
+        f"Effective Size {ds[0][1]} {ds[1][1]}",
+        f"Difference in trimmed means (Group 2 - Group 1) = {three(difference)}",
+        f"Standard error = {three(se)}",
+        f"t = {three(result.statistic)}, df = {three(df)}, {p}",
+        f"{round(level * 100)}% CI for the difference = ({three(difference - quantile * se)}, "
+        f"{three(difference + quantile * se)})",
+    ]
+    text = " ".join(report.split())
+    for line in expected:
+        check(f"{name} yuen", " ".join(line.split()) in text, True)
+
+
+for sample, (delimiter, level) in SAMPLES.items():
+    table = columns(ROOT / "examples" / sample, delimiter)
+    check_descriptives(sample, table)
+    check_bootstrap(sample, table, level)
+    check_yuen(sample, table, level)
+
+for failure in failures:
+    print(failure)
+print("golden reports:", "DIFFERENT" if failures else "every number confirmed")
+sys.exit(1 if failures else 0)
