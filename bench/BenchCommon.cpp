@@ -1,9 +1,12 @@
 // Shared helpers of the benchmark program.
 #include "BenchCommon.h"
 
+#include "data/Parallel.h"
+
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iostream>
 
 namespace bench {
 
@@ -20,6 +23,24 @@ double medianSeconds(int repeats, const std::function<void()>& work)
     return times[times.size() / 2];
 }
 
+ThreadTimes timeOnThreads(int repeats, const std::function<void()>& work)
+{
+    ThreadTimes times;
+    times.threads = workerThreads();
+    setWorkerThreads(1);
+    times.oneThread = medianSeconds(repeats, work);
+    setWorkerThreads(times.threads);
+    times.manyThreads = medianSeconds(repeats, work);
+    return times;
+}
+
+void printThreadTimes(const std::string& label, const ThreadTimes& times)
+{
+    std::cout << label << ": 1 thread " << times.oneThread << " s, " << times.threads << " threads "
+              << times.manyThreads << " s, speed-up " << times.oneThread / times.manyThreads
+              << '\n';
+}
+
 double peakResidentMB()
 {
     std::ifstream status("/proc/self/status");
@@ -31,8 +52,8 @@ double peakResidentMB()
     return 0.0;
 }
 
-std::string option(const std::vector<std::string>& args, const std::string& name,
-                   const std::string& fallback)
+std::string option(
+    const std::vector<std::string>& args, const std::string& name, const std::string& fallback)
 {
     const auto it = std::find(args.begin(), args.end(), "--" + name);
     if (it == args.end() || it + 1 == args.end())

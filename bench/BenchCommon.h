@@ -10,12 +10,23 @@ namespace bench {
 // Runs `work` `repeats` times and returns the median wall-clock seconds.
 double medianSeconds(int repeats, const std::function<void()>& work);
 
+// Median seconds of `work` on one thread and on the threads the program
+// chooses (--threads, TRELLAM_THREADS or every core), and that number.
+struct ThreadTimes {
+    double oneThread = 0.0;
+    double manyThreads = 0.0;
+    int threads = 1;
+};
+ThreadTimes timeOnThreads(int repeats, const std::function<void()>& work);
+// Prints "<label>: 1 thread X s, N threads Y s, speed-up Z".
+void printThreadTimes(const std::string& label, const ThreadTimes& times);
+
 // Peak resident memory of this process so far, in megabytes (0 where unknown).
 double peakResidentMB();
 
 // Value following `--name` in args, or `fallback` when absent.
-std::string option(const std::vector<std::string>& args, const std::string& name,
-                   const std::string& fallback);
+std::string option(
+    const std::vector<std::string>& args, const std::string& name, const std::string& fallback);
 
 // Each subcommand gets the arguments after its name and returns the exit code.
 int runImport(const std::vector<std::string>& args);

@@ -4,7 +4,6 @@
 #include "data/DataImport.h"
 
 #include <charconv>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -32,17 +31,14 @@ int runImport(const std::vector<std::string>& args)
     int32_t rows = 0;
     int32_t columns = 0;
     // Each result is dropped inside the timed run, so the peak memory is that
-    // of one import. The processor time shows the cost on a busy machine too.
-    const std::clock_t processorStart = std::clock();
-    const double seconds = medianSeconds(repeats, [&] {
+    // of one import.
+    const ThreadTimes times = timeOnThreads(repeats, [&] {
         const ImportResult result = importDelimitedFile(file, delimiter->second, file);
         status = result.status;
         message = result.message;
         rows = result.data.rowCount();
         columns = result.data.columnCount();
     });
-    const double processorSeconds
-        = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC / repeats;
     if (status != ImportStatus::Ok) {
         std::cerr << message << '\n';
         return 1;
@@ -50,10 +46,12 @@ int runImport(const std::vector<std::string>& args)
 
     std::error_code ignored;
     const double megabytes = static_cast<double>(std::filesystem::file_size(file, ignored)) / 1e6;
-    std::cout << "import " << file << ": " << rows << " cases, " << columns << " variables\n"
-              << "median " << seconds << " s over " << repeats << " runs, " << megabytes / seconds
-              << " MB/s (processor time " << processorSeconds << " s a run), peak resident memory "
-              << peakResidentMB() << " MB\n";
+    std::cout << "import " << file << ": " << rows << " cases, " << columns << " variables, "
+              << megabytes << " MB\n";
+    printThreadTimes("median of " + std::to_string(repeats), times);
+    std::cout << "  " << megabytes / times.oneThread << " MB/s on 1 thread, "
+              << megabytes / times.manyThreads << " MB/s on " << times.threads
+              << " threads, peak resident memory " << peakResidentMB() << " MB\n";
     return 0;
 }
 

@@ -1,6 +1,9 @@
 // trellam-bench: times import, analyses and output files with the program's own code.
 #include "BenchCommon.h"
 
+#include "data/Parallel.h"
+
+#include <charconv>
 #include <iostream>
 
 int main(int argc, char** argv)
@@ -8,6 +11,18 @@ int main(int argc, char** argv)
     const std::vector<std::string> all(argv + 1, argv + argc);
     const std::string command = all.empty() ? "" : all.front();
     const std::vector<std::string> args(all.begin() + (all.empty() ? 0 : 1), all.end());
+    // --threads N for every command: the number of threads compared with one.
+    const std::string threads = bench::option(args, "threads", "");
+    int count = 0;
+    if (!threads.empty()) {
+        const auto [ptr, ec]
+            = std::from_chars(threads.data(), threads.data() + threads.size(), count);
+        if (ec != std::errc() || ptr != threads.data() + threads.size() || count < 1) {
+            std::cerr << "trellam-bench: --threads must be a whole number from 1\n";
+            return 2;
+        }
+        setWorkerThreads(count);
+    }
     if (command == "import")
         return bench::runImport(args);
     if (command == "bootstrap")
@@ -20,9 +35,10 @@ int main(int argc, char** argv)
         return bench::runOutput(args);
     if (command == "generate")
         return bench::runGenerate(args);
-    std::cerr << "usage: trellam-bench import FILE --delimiter tab|comma|space\n"
+    std::cerr << "usage: trellam-bench COMMAND ... [--threads N]\n"
+                 "       trellam-bench import FILE --delimiter tab|comma|space\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
-                 "       trellam-bench bootstrap-dialog\n"
+                 "       trellam-bench bootstrap-dialog [--n1 N --n2 N]\n"
                  "       trellam-bench descriptives FILE --delimiter tab|comma|space\n"
                  "       trellam-bench output FILE\n"
                  "       trellam-bench generate FILE [--rows N] [--columns K]\n";
