@@ -1,5 +1,6 @@
 // Saving and opening the output pane through the real dialogs, on real files.
 #include "widgets/OutputPane.h"
+#include "widgets/OutputFile.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
 #include "platform/DirListBox.h"
@@ -20,9 +21,15 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
 #endif
 
 using gui::writeFile;
@@ -104,6 +111,36 @@ public:
 private:
     rlimit m_old {};
 };
+
+// Comes to the named pipe at `path` as its writer as soon as a reader opens
+// it, and leaves at once: a reader that would wait for a writer gets an
+// empty pipe instead of blocking the test for good.
+class PipeWriter {
+public:
+    explicit PipeWriter(const QString& path)
+        : m_path(QFile::encodeName(path))
+        , m_writer([this] {
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        })
+    {
+    }
+    ~PipeWriter()
+    {
+        // A reader of our own lets a writer still waiting go.
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        m_writer.join();
+        if (fd >= 0)
+            ::close(fd);
+    }
+    PipeWriter(const PipeWriter&) = delete;
+    PipeWriter& operator=(const PipeWriter&) = delete;
+
+private:
+    QByteArray m_path;
+    std::thread m_writer;
+};
 #endif
 
 } // namespace
@@ -130,6 +167,10 @@ private slots:
     void saveDialogIsAcceptedOnlyWhenSaved_data();
     void saveDialogIsAcceptedOnlyWhenSaved();
     void dialogsKeepFolderAndNameBetweenUses();
+
+    void openOutputReadsOnlyWhatItCanHold_data();
+    void openOutputReadsOnlyWhatItCanHold();
+    void openOutputTakesUpTo64MiB();
 
 private:
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
@@ -465,6 +506,75 @@ void Tst_outputFiles::dialogsKeepFolderAndNameBetweenUses()
     }
     QCOMPARE(child<QLineEdit>(save, "txtSavedFileName")->text(), QStringLiteral("chosen.txt"));
     QCOMPARE(child<QLabel>(open, "lblSelectedFile")->text(), QStringLiteral("chosen.txt"));
+}
+
+void Tst_outputFiles::openOutputReadsOnlyWhatItCanHold_data()
+{
+    QTest::addColumn<QString>("chosen"); // what chosen.txt is when Open is clicked
+    QTest::addColumn<QString>("message");
+    const QString unreadable = QStringLiteral("The file could not be read: ");
+#ifdef Q_OS_UNIX
+    QTest::newRow("a named pipe put in the chosen file's place") << "pipe" << unreadable;
+    QTest::newRow("a link to an endless device") << "device" << unreadable;
+#endif
+    QTest::newRow("a file one byte over 64 MiB")
+        << "large" << QStringLiteral("The file is too large to open: ");
+}
+
+// The file is chosen in the list, then changes before Open is clicked: only
+// a regular file that fits is read, and otherwise the pane stays as it was.
+void Tst_outputFiles::openOutputReadsOnlyWhatItCanHold()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, message);
+    const QString chosenPath = path("chosen.txt");
+    writeFile(chosenPath, "file text\r\n");
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report kept\n"));
+    Dialogs::chooseFile(dialogs.open, QStringLiteral("chosen.txt"));
+    if (chosen == "large") {
+        QFile large(chosenPath);
+        QVERIFY(large.open(QIODevice::ReadWrite) && large.resize(MAX_OUTPUT_FILE_BYTES + 1));
+    } else {
+        QVERIFY(QFile::remove(chosenPath));
+    }
+#ifdef Q_OS_UNIX
+    std::optional<PipeWriter> writer;
+    if (chosen == "pipe") {
+        QVERIFY(::mkfifo(QFile::encodeName(chosenPath).constData(), 0600) == 0);
+        writer.emplace(chosenPath);
+    }
+    if (chosen == "device")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), chosenPath));
+#endif
+
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    dialogs.openChosenFile();
+
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Open Output"));
+    QCOMPARE(MessageBox::lastText(), message + QDir::toNativeSeparators(chosenPath));
+    QCOMPARE(dialogs.pane.plainText(), QStringLiteral("report kept\n"));
+    QVERIFY(dialogs.open.isVisible());
+}
+
+// A file of exactly 64 MiB opens: NUL bytes, with a CR LF where one read of
+// the file may end and the next begin.
+void Tst_outputFiles::openOutputTakesUpTo64MiB()
+{
+    constexpr qint64 crAt = (qint64 { 1 } << 20) - 1;
+    QFile largest(path("largest.txt"));
+    QVERIFY(largest.open(QIODevice::WriteOnly) && largest.resize(MAX_OUTPUT_FILE_BYTES));
+    QVERIFY(largest.seek(crAt) && largest.write("\r\n") == 2);
+    largest.close();
+
+    OutputReadFailure failure = OutputReadFailure::TooLarge;
+    const std::optional<QString> text = readOutputText(largest.fileName(), &failure);
+
+    QVERIFY(text);
+    // CR LF became LF, and an LF closes the last line.
+    QCOMPARE(text->size(), MAX_OUTPUT_FILE_BYTES);
+    QCOMPARE(text->at(crAt), QLatin1Char('\n'));
+    QCOMPARE(text->at(crAt + 1), QChar(0));
+    QVERIFY(text->endsWith(QStringView(u"\0\n")));
 }
 
 QTEST_MAIN(Tst_outputFiles)
