@@ -172,13 +172,17 @@ int runOutput(const std::vector<std::string>& args)
         return 1;
     }
     child<QLineEdit>(&save, "txtSavedFileName")->setText(name);
-    const Timing saving = medianTiming(3, [&] { child<QPushButton>(&save, "cmdSave")->click(); });
+    const QString savedName = outputFileName(name);
+    const QString savedPath = QDir(folder).filePath(savedName);
+    const Timing saving = medianTiming(3, [&] {
+        if (QFileInfo(savedPath).isFile())
+            MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
+        child<QPushButton>(&save, "cmdSave")->click();
+    });
     if (save.result() != QDialog::Accepted) {
         std::cerr << "save failed: " << MessageBox::lastText().toStdString() << '\n';
         return 1;
     }
-    const QString savedName = outputFileName(name);
-    const QString savedPath = QDir(folder).filePath(savedName);
 
     // Opening replaces the 20 MB already in the pane, the slower case.
     frmOpenOutput open(&pane);

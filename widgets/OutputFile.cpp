@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -85,9 +86,96 @@ std::optional<QString> decodeLines(QFile& file, qint64 size)
 }
 
 #ifdef Q_OS_UNIX
+// A descriptor closed on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 int openFile(const QString& path, int flags)
 {
     return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+}
+
+// Reads up to `count` bytes from `offset` on; the bytes read, or -1.
+qint64 readAt(int fd, char* into, qint64 count, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, into + done, size_t(count - done), off_t(offset + done));
+        if (got == 0)
+            break;
+        if (got < 0 && errno != EINTR)
+            return -1;
+        done += qMax<ssize_t>(got, 0);
+    }
+    return done;
+}
+
+bool writeAt(int fd, const QByteArray& bytes, qint64 offset)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const ssize_t put = ::pwrite(
+            fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(offset + done));
+        if (put < 0 && errno != EINTR)
+            return false;
+        done += qMax<ssize_t>(put, 0);
+    }
+    return true;
+}
+
+// Writes `bytes` over the regular file at `path` itself. Its old bytes are
+// read first and its new size reserved before anything is written, so a
+// full disk stops the save before the file changes; any later failure puts
+// the old bytes and size back.
+bool writeInPlace(const QString& path, const QByteArray& bytes)
+{
+    const Descriptor file(openFile(path, O_RDWR | O_NONBLOCK));
+    struct stat info { };
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    QByteArray old(qsizetype(info.st_size), Qt::Uninitialized);
+    if (readAt(file.get(), old.data(), old.size(), 0) != old.size())
+        return false;
+    if (::posix_fallocate(file.get(), 0, off_t(bytes.size())) != 0) {
+        ::ftruncate(file.get(), off_t(old.size())); // a partial reservation may have grown it
+        return false;
+    }
+    if (writeAt(file.get(), bytes, 0) && ::ftruncate(file.get(), off_t(bytes.size())) == 0
+        && ::fsync(file.get()) == 0)
+        return true;
+    writeAt(file.get(), old, 0);
+    ::ftruncate(file.get(), off_t(old.size()));
+    ::fsync(file.get());
+    return false;
+}
+
+// Gives the new file `fd` the owner, group and permissions of the file it
+// replaces; false where that is not allowed (only root gives a file away).
+bool takeOwnerAndMode(int fd, const struct stat& old)
+{
+    struct stat made { };
+    if (::fstat(fd, &made) != 0)
+        return false;
+    if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid)
+        && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    // After fchown, which clears the set-user-ID and set-group-ID bits.
+    return ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 #endif
 
@@ -115,6 +203,31 @@ bool openRegularFile(QFile& file, const QString& path)
 #endif
 }
 
+// Writes the bytes to a new file beside `path` that then takes its place;
+// `fitNewFile`, given the new file's descriptor, makes it like the old one.
+// Nothing, with the target untouched, when the new file cannot be made, or
+// false when it cannot be written or put in place.
+template <class FitNewFile>
+std::optional<bool> replaceThroughNewFile(
+    const QString& path, const QByteArray& bytes, FitNewFile&& fitNewFile)
+{
+    // QSaveFile follows a symbolic link and writes the new file beside its
+    // target; it never writes into the target itself.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return std::nullopt;
+    if (!fitNewFile(file.handle())) {
+        file.cancelWriting();
+        return std::nullopt;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 } // namespace
 
 QString outputFileName(const QString& typedName)
@@ -126,26 +239,30 @@ QString outputFileName(const QString& typedName)
 
 bool saveOutputText(const QString& path, const QString& text)
 {
+    QByteArray bytes = withCrLf(text).toLocal8Bit();
+    bytes.append(fileLineEnd.data(), fileLineEnd.size());
+#ifdef Q_OS_UNIX
+    const QByteArray nativePath = QFile::encodeName(path);
+    struct stat old { };
+    if (::stat(nativePath.constData(), &old) != 0)
+        return replaceThroughNewFile(path, bytes, [](int) { return true; }).value_or(false);
     // Replacing the file through a new one would otherwise get past a file
     // that was made read-only to keep it.
+    if (!S_ISREG(old.st_mode)
+        || ::faccessat(AT_FDCWD, nativePath.constData(), W_OK, AT_EACCESS) != 0)
+        return false;
+    if (old.st_nlink > 1)
+        return writeInPlace(path, bytes);
+    const std::optional<bool> replaced
+        = replaceThroughNewFile(path, bytes, [&old](int fd) { return takeOwnerAndMode(fd, old); });
+    return replaced ? *replaced : writeInPlace(path, bytes);
+#else
     const QFileInfo target(path);
     if (target.exists() && !target.isWritable())
         return false;
-
-    // QSaveFile follows a symbolic link, copies an existing file's
-    // permissions to the new file and falls back to writing in place only
-    // where the folder refuses a new file.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray bytes = withCrLf(text).toLocal8Bit();
-    bytes.append(fileLineEnd.data(), fileLineEnd.size());
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // QSaveFile copies an existing file's permissions to the new file.
+    return replaceThroughNewFile(path, bytes, [](int) { return true; }).value_or(false);
+#endif
 }
 
 std::optional<QString> readOutputText(const QString& path, OutputReadFailure* failure)

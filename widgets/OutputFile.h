@@ -15,12 +15,17 @@ QString outputFileName(const QString& typedName);
 inline constexpr qint64 MAX_OUTPUT_FILE_BYTES = qint64 { 64 } * 1024 * 1024;
 
 // Writes `text` (the pane's text, lines ended by LF) with CR LF line ends and
-// one more CR LF at its end, in the system's 8-bit encoding. The file is written beside its target and
-// only then put in its place, so a failure never leaves a truncated file; a
-// symbolic link is followed and an existing file keeps its permissions. The
-// text goes straight into the file only where its folder cannot take another
-// file but the file itself is writable. Returns false on any failure,
-// including an existing file that may not be written.
+// one more CR LF at its end, in the system's 8-bit encoding. Returns false on
+// any failure, including an existing file that may not be written; a failed
+// save leaves an existing file as it was. A symbolic link is followed.
+//
+// The text is written to a new file beside the target, which then takes the
+// target's place with its owner, group and permissions. Where that cannot
+// be done, the text is written over the file itself: when its folder takes
+// no new file, when only the file's owner could give a new file that owner,
+// and always for a file with several names (hard links), so that every name
+// sees the new text. Writing over the file keeps its old bytes and reserves
+// the new size first, and puts the old bytes back on any failure.
 bool saveOutputText(const QString& path, const QString& text);
 
 enum class OutputReadFailure {
