@@ -1,31 +1,168 @@
 // Import of a delimited text file of numbers, read once in chunks.
 #include "data/DataImport.h"
 
+#include "data/AvailableMemory.h"
 #include "data/NumberText.h"
 #include "data/ReportText.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <string_view>
 
+#ifdef _WIN32
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Bytes read from the file at a time; a longer line makes the buffer grow.
 constexpr std::size_t CHUNK_BYTES = std::size_t { 1 } << 18;
-// After this much of the file the matrix reserves room for the whole file.
+// After this much of the file its data set is estimated and room made for it.
 constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
+// Rows and fields the matrix first has room for.
+constexpr std::size_t FIRST_ROOM = 4096;
 
 // The program hands paths around as UTF-8; Windows needs them widened.
 std::filesystem::path pathFromUtf8(const std::string& utf8)
 {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
+
+// What the import may still allocate, taken from the memory the program may
+// use when the import starts. Every buffer the import grows is checked here
+// before it is allocated, so a file too large for the memory is refused
+// instead of the program being stopped by the system.
+class MemoryBudget {
+public:
+    explicit MemoryBudget(std::uint64_t bytes)
+        : m_left(bytes)
+    {
+    }
+
+    // Takes room for a block of `newBytes` that replaces one of `oldBytes`:
+    // both are held while the old one is copied. False, and nothing taken,
+    // when that does not fit.
+    bool replace(std::uint64_t oldBytes, std::uint64_t newBytes)
+    {
+        if (newBytes > m_left)
+            return false;
+        m_left = m_left - newBytes + oldBytes;
+        return true;
+    }
+
+private:
+    std::uint64_t m_left;
+};
+
+// The file being imported, opened once. Only a regular file is read, judged
+// on the opened file itself: a pipe or device, even one put in the file's
+// place after it was chosen, would wait for a writer or stream without end.
+class InputFile {
+public:
+    explicit InputFile(const std::filesystem::path& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // A regular file, open for reading.
+    bool isOpen() const;
+    // Its size when it was opened.
+    std::uintmax_t size() const { return m_size; }
+    // Reads until `count` bytes or the end of the file; returns the bytes
+    // read, or -1 when reading fails.
+    std::ptrdiff_t read(char* into, std::size_t count);
+
+private:
+    std::uintmax_t m_size = 0;
+#ifdef _WIN32
+    std::ifstream m_in;
+#else
+    int m_fd = -1;
+#endif
+};
+
+#ifdef _WIN32
+// The standard library can only ask the name, before opening.
+InputFile::InputFile(const std::filesystem::path& path)
+{
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(path, unknown))
+        return;
+    m_in.open(path, std::ios::binary);
+    m_size = std::filesystem::file_size(path, unknown);
+    if (unknown)
+        m_size = 0;
+}
+
+InputFile::~InputFile() = default;
+
+bool InputFile::isOpen() const
+{
+    return m_in.is_open();
+}
+
+std::ptrdiff_t InputFile::read(char* into, std::size_t count)
+{
+    m_in.read(into, static_cast<std::streamsize>(count));
+    return m_in.bad() ? -1 : static_cast<std::ptrdiff_t>(m_in.gcount());
+}
+#else
+InputFile::InputFile(const std::filesystem::path& path)
+{
+    // Opening without blocking: a pipe without a writer would wait here.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    struct stat info { };
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    m_size = static_cast<std::uintmax_t>(info.st_size);
+    // A regular file reads as usual from here on.
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+}
+
+InputFile::~InputFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool InputFile::isOpen() const
+{
+    return m_fd >= 0;
+}
+
+std::ptrdiff_t InputFile::read(char* into, std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(m_fd, into + done, count - done);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+#endif
 
 bool isLineEnd(char c)
 {
@@ -34,22 +171,29 @@ bool isLineEnd(char c)
 
 enum class ReadEnd { EndOfFile, Stopped, ReadError };
 
-// Reads a stream once, in chunks, and hands out its complete lines a block at
+// Reads a file once, in chunks, and hands out its complete lines a block at
 // a time. Each block ends just after a CR or LF: a last line without a line
 // end gets an LF, so every line in a block is closed by CR or LF. A UTF-8
 // byte-order mark at the very start is skipped.
 class LineReader {
 public:
+    // A longer buffer, for a line that does not fit, is taken from `budget`.
+    explicit LineReader(MemoryBudget& budget)
+        : m_budget(budget)
+    {
+    }
+
     // Calls onLines(begin, end) for each block until it returns false or the
-    // stream ends. A line too long for the buffer goes to onLongLine(begin,
+    // file ends. A line too long for the buffer goes to onLongLine(begin,
     // end) before the buffer grows, unfinished; false stops there too.
     template <class OnLines, class OnLongLine>
-    ReadEnd forEachBlock(std::istream& in, OnLines&& onLines, OnLongLine&& onLongLine);
+    ReadEnd forEachBlock(InputFile& in, OnLines&& onLines, OnLongLine&& onLongLine);
 
 private:
     void makeRoom();
     std::size_t afterLastLineEnd(std::size_t newDataStart) const;
 
+    MemoryBudget& m_budget;
     // One byte more than the chunk, for the LF that closes a last line.
     std::unique_ptr<char[]> m_buffer = std::make_unique_for_overwrite<char[]>(CHUNK_BYTES + 1);
     std::size_t m_capacity = CHUNK_BYTES;
@@ -58,7 +202,7 @@ private:
 };
 
 template <class OnLines, class OnLongLine>
-ReadEnd LineReader::forEachBlock(std::istream& in, OnLines&& onLines, OnLongLine&& onLongLine)
+ReadEnd LineReader::forEachBlock(InputFile& in, OnLines&& onLines, OnLongLine&& onLongLine)
 {
     for (bool firstChunk = true;; firstChunk = false) {
         if (m_lineStart == 0 && m_filled == m_capacity
@@ -66,14 +210,15 @@ ReadEnd LineReader::forEachBlock(std::istream& in, OnLines&& onLines, OnLongLine
             return ReadEnd::Stopped;
         makeRoom();
         const std::size_t newDataStart = m_filled;
-        in.read(m_buffer.get() + m_filled, static_cast<std::streamsize>(m_capacity - m_filled));
-        if (in.bad())
+        const std::size_t wanted = m_capacity - m_filled;
+        const std::ptrdiff_t got = in.read(m_buffer.get() + m_filled, wanted);
+        if (got < 0)
             return ReadEnd::ReadError;
-        m_filled += static_cast<std::size_t>(in.gcount());
+        m_filled += static_cast<std::size_t>(got);
         if (firstChunk && m_filled >= 3 && std::memcmp(m_buffer.get(), "\xEF\xBB\xBF", 3) == 0)
             m_lineStart = 3;
 
-        const bool atEnd = in.eof();
+        const bool atEnd = static_cast<std::size_t>(got) < wanted;
         if (atEnd && m_filled > m_lineStart && !isLineEnd(m_buffer[m_filled - 1]))
             m_buffer[m_filled++] = '\n';
         const std::size_t blockEnd = atEnd ? m_filled : afterLastLineEnd(newDataStart);
@@ -95,7 +240,9 @@ void LineReader::makeRoom()
         m_filled -= m_lineStart;
         m_lineStart = 0;
     } else if (m_filled == m_capacity) {
-        if (m_capacity > std::numeric_limits<std::size_t>::max() / 4)
+        // Beyond the memory the import may use, the line is out of memory.
+        if (m_capacity > std::numeric_limits<std::size_t>::max() / 4
+            || !m_budget.replace(m_capacity + 1, m_capacity * 2 + 1))
             throw std::bad_alloc();
         auto larger = std::make_unique_for_overwrite<char[]>(m_capacity * 2 + 1);
         std::memcpy(larger.get(), m_buffer.get(), m_filled);
@@ -119,7 +266,8 @@ std::size_t LineReader::afterLastLineEnd(std::size_t newDataStart) const
 // Turns lines into rows of the data matrix and notes the first problem met.
 class RowBuilder {
 public:
-    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes);
+    // The matrix's room is taken from `budget`.
+    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget);
 
     // Adds the lines of a block, each closed by CR or LF; false when the
     // import must stop.
@@ -142,7 +290,12 @@ private:
     const char* fieldEnd(const char* p, const char* end) const;
     bool delimiterAt(const char* p, const char* end) const;
     const char* stop(ImportStatus problem, int32_t problemColumn);
-    void reserveForWholeFile();
+    bool hasRoomForLine() const
+    {
+        return static_cast<std::size_t>(row) < m_rowRoom
+            && data.fieldTotal() + MAX_COLUMNS <= m_fieldRoom;
+    }
+    bool growRoom(std::uintmax_t position);
 
     std::string_view m_delimiter;
     // Blanks around a number are skipped unless the delimiter holds one.
@@ -153,10 +306,15 @@ private:
     bool m_afterCr = false; // the last line ended at CR: an LF next belongs to it
     std::uintmax_t m_fileBytes;
     std::uintmax_t m_bytesSeen = 0;
-    bool m_reserved = false;
+    bool m_sampled = false; // past the start that tells the file's density
+    // The matrix grows only through growRoom(), never by itself: these are
+    // the rows and fields it was given room for.
+    MemoryBudget& m_budget;
+    std::size_t m_rowRoom = 0;
+    std::size_t m_fieldRoom = 0;
 };
 
-RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes)
+RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget)
     // A delimiter holding a line end never occurs inside a line.
     : m_delimiter(delimiter.find_first_of("\r\n") == std::string_view::npos ? delimiter : "")
     , m_skipBlanks(m_delimiter.find(' ') == std::string_view::npos)
@@ -164,14 +322,20 @@ RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes)
           || std::string_view("0123456789+-.eE").find(m_delimiter.front())
               == std::string_view::npos)
     , m_fileBytes(fileBytes)
+    , m_budget(budget)
 {
 }
 
 bool RowBuilder::addLines(const char* p, const char* end)
 {
-    if (!m_reserved && m_bytesSeen >= RESERVE_SAMPLE_BYTES)
-        reserveForWholeFile();
+    const char* const blockStart = p;
+    const std::uintmax_t blockPosition = m_bytesSeen;
     m_bytesSeen += static_cast<std::uintmax_t>(end - p);
+    if (!m_sampled && blockPosition >= RESERVE_SAMPLE_BYTES) {
+        m_sampled = true;
+        if (!growRoom(blockPosition))
+            return false;
+    }
 
     while (p != end) {
         if (m_afterCr) {
@@ -181,6 +345,9 @@ bool RowBuilder::addLines(const char* p, const char* end)
                 continue;
             }
         }
+        if (!hasRoomForLine()
+            && !growRoom(blockPosition + static_cast<std::uintmax_t>(p - blockStart)))
+            return false;
         const char* lineEnd = addLine(p, end);
         if (lineEnd == nullptr)
             return false;
@@ -296,24 +463,42 @@ const char* RowBuilder::stop(ImportStatus problem, int32_t problemColumn)
     return nullptr;
 }
 
-// Reserves for the whole file at the density of its start, with a little to
-// spare, so that a long file is not copied each time the matrix doubles.
-// Only a hint: without the room the matrix simply grows as it fills.
-void RowBuilder::reserveForWholeFile()
+// Makes room for the rows and fields of the whole file at the density of
+// what was read up to `position`, with a little to spare, so that a long
+// file is not copied each time the matrix fills; before that density is
+// known the room doubles. A full room grows by at least a quarter. False,
+// with TooLarge, when the room would not fit in the memory the import may
+// use: the file is refused before its data set is built.
+bool RowBuilder::growRoom(std::uintmax_t position)
 {
-    m_reserved = true;
-    if (m_fileBytes <= m_bytesSeen)
-        return;
-    const double scale
-        = static_cast<double>(m_fileBytes) / static_cast<double>(m_bytesSeen) * 1.0625;
-    const auto estimate = [scale](std::size_t count) {
-        return static_cast<std::size_t>(std::min(static_cast<double>(count) * scale, 1e15)) + 16;
+    const bool estimated = m_sampled && position > 0 && m_fileBytes > position;
+    const double scale = estimated
+        ? static_cast<double>(m_fileBytes) / static_cast<double>(position) * 1.0625
+        : 0.0;
+    const auto roomFor = [&](std::size_t count, std::size_t needed, std::size_t room) {
+        std::size_t wanted = 2 * room;
+        if (estimated)
+            wanted
+                = static_cast<std::size_t>(std::min(static_cast<double>(count) * scale, 1e15)) + 16;
+        if (needed > room)
+            wanted = std::max(wanted, room + room / 4);
+        return std::max({ wanted, needed, room, FIRST_ROOM });
     };
-    try {
-        data.reserve(estimate(static_cast<std::size_t>(row)), estimate(data.fieldTotal()));
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
+    const std::size_t rows
+        = roomFor(static_cast<std::size_t>(row), static_cast<std::size_t>(row) + 1, m_rowRoom);
+    const std::size_t fields
+        = roomFor(data.fieldTotal(), data.fieldTotal() + MAX_COLUMNS, m_fieldRoom);
+    if (rows == m_rowRoom && fields == m_fieldRoom)
+        return true;
+    if (!m_budget.replace(
+            DataMatrix::bytesFor(m_rowRoom, m_fieldRoom), DataMatrix::bytesFor(rows, fields))) {
+        stop(ImportStatus::TooLarge, 0);
+        return false;
     }
+    data.reserve(rows, fields);
+    m_rowRoom = rows;
+    m_fieldRoom = fields;
+    return true;
 }
 
 ImportResult failure(ImportStatus status, std::string message, int32_t row = 0, int32_t column = 0)
@@ -371,22 +556,13 @@ ImportResult importDelimitedFile(
     const std::string& path, const std::string& delimiter, const std::string& displayPath)
 {
     try {
-        const std::filesystem::path filePath = pathFromUtf8(path);
-        // Only a regular file has an end: a pipe would wait for a writer and
-        // a device could stream without end.
-        std::error_code typeUnknown;
-        if (!std::filesystem::is_regular_file(filePath, typeUnknown))
+        InputFile in(pathFromUtf8(path));
+        if (!in.isOpen())
             return unreadable(displayPath);
-        std::ifstream in(filePath, std::ios::binary);
-        if (!in)
-            return unreadable(displayPath);
-        std::error_code sizeUnknown;
-        std::uintmax_t fileBytes = std::filesystem::file_size(filePath, sizeUnknown);
-        if (sizeUnknown)
-            fileBytes = 0;
 
-        RowBuilder rows(delimiter, fileBytes);
-        LineReader reader;
+        MemoryBudget budget(availableMemoryBytes());
+        RowBuilder rows(delimiter, in.size(), budget);
+        LineReader reader(budget);
         const ReadEnd end = reader.forEachBlock(
             in,
             [&rows](

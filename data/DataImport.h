@@ -25,7 +25,11 @@ struct ImportResult {
 // Reads the file at `path` once, splitting each line at `delimiter` (an empty
 // delimiter makes each whole line one field). Lines end at CR LF, LF or CR; a
 // UTF-8 byte-order mark at the start is skipped. The report and messages name
-// the file by `displayPath`.
+// the file by `displayPath`. Only a regular file is read (Unreadable
+// otherwise, judged on the opened file). A file whose data set would not fit
+// in the memory the program may use (data/AvailableMemory.h) is TooLarge,
+// judged from the file's size and the density of its first 256 KiB and again
+// before the data set grows, so that it never outgrows that memory.
 ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
                                  const std::string& displayPath);
 

@@ -40,6 +40,12 @@ public:
     // Room for `rows` rows holding `fields` fields in all, so that building
     // the matrix copies nothing.
     void reserve(std::size_t rows, std::size_t fields);
+    // The bytes that room takes.
+    static std::uint64_t bytesFor(std::size_t rows, std::size_t fields)
+    {
+        return rows * std::uint64_t { sizeof(uint32_t) } + fields * std::uint64_t { sizeof(float) }
+        + (rows / ROWS_PER_GROUP + 1) * std::uint64_t { sizeof(std::size_t) };
+    }
 
     float operator()(int32_t row, int32_t col) const
     {

@@ -99,25 +99,28 @@ void frmOpenOutput::cmdOpen_Click()
     }
     // The folder is the one shown now, whenever the file was chosen.
     const QString path = joinPath(m_files->folder(), name);
+    OutputReadFailure failure = OutputReadFailure::Unreadable;
     bool loaded = false;
     try {
-        loaded = loadIntoPane(path);
+        loaded = loadIntoPane(path, failure);
     } catch (...) {
         // Running out of memory on a huge text is one more failure to report.
     }
     if (!loaded) {
         // The dialog stays open so that another file can be chosen.
-        MessageBox::warning(this, caption,
-            QStringLiteral("The file could not be read: ") + QDir::toNativeSeparators(path));
+        const QString problem = failure == OutputReadFailure::TooLarge
+            ? QStringLiteral("The file is too large to open: ")
+            : QStringLiteral("The file could not be read: ");
+        MessageBox::warning(this, caption, problem + QDir::toNativeSeparators(path));
         return;
     }
     accept();
 }
 
-bool frmOpenOutput::loadIntoPane(const QString& path)
+bool frmOpenOutput::loadIntoPane(const QString& path, OutputReadFailure& failure)
 {
     BusyCursor busy;
-    const std::optional<QString> text = readOutputText(path);
+    const std::optional<QString> text = readOutputText(path, &failure);
     if (!text)
         return false;
     m_output->replaceText(*text);

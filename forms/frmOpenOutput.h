@@ -5,6 +5,7 @@
 
 class FileChooser;
 class OutputPane;
+enum class OutputReadFailure;
 class QLabel;
 class QPushButton;
 
@@ -21,8 +22,9 @@ protected:
 private:
     void createControls();
     void connectHandlers();
-    // Reads the whole file first, so that the pane changes only when it was read.
-    bool loadIntoPane(const QString& path);
+    // Reads the whole file first, so that the pane changes only when it was
+    // read; otherwise `failure` says why not.
+    bool loadIntoPane(const QString& path, OutputReadFailure& failure);
 
     void filFile_Click(const QString& fileName);
     void cmdOpen_Click();

@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,7 +100,16 @@ void frmSaveOutput::cmdSave_Click()
         return;
     }
     // The folder is the one shown now, whenever the name was typed or chosen.
-    const QString path = joinPath(m_files->folder(), outputFileName(name));
+    const QString fileName = outputFileName(name);
+    const QString path = joinPath(m_files->folder(), fileName);
+    // A click in the file list takes that file's name, so a file is never
+    // replaced unasked; on No the dialog stays for another name.
+    if (QFileInfo(path).isFile()
+        && MessageBox::askYesNo(this, caption,
+               QDir::toNativeSeparators(fileName)
+                   + QStringLiteral(" already exists. Do you want to replace it?"))
+            != QMessageBox::Yes)
+        return;
     bool saved = false;
     try {
         BusyCursor busy;

@@ -53,6 +53,11 @@ QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const QString& title
                 QMessageBox::Yes);
 }
 
+QMessageBox::StandardButton askYesNo(QWidget* parent, const QString& title, const QString& text)
+{
+    return show(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+}
+
 void setNextAnswer(QMessageBox::StandardButton answer)
 {
     pendingAnswers().enqueue(answer);

@@ -15,6 +15,10 @@ void warning(QWidget* parent, const QString& title, const QString& text);
 QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const QString& title,
                                            const QString& text);
 
+// A modal question with Yes and No, No the default, for a step that cannot
+// be undone (warning icon); returns the button.
+QMessageBox::StandardButton askYesNo(QWidget* parent, const QString& title, const QString& text);
+
 // Tests: the next box is not shown and returns `answer` at once. Each call
 // answers one box; calls queue up in order.
 void setNextAnswer(QMessageBox::StandardButton answer);

@@ -23,6 +23,8 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -30,6 +32,7 @@
 #include <cfloat>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 using gui::answeringBoxes;
@@ -114,6 +117,95 @@ QByteArray analysisFile()
     return bytes;
 }
 
+#ifdef Q_OS_LINUX
+// The address space of this process limited to what it maps now and
+// `extraBytes` more, while this lives.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(qint64 extraBytes)
+    {
+        getrlimit(RLIMIT_AS, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = rlim_t(statusKilobytes("VmSize:") * 1024 + extraBytes);
+        setrlimit(RLIMIT_AS, &limited);
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &m_old); }
+    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+private:
+    rlimit m_old {};
+};
+
+// This process in a memory cgroup made for it below its own, which lets it
+// take `extraBytes` more, while this lives (root only); then back where it
+// was, and the cgroup removed.
+class MemoryCgroup {
+public:
+    explicit MemoryCgroup(qint64 extraBytes)
+    {
+        if (::geteuid() != 0) {
+            m_problem = QStringLiteral("making a cgroup needs root");
+            return;
+        }
+        // "N:memory:/path" names the cgroup v1 memory controller, "0::/path" cgroup v2.
+        QFile cgroups(QStringLiteral("/proc/self/cgroup"));
+        QString limitFile;
+        if (cgroups.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : cgroups.readAll().split('\n')) {
+                const QList<QByteArray> parts = line.split(':');
+                if (parts.size() < 3)
+                    continue;
+                const QString path
+                    = QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2));
+                if (parts[1].split(',').contains("memory")) {
+                    m_home = "/sys/fs/cgroup/memory" + path;
+                    limitFile = QStringLiteral("memory.limit_in_bytes");
+                    break;
+                }
+                if (parts[0] == "0" && parts[1].isEmpty()) {
+                    m_home = "/sys/fs/cgroup" + path;
+                    limitFile = QStringLiteral("memory.max");
+                }
+            }
+        }
+        const QString own = m_home + QStringLiteral("/trellam-test-%1").arg(::getpid());
+        if (m_home.isEmpty() || !QDir().mkdir(own)) {
+            m_problem = QStringLiteral("no memory cgroup can be made here");
+            return;
+        }
+        m_own = own;
+        if (!writeTo(m_own + '/' + limitFile, QByteArray::number(extraBytes))
+            || !writeTo(m_own + QStringLiteral("/cgroup.procs"), QByteArray::number(::getpid())))
+            m_problem = QStringLiteral("the memory controller is not available to a new cgroup");
+    }
+    ~MemoryCgroup()
+    {
+        if (m_own.isEmpty())
+            return;
+        writeTo(m_home + QStringLiteral("/cgroup.procs"), QByteArray::number(::getpid()));
+        QDir().rmdir(m_own);
+    }
+    MemoryCgroup(const MemoryCgroup&) = delete;
+    MemoryCgroup& operator=(const MemoryCgroup&) = delete;
+
+    // Why the process is not in a cgroup of its own; empty when it is.
+    QString problem() const { return m_problem; }
+
+private:
+    static bool writeTo(const QString& path, const QByteArray& text)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+            && file.write(text) == text.size();
+    }
+
+    QString m_home; // the cgroup the process came from
+    QString m_own;
+    QString m_problem;
+};
+#endif
+
 } // namespace
 
 class Tst_badInputs : public QObject {
@@ -132,6 +224,8 @@ private slots:
     void fileChangedAfterChoosing();
     void foldersNamedLikeFilesAreNotListed();
     void fileGrowingDuringImportGivesWholeLines();
+    void importUnderAMemoryLimit_data();
+    void importUnderAMemoryLimit();
     void badOutputFiles_data();
     void badOutputFiles();
     void groupTexts_data();
@@ -408,6 +502,11 @@ void Tst_badInputs::fileChangedAfterChoosing_data()
     QTest::addColumn<QString>("change");
     QTest::newRow("replaced by a folder") << "folder";
     QTest::newRow("replaced by a link to a missing file") << "dangling link";
+#ifdef Q_OS_UNIX
+    // Neither has an end: the import must not wait for a writer or read forever.
+    QTest::newRow("replaced by a named pipe") << "pipe";
+    QTest::newRow("replaced by a link to an endless device") << "device";
+#endif
 }
 
 // The file is chosen in the list, then changes before the import button is
@@ -424,6 +523,12 @@ void Tst_badInputs::fileChangedAfterChoosing()
         QVERIFY(QDir().mkdir(path));
     else if (change == QLatin1String("dangling link"))
         QVERIFY(QFile::link(m_dir->filePath("gone.txt"), path));
+    else if (change == QLatin1String("device"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+#ifdef Q_OS_UNIX
+    else if (change == QLatin1String("pipe"))
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+#endif
 
     const QList<Box> boxes
         = answeringBoxes([this] { child<QPushButton>("cmdImportData")->click(); });
@@ -499,6 +604,77 @@ void Tst_badInputs::fileGrowingDuringImportGivesWholeLines()
     }
     QVERIFY(paneText().endsWith("Number of Cases: " + QString::number(g_lngNumRows)
         + "\nNumber of Variables: 2\n\n\n"));
+#endif
+}
+
+void Tst_badInputs::importUnderAMemoryLimit_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<QByteArray>("line"); // the file is this line again and again
+    QTest::addColumn<int>("megabytes");
+    QTest::addColumn<bool>("fits");
+    for (const char* limit : { "address space", "cgroup" }) {
+        QTest::addRow("%s: 128 MB of empty lines need 512 MB, refused", limit)
+            << limit << QByteArray("\n") << 128 << false;
+        QTest::addRow("%s: 32 MB of number pairs need 96 MB, imported", limit)
+            << limit << QByteArray("1\t2\n") << 32 << true;
+    }
+}
+
+// With 384 MB left under a real limit, a file whose data set would not fit
+// is refused before the data set is built, the previous data kept, instead
+// of the program running out of memory; one that fits imports.
+void Tst_badInputs::importUnderAMemoryLimit()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("limits memory through Linux resource limits and cgroups");
+#else
+    QFETCH(QString, limit);
+    QFETCH(QByteArray, line);
+    QFETCH(int, megabytes);
+    QFETCH(bool, fits);
+    constexpr qint64 LEFT_BYTES = qint64 { 384 } << 20;
+    importPreviousData();
+    {
+        QFile file(m_dir->filePath("limited.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray block = line.repeated((1 << 20) / line.size());
+        for (int written = 0; written < megabytes; ++written)
+            QCOMPARE(file.write(block), block.size());
+    }
+    chooseFile(QStringLiteral("limited.txt"));
+
+    std::optional<AddressSpaceLimit> addressSpace;
+    std::optional<MemoryCgroup> cgroup;
+    if (limit == QLatin1String("cgroup")) {
+        cgroup.emplace(LEFT_BYTES);
+        if (!cgroup->problem().isEmpty())
+            QSKIP(qPrintable(cgroup->problem()));
+    } else {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("AddressSanitizer maps address space of its own");
+#endif
+        addressSpace.emplace(LEFT_BYTES);
+    }
+    const qint64 before = statusKilobytes("VmRSS:");
+    QVERIFY(resetPeakMemory());
+    const QList<Box> boxes = import(QStringLiteral("limited.txt"), QStringLiteral("optTab"));
+    const qint64 growth = (statusKilobytes("VmHWM:") - before) * 1024;
+    addressSpace.reset();
+    cgroup.reset();
+
+    if (!fits) {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().title, QStringLiteral("Data Editor"));
+        QCOMPARE(boxes.first().text, "The file is too large to import: " + pathOf("limited.txt"));
+        checkPreviousDataKept();
+        QVERIFY2(growth < (qint64 { 16 } << 20),
+            qPrintable(QStringLiteral("peak grew by %1 MB").arg(growth >> 20)));
+        return;
+    }
+    QCOMPARE(boxText(boxes), QString());
+    QCOMPARE(g_lngNumRows, megabytes * (1 << 20) / int(line.size()));
+    QCOMPARE(g_lngNumCols, 2);
 #endif
 }
 

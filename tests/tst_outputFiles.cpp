@@ -1,5 +1,6 @@
 // Saving and opening the output pane through the real dialogs, on real files.
 #include "widgets/OutputPane.h"
+#include "widgets/OutputFile.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
 #include "platform/DirListBox.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -19,9 +21,16 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
 #endif
 
 using gui::writeFile;
@@ -103,6 +112,134 @@ public:
 private:
     rlimit m_old {};
 };
+
+// The normal user's cases run as this user and group.
+constexpr uid_t NORMAL_USER = 65534;
+constexpr gid_t NORMAL_GROUP = 65534;
+// Set for the copy of this program that runs a case as the normal user: the
+// folder that case works in.
+const char* const NORMAL_USER_FOLDER = "TRELLAM_TEST_NORMAL_USER_FOLDER";
+
+// What a case run as the normal user gave.
+struct NormalUserRun {
+    bool started = false; // false: setpriv or this program could not be run
+    int exitCode = -1;
+    QString output;
+};
+
+// Runs the current case again, as the normal user, in a copy of this program
+// started by setpriv with `folder` in NORMAL_USER_FOLDER.
+NormalUserRun runAsNormalUser(const QString& folder)
+{
+    QProcess copy;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(NORMAL_USER_FOLDER), folder);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    copy.setProcessEnvironment(environment);
+    copy.setProcessChannelMode(QProcess::MergedChannels);
+    const QString testCase = QLatin1String(QTest::currentTestFunction()) + QLatin1Char(':')
+        + QLatin1String(QTest::currentDataTag());
+    copy.start(QStringLiteral("setpriv"),
+        { QStringLiteral("--reuid=%1").arg(NORMAL_USER),
+            QStringLiteral("--regid=%1").arg(NORMAL_GROUP), QStringLiteral("--clear-groups"),
+            QCoreApplication::applicationFilePath(), testCase });
+    NormalUserRun run;
+    if (!copy.waitForStarted() || !copy.waitForFinished(120'000))
+        return run;
+    // setpriv itself ends with 126 or 127 when it cannot start the program.
+    run.started = copy.exitStatus() == QProcess::NormalExit && copy.exitCode() != 126
+        && copy.exitCode() != 127;
+    run.exitCode = copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
+    run.output = QString::fromLocal8Bit(copy.readAll());
+    return run;
+}
+
+// A tmpfs of 256 KiB mounted on `folder` while it lives (root only);
+// unmounted on every way out of the test, even with a file on it still open.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder)
+        : m_folder(QFile::encodeName(folder))
+        , m_mounted(::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=256k,mode=0755") == 0)
+    {
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool isMounted() const { return m_mounted; }
+
+    // Fills the disk with the file `name`, so that the next write finds no room.
+    bool fill(const QString& name) const
+    {
+        QFile filler(QDir(QFile::decodeName(m_folder)).filePath(name));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) { }
+        return filler.size() > 0;
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted;
+};
+
+// Comes to the named pipe at `path` as its writer as soon as a reader opens
+// it, and leaves at once: a reader that would wait for a writer gets an
+// empty pipe instead of blocking the test for good.
+class PipeWriter {
+public:
+    explicit PipeWriter(const QString& path)
+        : m_path(QFile::encodeName(path))
+        , m_writer([this] {
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        })
+    {
+    }
+    ~PipeWriter()
+    {
+        // A reader of our own lets a writer still waiting go.
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        m_writer.join();
+        if (fd >= 0)
+            ::close(fd);
+    }
+    PipeWriter(const PipeWriter&) = delete;
+    PipeWriter& operator=(const PipeWriter&) = delete;
+
+private:
+    QByteArray m_path;
+    std::thread m_writer;
+};
+
+struct stat statOf(const QString& path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        info = {};
+    return info;
+}
+
+// Saves 64 KiB over keep.txt in `folder` on a full disk: the save fails with
+// its message and the dialog stays.
+void saveOverKeepOnAFullDisk(const QString& folder)
+{
+    Dialogs dialogs(folder, QString(64 * 1024, 'x'));
+    MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    dialogs.saveAs(QStringLiteral("keep"));
+    QCOMPARE(MessageBox::lastText(),
+        "The file could not be saved: "
+            + QDir::toNativeSeparators(QDir(folder).filePath("keep.txt")));
+    QVERIFY(dialogs.save.isVisible());
+}
 #endif
 
 } // namespace
@@ -129,6 +266,16 @@ private slots:
     void saveDialogIsAcceptedOnlyWhenSaved_data();
     void saveDialogIsAcceptedOnlyWhenSaved();
     void dialogsKeepFolderAndNameBetweenUses();
+
+    void openOutputReadsOnlyWhatItCanHold_data();
+    void openOutputReadsOnlyWhatItCanHold();
+    void openOutputTakesUpTo64MiB();
+    void replacingAChosenFileAsksFirst();
+    void exitSaveAsksBeforeReplacing();
+    void failedSaveInPlaceKeepsTheOldFile_data();
+    void failedSaveInPlaceKeepsTheOldFile();
+    void fileWithSeveralNamesIsWrittenInPlace();
+    void replacingAsRootKeepsOwnerGroupAndPermissions();
 
 private:
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
@@ -312,6 +459,7 @@ void Tst_outputFiles::failedWriteKeepsTheOldFile()
     writeFile(path("keep.txt"), "old report\r\n");
     Dialogs dialogs(m_dir->path(), QString(64 * 1024, 'x'));
 
+    MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
     MessageBox::setNextAnswer(QMessageBox::Ok);
     {
         const FileSizeLimit fullDisk(4096);
@@ -347,9 +495,12 @@ void Tst_outputFiles::saveFollowsLinkAndKeepsPermissions()
         QVERIFY(QFile::link(file, path("out.txt")));
     Dialogs dialogs(m_dir->path(), QStringLiteral("new"));
 
+    MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
     dialogs.saveAs(QStringLiteral("out"));
 
-    QCOMPARE(MessageBox::lastText(), QString());
+    // The question was the last box: no failure followed.
+    QCOMPARE(MessageBox::lastText(),
+        QStringLiteral("out.txt already exists. Do you want to replace it?"));
     QCOMPARE(QFileInfo(path("out.txt")).isSymLink(), throughLink);
     QCOMPARE(readFile(path(file)), QByteArray("new\r\n"));
     QCOMPARE(QFile::permissions(path(file)), permissions);
@@ -466,6 +617,263 @@ void Tst_outputFiles::dialogsKeepFolderAndNameBetweenUses()
     }
     QCOMPARE(child<QLineEdit>(save, "txtSavedFileName")->text(), QStringLiteral("chosen.txt"));
     QCOMPARE(child<QLabel>(open, "lblSelectedFile")->text(), QStringLiteral("chosen.txt"));
+}
+
+void Tst_outputFiles::openOutputReadsOnlyWhatItCanHold_data()
+{
+    QTest::addColumn<QString>("chosen"); // what chosen.txt is when Open is clicked
+    QTest::addColumn<QString>("message");
+    const QString unreadable = QStringLiteral("The file could not be read: ");
+#ifdef Q_OS_UNIX
+    QTest::newRow("a named pipe put in the chosen file's place") << "pipe" << unreadable;
+    QTest::newRow("a link to an endless device") << "device" << unreadable;
+#endif
+    QTest::newRow("a file one byte over 64 MiB")
+        << "large" << QStringLiteral("The file is too large to open: ");
+}
+
+// The file is chosen in the list, then changes before Open is clicked: only
+// a regular file that fits is read, and otherwise the pane stays as it was.
+void Tst_outputFiles::openOutputReadsOnlyWhatItCanHold()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, message);
+    const QString chosenPath = path("chosen.txt");
+    writeFile(chosenPath, "file text\r\n");
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report kept\n"));
+    Dialogs::chooseFile(dialogs.open, QStringLiteral("chosen.txt"));
+    if (chosen == "large") {
+        QFile large(chosenPath);
+        QVERIFY(large.open(QIODevice::ReadWrite) && large.resize(MAX_OUTPUT_FILE_BYTES + 1));
+    } else {
+        QVERIFY(QFile::remove(chosenPath));
+    }
+#ifdef Q_OS_UNIX
+    std::optional<PipeWriter> writer;
+    if (chosen == "pipe") {
+        QVERIFY(::mkfifo(QFile::encodeName(chosenPath).constData(), 0600) == 0);
+        writer.emplace(chosenPath);
+    }
+    if (chosen == "device")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), chosenPath));
+#endif
+
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    dialogs.openChosenFile();
+
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Open Output"));
+    QCOMPARE(MessageBox::lastText(), message + QDir::toNativeSeparators(chosenPath));
+    QCOMPARE(dialogs.pane.plainText(), QStringLiteral("report kept\n"));
+    QVERIFY(dialogs.open.isVisible());
+}
+
+// A file of exactly 64 MiB opens: NUL bytes, with a CR LF where one read of
+// the file may end and the next begin.
+void Tst_outputFiles::openOutputTakesUpTo64MiB()
+{
+    constexpr qint64 crAt = (qint64 { 1 } << 20) - 1;
+    QFile largest(path("largest.txt"));
+    QVERIFY(largest.open(QIODevice::WriteOnly) && largest.resize(MAX_OUTPUT_FILE_BYTES));
+    QVERIFY(largest.seek(crAt) && largest.write("\r\n") == 2);
+    largest.close();
+
+    OutputReadFailure failure = OutputReadFailure::TooLarge;
+    const std::optional<QString> text = readOutputText(largest.fileName(), &failure);
+
+    QVERIFY(text);
+    // CR LF became LF, and an LF closes the last line.
+    QCOMPARE(text->size(), MAX_OUTPUT_FILE_BYTES);
+    QCOMPARE(text->at(crAt), QLatin1Char('\n'));
+    QCOMPARE(text->at(crAt + 1), QChar(0));
+    QVERIFY(text->endsWith(QStringView(u"\0\n")));
+}
+
+// As a new user would: one click on a data file and Enter take its name and
+// save, so replacing it is asked first, No the default, however often.
+void Tst_outputFiles::replacingAChosenFileAsksFirst()
+{
+    const QByteArray data("1\t2\r\n");
+    writeFile(path("data.txt"), data);
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report\n"));
+    dialogs.open.hide();
+    dialogs.save.activateWindow();
+    auto* files = child<FileListBox>(&dialogs.save, "filFile");
+    Dialogs::chooseFile(dialogs.save, QStringLiteral("data.txt"));
+    QCOMPARE(
+        child<QLineEdit>(&dialogs.save, "txtSavedFileName")->text(), QStringLiteral("data.txt"));
+
+    QStringList asked;
+    const bool answered = gui::withModal(
+        "QMessageBox", [&] { QTest::keyClick(files, Qt::Key_Return); },
+        [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            asked << box->windowTitle() << box->text();
+            QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+            gui::press(Qt::Key_Return);
+        });
+    QVERIFY(answered);
+    QCOMPARE(asked,
+        QStringList({ "Save Output", "data.txt already exists. Do you want to replace it?" }));
+    QCOMPARE(readFile(path("data.txt")), data);
+    QVERIFY(dialogs.save.isVisible());
+
+    // The dialog keeps the name: Enter alone asks again.
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QTest::keyClick(files, Qt::Key_Return);
+    QCOMPARE(MessageBox::lastText(),
+        QStringLiteral("data.txt already exists. Do you want to replace it?"));
+    QCOMPARE(readFile(path("data.txt")), data);
+    QVERIFY(dialogs.save.isVisible());
+
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QTest::keyClick(files, Qt::Key_Return);
+    QCOMPARE(readFile(path("data.txt")), QByteArray("report\r\n\r\n"));
+    QVERIFY(!dialogs.save.isVisible());
+}
+
+// Leaving the program with Yes to saving shows Save Output, which asks the
+// same before replacing; No there keeps the file, and Cancel then keeps the
+// program running.
+void Tst_outputFiles::exitSaveAsksBeforeReplacing()
+{
+    writeFile(path("kept.txt"), "kept\r\n");
+    std::unique_ptr<frmMain> window;
+    gui::showMainWindow(window);
+    child<OutputPane>(window.get(), "txtOutput")->replaceText(QStringLiteral("report\n"));
+
+    for (const auto answer : { QMessageBox::No, QMessageBox::Yes }) {
+        MessageBox::setNextAnswer(QMessageBox::Yes); // leave
+        MessageBox::setNextAnswer(QMessageBox::Yes); // save first
+        const bool saveShown = gui::withModal(
+            "frmSaveOutput", [&] { window->close(); },
+            [&](QWidget* save) {
+                Dialogs::showFolder(*static_cast<QDialog*>(save), m_dir->path());
+                child<QLineEdit>(save, "txtSavedFileName")->setText(QStringLiteral("kept"));
+                MessageBox::setNextAnswer(answer);
+                child<QPushButton>(save, "cmdSave")->click();
+                QCOMPARE(MessageBox::lastText(),
+                    QStringLiteral("kept.txt already exists. Do you want to replace it?"));
+                QCOMPARE(save->isVisible(), answer == QMessageBox::No);
+                if (save->isVisible())
+                    child<QPushButton>(save, "cmdCancel")->click();
+            });
+        QVERIFY(saveShown);
+        const bool replaced = answer == QMessageBox::Yes;
+        QCOMPARE(readFile(path("kept.txt")),
+            replaced ? QByteArray("report\r\n\r\n") : QByteArray("kept\r\n"));
+        QCOMPARE(window->isVisible(), !replaced);
+    }
+    gui::closeMainWindow(window);
+}
+
+void Tst_outputFiles::failedSaveInPlaceKeepsTheOldFile_data()
+{
+    QTest::addColumn<bool>("asNormalUser");
+    QTest::newRow("as a normal user, in a folder that takes no new file") << true;
+    QTest::newRow("a file with two names, as root") << false;
+}
+
+// Where no new file can take the old one's place, the text is written over
+// the file itself; on a full disk that fails before the file changes.
+void Tst_outputFiles::failedSaveInPlaceKeepsTheOldFile()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("mounts a small disk and changes user with POSIX calls");
+#else
+    QFETCH(bool, asNormalUser);
+    const QString normalUserFolder = qEnvironmentVariable(NORMAL_USER_FOLDER);
+    if (!normalUserFolder.isEmpty()) { // the normal user's part, started below
+        saveOverKeepOnAFullDisk(normalUserFolder);
+        return;
+    }
+    if (::geteuid() != 0)
+        QSKIP("mounting a disk needs root");
+    // The normal user reaches the disk through the test folder.
+    QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755) == 0);
+    const QString folder = path("disk");
+    QVERIFY(QDir().mkdir(folder));
+    const SmallDisk disk(folder);
+    if (!disk.isMounted())
+        QSKIP("a tmpfs cannot be mounted here");
+    const QString keep = QDir(folder).filePath("keep.txt");
+    const QByteArray keepNative = QFile::encodeName(keep);
+    writeFile(keep, "old report\r\n");
+    if (asNormalUser)
+        QVERIFY(::chown(keepNative.constData(), NORMAL_USER, NORMAL_GROUP) == 0);
+    else
+        QVERIFY(::link(keepNative.constData(),
+                    QFile::encodeName(QDir(folder).filePath("other name.txt")).constData())
+            == 0);
+    QVERIFY(disk.fill(QStringLiteral("filler")));
+    const QStringList before = entries(folder);
+
+    if (asNormalUser) {
+        const NormalUserRun run = runAsNormalUser(folder);
+        if (!run.started)
+            QSKIP(qPrintable("the test program cannot run as the normal user: " + run.output));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+    } else {
+        saveOverKeepOnAFullDisk(folder);
+    }
+
+    QCOMPARE(readFile(keep), QByteArray("old report\r\n"));
+    QCOMPARE(entries(folder), before);
+#endif
+}
+
+// Every name of a file with hard links sees the new text: the file itself is written.
+void Tst_outputFiles::fileWithSeveralNamesIsWrittenInPlace()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("makes a hard link with POSIX calls");
+#else
+    writeFile(path("report.txt"), "old\r\n");
+    QVERIFY(::link(QFile::encodeName(path("report.txt")).constData(),
+                QFile::encodeName(path("other name.txt")).constData())
+        == 0);
+    const ino_t file = statOf(path("report.txt")).st_ino;
+    Dialogs dialogs(m_dir->path(), QStringLiteral("new"));
+
+    MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
+    dialogs.saveAs(QStringLiteral("report"));
+
+    QVERIFY(!dialogs.save.isVisible());
+    for (const char* name : { "report.txt", "other name.txt" }) {
+        QCOMPARE(readFile(path(name)), QByteArray("new\r\n"));
+        QCOMPARE(statOf(path(name)).st_ino, file);
+    }
+    QCOMPARE(entries(m_dir->path()), QStringList({ "other name.txt", "report.txt" }));
+#endif
+}
+
+// Root replacing another user's file gives the new file that user, group
+// and permissions, so the user is not locked out of it.
+void Tst_outputFiles::replacingAsRootKeepsOwnerGroupAndPermissions()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file owners are POSIX");
+#else
+    if (::geteuid() != 0)
+        QSKIP("giving a file to another user needs root");
+    const QByteArray theirs = QFile::encodeName(path("theirs.txt"));
+    writeFile(path("theirs.txt"), "old\r\n");
+    const mode_t mode = S_ISGID | 0640; // set-group-ID too, which a change of owner clears
+    QVERIFY(::chown(theirs.constData(), NORMAL_USER, NORMAL_GROUP) == 0);
+    QVERIFY(::chmod(theirs.constData(), mode) == 0);
+    Dialogs dialogs(m_dir->path(), QStringLiteral("new"));
+
+    MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
+    dialogs.saveAs(QStringLiteral("theirs"));
+
+    QVERIFY(!dialogs.save.isVisible());
+    QCOMPARE(readFile(path("theirs.txt")), QByteArray("new\r\n"));
+    const struct stat saved = statOf(path("theirs.txt"));
+    QCOMPARE(saved.st_uid, NORMAL_USER);
+    QCOMPARE(saved.st_gid, NORMAL_GROUP);
+    QCOMPARE(saved.st_mode & 07777, mode);
+    QCOMPARE(entries(m_dir->path()), QStringList { "theirs.txt" });
+#endif
 }
 
 QTEST_MAIN(Tst_outputFiles)
