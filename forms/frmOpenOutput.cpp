@@ -77,13 +77,6 @@ void frmOpenOutput::connectHandlers()
     connect(cmdCancel, &QPushButton::clicked, this, &frmOpenOutput::cmdCancel_Click);
 }
 
-void frmOpenOutput::showEvent(QShowEvent* event)
-{
-    // Files and folders may have come or gone since the dialog was last up.
-    m_files->refresh();
-    QDialog::showEvent(event);
-}
-
 void frmOpenOutput::filFile_Click(const QString& fileName)
 {
     lblSelectedFile->setText(fileName);

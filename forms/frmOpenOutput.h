@@ -16,9 +16,6 @@ class frmOpenOutput : public QDialog {
 public:
     frmOpenOutput(OutputPane* output, QWidget* parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void createControls();
     void connectHandlers();

@@ -79,13 +79,6 @@ void frmSaveOutput::connectHandlers()
     connect(cmdCancel, &QPushButton::clicked, this, &frmSaveOutput::cmdCancel_Click);
 }
 
-void frmSaveOutput::showEvent(QShowEvent* event)
-{
-    // Files and folders may have come or gone since the dialog was last up.
-    m_files->refresh();
-    QDialog::showEvent(event);
-}
-
 void frmSaveOutput::filFile_Click(const QString& fileName)
 {
     txtSavedFileName->setText(fileName);

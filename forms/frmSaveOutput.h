@@ -17,9 +17,6 @@ class frmSaveOutput : public QDialog {
 public:
     frmSaveOutput(OutputPane* output, QWidget* parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void createControls();
     void connectHandlers();

@@ -5,6 +5,8 @@
 #include "platform/DriveListBox.h"
 #include "platform/FileListBox.h"
 
+#include <QEvent>
+
 namespace {
 
 template <typename List> List* namedList(QWidget* parent, const char* name)
@@ -28,6 +30,14 @@ FileChooser::FileChooser(QWidget* parent, const QString& pattern)
     connect(drvDrive, &DriveListBox::driveActivated, this, &FileChooser::drvDrive_Change);
     connect(dirDirectory, &DirListBox::pathChanged, this, &FileChooser::dirDirectory_Change);
     connect(filFile, &FileListBox::fileClicked, this, &FileChooser::fileClicked);
+    parent->installEventFilter(this);
+}
+
+bool FileChooser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Show)
+        refresh();
+    return false;
 }
 
 QString FileChooser::folder() const

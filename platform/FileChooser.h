@@ -11,7 +11,9 @@ class QWidget;
 
 // Choosing a drive shows its folders, choosing a folder lists its files; a
 // drive that cannot be read leaves the folder where it was and the drive list
-// shows that folder's drive again. The window lays the three lists out itself.
+// shows that folder's drive again. Each time the window shows again, the
+// lists are read afresh: files and folders may have come or gone meanwhile.
+// The window lays the three lists out itself.
 class FileChooser : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +33,9 @@ public:
 signals:
     // The user chose the file `fileName` (a name only) in the file list.
     void fileClicked(const QString& fileName);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void drvDrive_Change();
