@@ -3,6 +3,7 @@
 
 #include "data/AvailableMemory.h"
 #include "data/NumberText.h"
+#include "data/Parallel.h"
 #include "data/ReportText.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <new>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #ifdef _WIN32
 #include <fstream>
@@ -26,8 +28,12 @@
 
 namespace {
 
-// Bytes read from the file at a time; a longer line makes the buffer grow.
+// Bytes read from the file first; a longer line makes the buffer grow.
 constexpr std::size_t CHUNK_BYTES = std::size_t { 1 } << 18;
+// Bytes read at a time after the first chunk, once the file's density is known.
+constexpr std::size_t BLOCK_BYTES = std::size_t { 1 } << 22;
+// The pieces a block is cut into for parsing on several threads.
+constexpr std::size_t PIECE_BYTES = std::size_t { 1 } << 18;
 // After this much of the file its data set is estimated and room made for it.
 constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
 // Rows and fields the matrix first has room for.
@@ -191,6 +197,7 @@ public:
 
 private:
     void makeRoom();
+    void widen();
     std::size_t afterLastLineEnd(std::size_t newDataStart) const;
 
     MemoryBudget& m_budget;
@@ -205,6 +212,8 @@ template <class OnLines, class OnLongLine>
 ReadEnd LineReader::forEachBlock(InputFile& in, OnLines&& onLines, OnLongLine&& onLongLine)
 {
     for (bool firstChunk = true;; firstChunk = false) {
+        if (!firstChunk)
+            widen();
         if (m_lineStart == 0 && m_filled == m_capacity
             && !onLongLine(m_buffer.get(), m_buffer.get() + m_filled))
             return ReadEnd::Stopped;
@@ -251,6 +260,20 @@ void LineReader::makeRoom()
     }
 }
 
+// After the first chunk the file is read in blocks large enough to share
+// among threads. Without the memory for that the buffer stays as it is.
+void LineReader::widen()
+{
+    if (m_capacity >= BLOCK_BYTES || !m_budget.replace(m_capacity + 1, BLOCK_BYTES + 1))
+        return;
+    auto larger = std::make_unique_for_overwrite<char[]>(BLOCK_BYTES + 1);
+    std::memcpy(larger.get(), m_buffer.get() + m_lineStart, m_filled - m_lineStart);
+    m_buffer = std::move(larger);
+    m_capacity = BLOCK_BYTES;
+    m_filled -= m_lineStart;
+    m_lineStart = 0;
+}
+
 // One past the last CR or LF; the unfinished line before the new data has
 // none, so only the new data is searched and every byte is looked at once.
 std::size_t LineReader::afterLastLineEnd(std::size_t newDataStart) const
@@ -263,7 +286,173 @@ std::size_t LineReader::afterLastLineEnd(std::size_t newDataStart) const
     return m_lineStart;
 }
 
-// Turns lines into rows of the data matrix and notes the first problem met.
+// Splits lines into fields and reads them as numbers, into a matrix of their
+// own: every piece of a file is parsed alone, so pieces can be parsed on
+// several threads at once.
+class LineParser {
+public:
+    explicit LineParser(std::string_view delimiter);
+
+    // The first problem of a piece: its kind, the piece's row (1-based) and
+    // the column of an invalid entry.
+    struct Problem {
+        ImportStatus status = ImportStatus::Ok;
+        int32_t row = 0;
+        int32_t column = 0;
+    };
+
+    // Adds the lines of [p, end), each closed by CR or LF (an LF right after a
+    // CR belongs to the CR's line), as rows of `rows`, up to the first problem.
+    Problem parse(const char* p, const char* end, DataMatrix& rows) const;
+    std::string_view delimiter() const { return m_delimiter; }
+
+private:
+    const char* addLine(const char* p, const char* end, DataMatrix& rows, Problem& problem) const;
+    const char* addField(const char* p, const char* end, int32_t fieldColumn, DataMatrix& rows,
+        Problem& problem) const;
+    const char* addNumber(const char* p, const char* end, DataMatrix& rows) const;
+    const char* fieldEnd(const char* p, const char* end) const;
+    bool delimiterAt(const char* p, const char* end) const;
+
+    std::string_view m_delimiter;
+    // Blanks around a number are skipped unless the delimiter holds one.
+    bool m_skipBlanks;
+    // With a delimiter that cannot begin inside a number, a field can be read
+    // as a number straight from the line and split afterwards.
+    bool m_numbersFirst;
+};
+
+LineParser::LineParser(std::string_view delimiter)
+    // A delimiter holding a line end never occurs inside a line.
+    : m_delimiter(delimiter.find_first_of("\r\n") == std::string_view::npos ? delimiter : "")
+    , m_skipBlanks(m_delimiter.find(' ') == std::string_view::npos)
+    , m_numbersFirst(m_delimiter.empty()
+          || std::string_view("0123456789+-.eE").find(m_delimiter.front())
+              == std::string_view::npos)
+{
+}
+
+LineParser::Problem LineParser::parse(const char* p, const char* end, DataMatrix& rows) const
+{
+    Problem problem;
+    while (p != end) {
+        const char* lineEnd = addLine(p, end, rows, problem);
+        if (lineEnd == nullptr)
+            return problem;
+        p = lineEnd + 1;
+        if (*lineEnd == '\r' && p != end && *p == '\n')
+            ++p;
+    }
+    return problem;
+}
+
+// Adds the line at p as the next row; returns its CR or LF, or nullptr when
+// the line has a problem.
+const char* LineParser::addLine(
+    const char* p, const char* end, DataMatrix& rows, Problem& problem) const
+{
+    rows.beginRow();
+    if (isLineEnd(*p))
+        return p; // an empty line: a case without fields
+    for (int32_t fieldColumn = 1;; ++fieldColumn) {
+        if (fieldColumn > MAX_COLUMNS) {
+            problem = { ImportStatus::TooManyFields, rows.rowCount(), 0 };
+            return nullptr;
+        }
+        p = addField(p, end, fieldColumn, rows, problem);
+        if (p == nullptr || isLineEnd(*p))
+            return p;
+        p += m_delimiter.size();
+    }
+}
+
+// Adds the field at p; returns the delimiter or line end after it, or nullptr
+// for an invalid entry.
+const char* LineParser::addField(
+    const char* p, const char* end, int32_t fieldColumn, DataMatrix& rows, Problem& problem) const
+{
+    if (m_numbersFirst) {
+        if (const char* after = addNumber(p, end, rows))
+            return after;
+    }
+    const char* after = fieldEnd(p, end);
+    const std::string_view field(p, static_cast<std::size_t>(after - p));
+    float value = MISSING_VALUE;
+    if (!isMissingText(field)) {
+        const std::optional<float> number = parseNumber(field);
+        if (!number) {
+            problem = { ImportStatus::InvalidEntry, rows.rowCount(), fieldColumn };
+            return nullptr;
+        }
+        value = *number;
+    }
+    rows.appendField(value);
+    return after;
+}
+
+// The common field: a number with its blanks, then a delimiter or line end.
+// Adds it and returns where it ends, or returns nullptr and adds nothing.
+const char* LineParser::addNumber(const char* p, const char* end, DataMatrix& rows) const
+{
+    if (m_skipBlanks) {
+        while (*p == ' ')
+            ++p;
+    }
+    float value = 0.0f;
+    p = scanNumber(p, end, value);
+    if (p == nullptr)
+        return nullptr;
+    if (m_skipBlanks) {
+        while (*p == ' ')
+            ++p;
+    }
+    if (!isLineEnd(*p) && !delimiterAt(p, end))
+        return nullptr;
+    rows.appendField(value);
+    return p;
+}
+
+const char* LineParser::fieldEnd(const char* p, const char* end) const
+{
+    while (!isLineEnd(*p) && !delimiterAt(p, end))
+        ++p;
+    return p;
+}
+
+bool LineParser::delimiterAt(const char* p, const char* end) const
+{
+    if (m_delimiter.size() == 1)
+        return *p == m_delimiter.front();
+    return !m_delimiter.empty() && m_delimiter.size() <= static_cast<std::size_t>(end - p)
+        && std::memcmp(p, m_delimiter.data(), m_delimiter.size()) == 0;
+}
+
+// The lines of a block cut into pieces of about PIECE_BYTES, each ending just
+// after a line end and never between a CR and its LF. The cuts depend on the
+// bytes alone, never on the number of threads, so that every thread count
+// meets the same pieces and makes the same decisions.
+std::vector<std::string_view> cutIntoPieces(const char* p, const char* end)
+{
+    std::vector<std::string_view> pieces;
+    while (p != end) {
+        const char* cut = end;
+        if (static_cast<std::size_t>(end - p) > PIECE_BYTES) {
+            cut = p + PIECE_BYTES;
+            while (cut != end && !isLineEnd(cut[-1]))
+                ++cut;
+            if (cut != end && cut[-1] == '\r' && *cut == '\n')
+                ++cut;
+        }
+        pieces.emplace_back(p, static_cast<std::size_t>(cut - p));
+        p = cut;
+    }
+    return pieces;
+}
+
+// Turns blocks of lines into rows of the data matrix and notes the first
+// problem met. The pieces of a block are parsed on the worker threads and
+// joined in file order, so the matrix and the first problem are those of a
+// reading from the first line to the last.
 class RowBuilder {
 public:
     // The matrix's room is taken from `budget`.
@@ -284,29 +473,20 @@ public:
     int32_t column = 0;
 
 private:
-    const char* addLine(const char* p, const char* end);
-    const char* addField(const char* p, const char* end, int32_t fieldColumn);
-    const char* addNumber(const char* p, const char* end);
-    const char* fieldEnd(const char* p, const char* end) const;
-    bool delimiterAt(const char* p, const char* end) const;
-    const char* stop(ImportStatus problem, int32_t problemColumn);
-    bool hasRoomForLine() const
-    {
-        return static_cast<std::size_t>(row) < m_rowRoom
-            && data.fieldTotal() + MAX_COLUMNS <= m_fieldRoom;
-    }
-    bool growRoom(std::uintmax_t position);
+    void parsePieces(const std::vector<std::string_view>& pieces);
+    bool join(std::size_t piece, std::uintmax_t position);
+    bool stop(ImportStatus problem, int32_t problemRow, int32_t problemColumn);
+    bool growRoom(std::uintmax_t position, std::size_t moreRows, std::size_t moreFields);
 
-    std::string_view m_delimiter;
-    // Blanks around a number are skipped unless the delimiter holds one.
-    bool m_skipBlanks;
-    // With a delimiter that cannot begin inside a number, a field can be read
-    // as a number straight from the line and split afterwards.
-    bool m_numbersFirst;
+    LineParser m_parser;
     bool m_afterCr = false; // the last line ended at CR: an LF next belongs to it
     std::uintmax_t m_fileBytes;
     std::uintmax_t m_bytesSeen = 0;
     bool m_sampled = false; // past the start that tells the file's density
+    // The rows of each piece of the block at hand, with their first problem;
+    // kept from block to block for their room.
+    std::vector<DataMatrix> m_pieceRows;
+    std::vector<LineParser::Problem> m_pieceProblems;
     // The matrix grows only through growRoom(), never by itself: these are
     // the rows and fields it was given room for.
     MemoryBudget& m_budget;
@@ -315,12 +495,7 @@ private:
 };
 
 RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget)
-    // A delimiter holding a line end never occurs inside a line.
-    : m_delimiter(delimiter.find_first_of("\r\n") == std::string_view::npos ? delimiter : "")
-    , m_skipBlanks(m_delimiter.find(' ') == std::string_view::npos)
-    , m_numbersFirst(m_delimiter.empty()
-          || std::string_view("0123456789+-.eE").find(m_delimiter.front())
-              == std::string_view::npos)
+    : m_parser(delimiter)
     , m_fileBytes(fileBytes)
     , m_budget(budget)
 {
@@ -328,46 +503,85 @@ RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, Mem
 
 bool RowBuilder::addLines(const char* p, const char* end)
 {
-    const char* const blockStart = p;
     const std::uintmax_t blockPosition = m_bytesSeen;
     m_bytesSeen += static_cast<std::uintmax_t>(end - p);
     if (!m_sampled && blockPosition >= RESERVE_SAMPLE_BYTES) {
         m_sampled = true;
-        if (!growRoom(blockPosition))
+        if (!growRoom(blockPosition, 0, 0))
             return false;
     }
+    if (m_afterCr && p != end && *p == '\n')
+        ++p;
+    m_afterCr = p != end && end[-1] == '\r';
 
-    while (p != end) {
-        if (m_afterCr) {
-            m_afterCr = false;
-            if (*p == '\n') {
-                ++p;
-                continue;
-            }
-        }
-        if (!hasRoomForLine()
-            && !growRoom(blockPosition + static_cast<std::uintmax_t>(p - blockStart)))
+    const std::vector<std::string_view> pieces = cutIntoPieces(p, end);
+    parsePieces(pieces);
+    std::uintmax_t position = blockPosition;
+    for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
+        if (!join(piece, position))
             return false;
-        const char* lineEnd = addLine(p, end);
-        if (lineEnd == nullptr)
-            return false;
-        m_afterCr = *lineEnd == '\r';
-        p = lineEnd + 1;
+        position += pieces[piece].size();
     }
+    return true;
+}
+
+void RowBuilder::parsePieces(const std::vector<std::string_view>& pieces)
+{
+    if (m_pieceRows.size() < pieces.size()) {
+        m_pieceRows.resize(pieces.size());
+        m_pieceProblems.resize(pieces.size());
+    }
+    const auto count = static_cast<std::ptrdiff_t>(pieces.size());
+    // A failed allocation may not leave the parallel region: a piece that
+    // could not be parsed is marked, and the join then stops there.
+#pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads()) if (count > 1)
+    for (std::ptrdiff_t piece = 0; piece < count; ++piece) {
+        const auto k = static_cast<std::size_t>(piece);
+        m_pieceRows[k].clear();
+        try {
+            const std::string_view lines = pieces[k];
+            m_pieceProblems[k]
+                = m_parser.parse(lines.data(), lines.data() + lines.size(), m_pieceRows[k]);
+        } catch (...) {
+            m_pieceProblems[k] = { ImportStatus::TooLarge, 0, 0 };
+        }
+    }
+}
+
+// Adds the rows of a parsed piece that starts at `position` of the file, or
+// notes its problem; false when the import must stop.
+bool RowBuilder::join(std::size_t piece, std::uintmax_t position)
+{
+    const DataMatrix& rows = m_pieceRows[piece];
+    const LineParser::Problem& problem = m_pieceProblems[piece];
+    const auto lastRow = static_cast<std::int64_t>(row) + rows.rowCount();
+    if (lastRow > std::numeric_limits<int32_t>::max())
+        return stop(ImportStatus::TooLarge, 0, 0);
+    if (problem.status != ImportStatus::Ok)
+        return stop(problem.status, row + problem.row, problem.column);
+    const auto moreRows = static_cast<std::size_t>(rows.rowCount());
+    const bool fits = static_cast<std::size_t>(row) + moreRows <= m_rowRoom
+        && data.fieldTotal() + rows.fieldTotal() <= m_fieldRoom;
+    if (!fits && !growRoom(position, moreRows, rows.fieldTotal()))
+        return false;
+    data.appendRows(rows);
+    row = static_cast<int32_t>(lastRow);
     return true;
 }
 
 bool RowBuilder::checkUnfinishedLine(char* p, char* end)
 {
-    if (m_delimiter.empty())
+    const std::string_view delimiter = m_parser.delimiter();
+    if (delimiter.empty())
         return true;
     int32_t delimiters = 0;
     for (char* q = p; q < end;) {
-        if (!delimiterAt(q, end)) {
+        if (static_cast<std::size_t>(end - q) < delimiter.size()
+            || std::memcmp(q, delimiter.data(), delimiter.size()) != 0) {
             ++q;
             continue;
         }
-        q += m_delimiter.size();
+        q += delimiter.size();
         if (++delimiters == MAX_COLUMNS && q < end) {
             // End the line where its field 1001 begins: reading it stops at
             // that field, or at an invalid entry before it.
@@ -378,89 +592,12 @@ bool RowBuilder::checkUnfinishedLine(char* p, char* end)
     return true;
 }
 
-// Adds the line at p as the next row; returns its CR or LF, or nullptr when
-// the import must stop.
-const char* RowBuilder::addLine(const char* p, const char* end)
-{
-    if (row == std::numeric_limits<int32_t>::max())
-        return stop(ImportStatus::TooLarge, 0);
-    ++row;
-    data.beginRow();
-    if (isLineEnd(*p))
-        return p; // an empty line: a case without fields
-    for (int32_t fieldColumn = 1;; ++fieldColumn) {
-        if (fieldColumn > MAX_COLUMNS)
-            return stop(ImportStatus::TooManyFields, 0);
-        p = addField(p, end, fieldColumn);
-        if (p == nullptr || isLineEnd(*p))
-            return p;
-        p += m_delimiter.size();
-    }
-}
-
-// Adds the field at p; returns the delimiter or line end after it, or nullptr
-// for an invalid entry.
-const char* RowBuilder::addField(const char* p, const char* end, int32_t fieldColumn)
-{
-    if (m_numbersFirst) {
-        if (const char* after = addNumber(p, end))
-            return after;
-    }
-    const char* after = fieldEnd(p, end);
-    const std::string_view field(p, static_cast<std::size_t>(after - p));
-    float value = MISSING_VALUE;
-    if (!isMissingText(field)) {
-        const std::optional<float> number = parseNumber(field);
-        if (!number)
-            return stop(ImportStatus::InvalidEntry, fieldColumn);
-        value = *number;
-    }
-    data.appendField(value);
-    return after;
-}
-
-// The common field: a number with its blanks, then a delimiter or line end.
-// Adds it and returns where it ends, or returns nullptr and adds nothing.
-const char* RowBuilder::addNumber(const char* p, const char* end)
-{
-    if (m_skipBlanks) {
-        while (*p == ' ')
-            ++p;
-    }
-    float value = 0.0f;
-    p = scanNumber(p, end, value);
-    if (p == nullptr)
-        return nullptr;
-    if (m_skipBlanks) {
-        while (*p == ' ')
-            ++p;
-    }
-    if (!isLineEnd(*p) && !delimiterAt(p, end))
-        return nullptr;
-    data.appendField(value);
-    return p;
-}
-
-const char* RowBuilder::fieldEnd(const char* p, const char* end) const
-{
-    while (!isLineEnd(*p) && !delimiterAt(p, end))
-        ++p;
-    return p;
-}
-
-bool RowBuilder::delimiterAt(const char* p, const char* end) const
-{
-    if (m_delimiter.size() == 1)
-        return *p == m_delimiter.front();
-    return !m_delimiter.empty() && m_delimiter.size() <= static_cast<std::size_t>(end - p)
-        && std::memcmp(p, m_delimiter.data(), m_delimiter.size()) == 0;
-}
-
-const char* RowBuilder::stop(ImportStatus problem, int32_t problemColumn)
+bool RowBuilder::stop(ImportStatus problem, int32_t problemRow, int32_t problemColumn)
 {
     status = problem;
+    row = problemRow;
     column = problemColumn;
-    return nullptr;
+    return false;
 }
 
 // Makes room for the rows and fields of the whole file at the density of
@@ -469,7 +606,7 @@ const char* RowBuilder::stop(ImportStatus problem, int32_t problemColumn)
 // known the room doubles. A full room grows by at least a quarter. False,
 // with TooLarge, when the room would not fit in the memory the import may
 // use: the file is refused before its data set is built.
-bool RowBuilder::growRoom(std::uintmax_t position)
+bool RowBuilder::growRoom(std::uintmax_t position, std::size_t moreRows, std::size_t moreFields)
 {
     const bool estimated = m_sampled && position > 0 && m_fileBytes > position;
     const double scale = estimated
@@ -484,17 +621,15 @@ bool RowBuilder::growRoom(std::uintmax_t position)
             wanted = std::max(wanted, room + room / 4);
         return std::max({ wanted, needed, room, FIRST_ROOM });
     };
-    const std::size_t rows
-        = roomFor(static_cast<std::size_t>(row), static_cast<std::size_t>(row) + 1, m_rowRoom);
+    const std::size_t rows = roomFor(
+        static_cast<std::size_t>(row), static_cast<std::size_t>(row) + moreRows, m_rowRoom);
     const std::size_t fields
-        = roomFor(data.fieldTotal(), data.fieldTotal() + MAX_COLUMNS, m_fieldRoom);
+        = roomFor(data.fieldTotal(), data.fieldTotal() + moreFields, m_fieldRoom);
     if (rows == m_rowRoom && fields == m_fieldRoom)
         return true;
     if (!m_budget.replace(
-            DataMatrix::bytesFor(m_rowRoom, m_fieldRoom), DataMatrix::bytesFor(rows, fields))) {
-        stop(ImportStatus::TooLarge, 0);
-        return false;
-    }
+            DataMatrix::bytesFor(m_rowRoom, m_fieldRoom), DataMatrix::bytesFor(rows, fields)))
+        return stop(ImportStatus::TooLarge, 0, 0);
     data.reserve(rows, fields);
     m_rowRoom = rows;
     m_fieldRoom = fields;

@@ -38,6 +38,30 @@ void DataMatrix::reserve(std::size_t rows, std::size_t fields)
     m_values.reserve(fields);
 }
 
+void DataMatrix::appendRows(const DataMatrix& rows)
+{
+    m_columnCount = std::max(columnCount(), rows.m_columnCount);
+    const std::size_t base = m_values.size();
+    m_values.insert(m_values.end(), rows.m_values.begin(), rows.m_values.end());
+    for (int32_t row = 1; row <= rows.rowCount(); ++row) {
+        const std::size_t start = base + rows.rowStart(row);
+        if (m_rowOffset.size() % ROWS_PER_GROUP == 0)
+            m_groupStart.push_back(start);
+        m_rowOffset.push_back(static_cast<uint32_t>(start - m_groupStart.back()));
+    }
+    if (rows.rowCount() > 0)
+        m_lastRowStart = base + rows.m_lastRowStart;
+}
+
+void DataMatrix::clear()
+{
+    m_values.clear();
+    m_groupStart.clear();
+    m_rowOffset.clear();
+    m_columnCount = 0;
+    m_lastRowStart = 0;
+}
+
 void setDataSet(DataMatrix data)
 {
     currentData = std::move(data);

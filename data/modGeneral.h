@@ -40,6 +40,11 @@ public:
     // Room for `rows` rows holding `fields` fields in all, so that building
     // the matrix copies nothing.
     void reserve(std::size_t rows, std::size_t fields);
+    // Adds the rows of `rows` after the last one, as if each were begun and
+    // filled here.
+    void appendRows(const DataMatrix& rows);
+    // Empties the matrix and keeps its room, for building it again.
+    void clear();
     // The bytes that room takes.
     static std::uint64_t bytesFor(std::size_t rows, std::size_t fields)
     {

@@ -2,6 +2,7 @@
 // files of tests/files/import and on real files in a temporary folder.
 #include "data/DataImport.h"
 #include "data/NumberText.h"
+#include "data/Parallel.h"
 #include "ImportFiles.h"
 
 #include <QtTest>
@@ -39,6 +40,37 @@ QString exact(float value)
     return QString::number(value, 'g', 9);
 }
 
+// Everything an import gives, cell by cell, as one text to compare.
+QByteArray outcomeText(const ImportResult& result)
+{
+    QByteArray text = QByteArray::number(int(result.status)) + ' '
+        + QByteArray::fromStdString(result.message) + ' ' + QByteArray::number(result.row) + ' '
+        + QByteArray::number(result.column) + ' ' + QByteArray::fromStdString(result.report);
+    for (int32_t r = 1; r <= result.data.rowCount(); ++r) {
+        text += QByteArray::number(result.data.fieldCount(r)) + ':';
+        for (int32_t c = 1; c <= result.data.fieldCount(r); ++c)
+            text += QByteArray::number(std::bit_cast<uint32_t>(result.data(r, c)), 16) + ' ';
+    }
+    return text;
+}
+
+// Lines of 0 to 6 fields and empty ones, with CR LF ends, the line `problem`
+// (when not 0) replaced by `problemLine`: several megabytes, many read blocks.
+QByteArray raggedLines(int lines, int problem = 0, const QByteArray& problemLine = {})
+{
+    QByteArray bytes;
+    for (int i = 1; i <= lines; ++i) {
+        if (i == problem) {
+            bytes += problemLine + "\r\n";
+            continue;
+        }
+        for (int f = 0; f < i % 7; ++f)
+            bytes += (f ? "," : "") + QByteArray::number(i * 0.25 + f);
+        bytes += i % 3 ? "\r\n" : "\n";
+    }
+    return bytes;
+}
+
 } // namespace
 
 class Tst_import : public QObject {
@@ -61,6 +93,8 @@ private slots:
     void numberRuleAgreesWithCLibrary();
     void importsExamples_data();
     void importsExamples();
+    void sameOutcomeOnAnyNumberOfThreads_data();
+    void sameOutcomeOnAnyNumberOfThreads();
 
 private:
     std::string writeFile(const QString& name, const QByteArray& bytes);
@@ -441,3 +475,45 @@ void Tst_import::importsExamples()
 
 QTEST_GUILESS_MAIN(Tst_import)
 #include "tst_import.moc"
+
+void Tst_import::sameOutcomeOnAnyNumberOfThreads_data()
+{
+    QTest::addColumn<QString>("path"); // a named file, or one written below
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message"); // of a file written below
+    const QDir named(QStringLiteral(TRELLAM_SOURCE_DIR "/tests/files/import"));
+    for (const QString& name : named.entryList(QDir::Files))
+        QTest::newRow(qPrintable(name)) << named.filePath(name) << QByteArray() << QString();
+    QTest::newRow("ragged rows over many blocks")
+        << "ragged.comma.txt" << raggedLines(600000) << QString();
+    QTest::newRow("an invalid entry deep in the file")
+        << "invalid.comma.txt" << raggedLines(600000, 512345, "1,2,x")
+        << "Row 512345 of Column 3 has an invalid entry for analysis.";
+    QTest::newRow("1001 fields deep in the file")
+        << "wide.comma.txt" << raggedLines(600000, 400001, joined(1001, "7", ','))
+        << "Row 400001 has more than 1000 variables.";
+}
+
+// The file is parsed in pieces on the worker threads: 1, 2 and 7 threads give
+// the same rows, values, messages and report.
+void Tst_import::sameOutcomeOnAnyNumberOfThreads()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    const std::string file = bytes.isEmpty() ? path.toStdString() : writeFile(path, bytes);
+    const char* delimiter = delimiterOf(path).text;
+    QByteArray expected;
+    for (int threads : { 1, 2, 7 }) {
+        setWorkerThreads(threads);
+        const ImportResult result = importDelimitedFile(file, delimiter, "shown.txt");
+        if (!bytes.isEmpty())
+            QCOMPARE(QString::fromStdString(result.message), message);
+        const QByteArray outcome = outcomeText(result);
+        if (expected.isEmpty())
+            expected = outcome;
+        else
+            QVERIFY2(outcome == expected, qPrintable(QString("%1 threads differ").arg(threads)));
+    }
+    setWorkerThreads(0);
+}
