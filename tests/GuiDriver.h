@@ -34,6 +34,8 @@ namespace gui {
 // otherwise the widget with the keyboard focus.
 inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
+    // A window just shown may get the keyboard focus a moment later.
+    QTRY_VERIFY(QApplication::focusWidget() || QApplication::activePopupWidget());
     QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
 }
 
