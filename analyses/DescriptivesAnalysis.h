@@ -13,7 +13,9 @@
 // minimum and maximum. Sums are kept in single precision; where cancellation
 // ruins the variance formed from them, the double-precision variance is used.
 // No column gives "At least one item must be selected."; a column whose sums
-// overflow gives "Var c has values too large to summarise.". Numbers in the
-// report use `decimalSeparator` for the decimal point.
+// overflow gives "Var c has values too large to summarise." (with the
+// column's label). The Name field holds the column's name, or "Var c" for a
+// column without one. Numbers in the report use `decimalSeparator` for the
+// decimal point.
 AnalysisResult descriptivesAnalysis(
     const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);

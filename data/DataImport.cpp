@@ -13,6 +13,7 @@
 #include <new>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -20,6 +21,8 @@ namespace {
 constexpr std::size_t CHUNK_BYTES = std::size_t { 1 } << 18;
 // After this much of the file the matrix reserves room for the whole file.
 constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
+// A column name longer than this many characters is cut.
+constexpr std::size_t MAX_NAME_CHARACTERS = 64;
 
 // The program hands paths around as UTF-8; Windows needs them widened.
 std::filesystem::path pathFromUtf8(const std::string& utf8)
@@ -30,6 +33,79 @@ std::filesystem::path pathFromUtf8(const std::string& utf8)
 bool isLineEnd(char c)
 {
     return c == '\n' || c == '\r';
+}
+
+std::string_view trimmedBlanks(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Length of the UTF-8 character starting at text[0], or 0 when it is not one.
+std::size_t utf8CharacterLength(std::string_view text)
+{
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80; // smallest second byte: overlong forms and
+    unsigned char high = 0xBF; // surrogates are not characters
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// `text` itself when it is UTF-8, otherwise its bytes read as Latin-1.
+std::string asUtf8(std::string_view text)
+{
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t length = utf8CharacterLength(rest);
+        if (length == 0) {
+            std::string converted;
+            for (const char c : text) {
+                const auto code = static_cast<unsigned char>(c);
+                if (code < 0x80) {
+                    converted += c;
+                } else {
+                    converted += static_cast<char>(0xC0 | code >> 6);
+                    converted += static_cast<char>(0x80 | (code & 0x3F));
+                }
+            }
+            return converted;
+        }
+        rest.remove_prefix(length);
+    }
+    return std::string(text);
+}
+
+// A header field as a column name: blanks trimmed, one pair of surrounding
+// double quotes removed, UTF-8, and cut to MAX_NAME_CHARACTERS characters.
+std::string columnName(std::string_view field)
+{
+    field = trimmedBlanks(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        field = trimmedBlanks(field.substr(1, field.size() - 2));
+    return std::string(report::firstCharacters(asUtf8(field), MAX_NAME_CHARACTERS));
 }
 
 enum class ReadEnd { EndOfFile, Stopped, ReadError };
@@ -119,7 +195,7 @@ std::size_t LineReader::afterLastLineEnd(std::size_t newDataStart) const
 // Turns lines into rows of the data matrix and notes the first problem met.
 class RowBuilder {
 public:
-    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes);
+    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, bool firstLineNames);
 
     // Adds the lines of a block, each closed by CR or LF; false when the
     // import must stop.
@@ -137,6 +213,7 @@ public:
 
 private:
     const char* addLine(const char* p, const char* end);
+    const char* addNames(const char* p, const char* end);
     const char* addField(const char* p, const char* end, int32_t fieldColumn);
     const char* addNumber(const char* p, const char* end);
     const char* fieldEnd(const char* p, const char* end) const;
@@ -151,18 +228,20 @@ private:
     // as a number straight from the line and split afterwards.
     bool m_numbersFirst;
     bool m_afterCr = false; // the last line ended at CR: an LF next belongs to it
+    bool m_namesPending; // the next line holds the column names
     std::uintmax_t m_fileBytes;
     std::uintmax_t m_bytesSeen = 0;
     bool m_reserved = false;
 };
 
-RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes)
+RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, bool firstLineNames)
     // A delimiter holding a line end never occurs inside a line.
     : m_delimiter(delimiter.find_first_of("\r\n") == std::string_view::npos ? delimiter : "")
     , m_skipBlanks(m_delimiter.find(' ') == std::string_view::npos)
     , m_numbersFirst(m_delimiter.empty()
           || std::string_view("0123456789+-.eE").find(m_delimiter.front())
               == std::string_view::npos)
+    , m_namesPending(firstLineNames)
     , m_fileBytes(fileBytes)
 {
 }
@@ -181,7 +260,7 @@ bool RowBuilder::addLines(const char* p, const char* end)
                 continue;
             }
         }
-        const char* lineEnd = addLine(p, end);
+        const char* lineEnd = m_namesPending ? addNames(p, end) : addLine(p, end);
         if (lineEnd == nullptr)
             return false;
         m_afterCr = *lineEnd == '\r';
@@ -228,6 +307,27 @@ const char* RowBuilder::addLine(const char* p, const char* end)
         if (p == nullptr || isLineEnd(*p))
             return p;
         p += m_delimiter.size();
+    }
+}
+
+// Takes the line at p as the column names; returns its CR or LF, or nullptr
+// when it has more fields than a row may have.
+const char* RowBuilder::addNames(const char* p, const char* end)
+{
+    m_namesPending = false;
+    if (isLineEnd(*p))
+        return p; // an empty line names no column
+    std::vector<std::string> names;
+    for (;;) {
+        if (names.size() == MAX_COLUMNS)
+            return stop(ImportStatus::TooManyFields, 0);
+        const char* after = fieldEnd(p, end);
+        names.push_back(columnName(std::string_view(p, static_cast<std::size_t>(after - p))));
+        if (isLineEnd(*after)) {
+            data.setNames(std::move(names));
+            return after;
+        }
+        p = after + m_delimiter.size();
     }
 }
 
@@ -345,6 +445,10 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
                 + report::integerText(rows.column) + " has an invalid entry for analysis.",
             rows.row, rows.column);
     case ImportStatus::TooManyFields:
+        if (rows.row == 0)
+            return failure(rows.status,
+                "The first line has more than " + report::integerText(MAX_COLUMNS)
+                    + " variable names.");
         return failure(rows.status,
             "Row " + report::integerText(rows.row) + " has more than "
                 + report::integerText(MAX_COLUMNS) + " variables.",
@@ -367,8 +471,8 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
 
 } // namespace
 
-ImportResult importDelimitedFile(
-    const std::string& path, const std::string& delimiter, const std::string& displayPath)
+ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
+    const std::string& displayPath, bool firstLineNames)
 {
     try {
         const std::filesystem::path filePath = pathFromUtf8(path);
@@ -385,7 +489,7 @@ ImportResult importDelimitedFile(
         if (sizeUnknown)
             fileBytes = 0;
 
-        RowBuilder rows(delimiter, fileBytes);
+        RowBuilder rows(delimiter, fileBytes, firstLineNames);
         LineReader reader;
         const ReadEnd end = reader.forEachBlock(
             in,

@@ -2,6 +2,7 @@
 #include "data/modGeneral.h"
 
 #include "data/DataImport.h"
+#include "data/ReportText.h"
 
 #include <utility>
 
@@ -29,6 +30,7 @@ DataMatrix& DataMatrix::operator=(DataMatrix&& other) noexcept
     m_rowOffset = std::exchange(other.m_rowOffset, {});
     m_columnCount = std::exchange(other.m_columnCount, 0);
     m_lastRowStart = std::exchange(other.m_lastRowStart, 0);
+    m_names = std::exchange(other.m_names, {});
     return *this;
 }
 
@@ -36,6 +38,14 @@ void DataMatrix::reserve(std::size_t rows, std::size_t fields)
 {
     m_rowOffset.reserve(rows);
     m_values.reserve(fields);
+}
+
+std::string variableLabel(const DataMatrix& data, int32_t column)
+{
+    std::string label = "Var " + report::integerText(column);
+    if (const std::string& name = data.name(column); !name.empty())
+        label += " (" + name + ")";
+    return label;
 }
 
 void setDataSet(DataMatrix data)
