@@ -119,7 +119,11 @@ bool frmNavigate::hasCells() const
 void frmNavigate::showCell()
 {
     lblRow->setText(QStringLiteral("Row: ") + QString::number(m_lngRow));
-    lblColumn->setText(QStringLiteral("Column: ") + QString::number(m_lngColumn));
+    // A named column shows its name beside its number.
+    QString column = QString::number(m_lngColumn);
+    if (const std::string& name = m_data.name(m_lngColumn); !name.empty())
+        column += QStringLiteral(" (") + QString::fromStdString(name) + QLatin1Char(')');
+    lblColumn->setText(QStringLiteral("Column: ") + column);
     lblCell->setText(cellText(m_data(m_lngRow, m_lngColumn)));
 }
 

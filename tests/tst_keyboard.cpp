@@ -253,6 +253,8 @@ void Tst_keyboard::importSample()
     gui::press(Qt::Key_Space);
     QVERIFY(child<QAbstractButton>("optTab")->isChecked());
     gui::press(Qt::Key_Tab);
+    QCOMPARE(focusName(), QStringLiteral("chkNames"));
+    gui::press(Qt::Key_Tab);
     QCOMPARE(focusName(), QStringLiteral("cmdImportData"));
     gui::press(Qt::Key_Space);
     QCOMPARE(g_lngNumRows, 8);
@@ -265,10 +267,12 @@ void Tst_keyboard::mainWindowImportsByKeyboard()
     // arrow keys move between them, and choose when the one left was chosen.
     QCOMPARE(tabChain(),
         (QStringList { "drvDrive", "dirDirectory", "filFile", "cmbFileType", "optTab",
-            "cmdImportData", "txtOutput" }));
+            "chkNames", "cmdImportData", "txtOutput" }));
     // Shift+Tab leaves the output pane again.
     gui::press(Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(focusName(), QStringLiteral("cmdImportData"));
+    gui::press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(focusName(), QStringLiteral("chkNames"));
     gui::press(Qt::Key_Backtab, Qt::ShiftModifier);
     gui::press(Qt::Key_Down);
     QCOMPARE(focusName(), QStringLiteral("optComma"));

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace {
 
@@ -57,6 +58,17 @@ QMimeData* OutputPane::createMimeDataFromSelection() const
     auto* data = new QMimeData;
     data->setText(withCrLf(selectedPlainText()));
     return data;
+}
+
+bool OutputPane::canInsertFromMimeData(const QMimeData* source) const
+{
+    if (source && source->hasUrls()) {
+        for (const QUrl& url : source->urls()) {
+            if (url.isLocalFile())
+                return false;
+        }
+    }
+    return QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 void OutputPane::insertFromMimeData(const QMimeData* source)

@@ -24,5 +24,7 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    // Dropped files are not text for the pane: the window opens them.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 };
