@@ -8,6 +8,7 @@
 #include "data/DataImport.h"
 #include "data/LayoutGuess.h"
 #include "data/modGeneral.h"
+#include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
@@ -233,6 +234,7 @@ void frmMain::createMenus()
     mnuData = named(menuBar()->addMenu(QStringLiteral("&Data")), "mnuData");
     mnuNavigateDataFile = menuEntry(mnuData, "mnuNavigateDataFile",
                                     QStringLiteral("&Navigate Data File"));
+    mnuViewData = menuEntry(mnuData, "mnuViewData", QStringLiteral("&View Data"));
 
     mnuAnalyses = named(menuBar()->addMenu(QStringLiteral("&Analyses")), "mnuAnalyses");
     mnuDescriptives = menuEntry(mnuAnalyses, "mnuDescriptives", QStringLiteral("&Descriptives"));
@@ -257,6 +259,7 @@ void frmMain::connectHandlers()
     connect(mnuPaste, &QAction::triggered, this, &frmMain::mnuPaste_Click);
     connect(mnuClearOutput, &QAction::triggered, this, &frmMain::mnuClearOutput_Click);
     connect(mnuNavigateDataFile, &QAction::triggered, this, &frmMain::mnuNavigateDataFile_Click);
+    connect(mnuViewData, &QAction::triggered, this, &frmMain::mnuViewData_Click);
     connect(mnuDescriptives, &QAction::triggered, this, &frmMain::mnuDescriptives_Click);
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
     connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
@@ -522,6 +525,12 @@ void frmMain::mnuNavigateDataFile_Click()
 {
     frmNavigate navigator(g_sngData, this);
     navigator.exec();
+}
+
+void frmMain::mnuViewData_Click()
+{
+    frmDataView view(g_sngData, this);
+    view.exec();
 }
 
 void frmMain::mnuDescriptives_Click()

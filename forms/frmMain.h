@@ -81,6 +81,7 @@ private:
     void mnuPaste_Click();
     void mnuClearOutput_Click();
     void mnuNavigateDataFile_Click();
+    void mnuViewData_Click();
     void mnuDescriptives_Click();
     void mnuBootstrap_Click();
     void mnuYuen_Click();
@@ -115,6 +116,7 @@ private:
     QAction* mnuPaste = nullptr;
     QAction* mnuClearOutput = nullptr;
     QAction* mnuNavigateDataFile = nullptr;
+    QAction* mnuViewData = nullptr;
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;

@@ -1,13 +1,12 @@
 // frmNavigate: steps through the data set one cell at a time.
 #include "forms/frmNavigate.h"
 
-#include "analyses/NumberFormat.h"
 #include "data/modGeneral.h"
+#include "widgets/DataTableModel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -24,16 +23,6 @@ QPushButton* newButton(const QString& name, const QString& text, QWidget* parent
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
-}
-
-// A cell's value as the window shows it: "." for missing, otherwise the
-// single-precision value with at most 7 significant digits.
-QString cellText(float value)
-{
-    if (static_cast<double>(value) == static_cast<double>(MISSING_VALUE))
-        return QStringLiteral(".");
-    QString text = QString::fromStdString(formatGeneral(static_cast<double>(value), 7));
-    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 } // namespace

@@ -147,6 +147,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuExit=Exit", "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
                                    "mnuClearOutput=Clear Output",
                                    "mnuNavigateDataFile=Navigate Data File",
+                                   "mnuViewData=View Data",
                                    "mnuDescriptives=Descriptives",
                                    "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test"}));
 }
