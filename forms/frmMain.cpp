@@ -225,6 +225,12 @@ void frmMain::createMenus()
     mnuExit = menuEntry(mnuFile, "mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit);
 
     mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
+    mnuUndo = menuEntry(mnuEdit, "mnuUndo", QStringLiteral("&Undo"), QKeySequence::Undo);
+    mnuRedo = menuEntry(mnuEdit, "mnuRedo", QStringLiteral("&Redo"),
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuUndo->setEnabled(false);
+    mnuRedo->setEnabled(false);
+    mnuEdit->addSeparator();
     mnuCut = menuEntry(mnuEdit, "mnuCut", QStringLiteral("Cu&t"), QKeySequence::Cut);
     mnuCopy = menuEntry(mnuEdit, "mnuCopy", QStringLiteral("&Copy"), QKeySequence::Copy);
     mnuPaste = menuEntry(mnuEdit, "mnuPaste", QStringLiteral("&Paste"), QKeySequence::Paste);
@@ -254,6 +260,10 @@ void frmMain::connectHandlers()
     connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
     connect(mnuSaveOutput, &QAction::triggered, this, &frmMain::mnuSaveOutput_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
+    connect(txtOutput, &QPlainTextEdit::undoAvailable, mnuUndo, &QAction::setEnabled);
+    connect(txtOutput, &QPlainTextEdit::redoAvailable, mnuRedo, &QAction::setEnabled);
     connect(mnuCut, &QAction::triggered, this, &frmMain::mnuCut_Click);
     connect(mnuCopy, &QAction::triggered, this, &frmMain::mnuCopy_Click);
     connect(mnuPaste, &QAction::triggered, this, &frmMain::mnuPaste_Click);
@@ -492,6 +502,16 @@ bool frmMain::focusInTextBox() const
         || qobject_cast<QTextEdit*>(focused);
 }
 
+void frmMain::mnuUndo_Click()
+{
+    txtOutput->undo();
+}
+
+void frmMain::mnuRedo_Click()
+{
+    txtOutput->redo();
+}
+
 void frmMain::mnuCut_Click()
 {
     QApplication::clipboard()->clear();
@@ -518,7 +538,7 @@ void frmMain::mnuPaste_Click()
 
 void frmMain::mnuClearOutput_Click()
 {
-    txtOutput->clear();
+    txtOutput->clearOutput();
 }
 
 void frmMain::mnuNavigateDataFile_Click()

@@ -76,6 +76,8 @@ private:
     void mnuOpenOutput_Click();
     bool mnuSaveOutput_Click();
     void mnuExit_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
     void mnuCut_Click();
     void mnuCopy_Click();
     void mnuPaste_Click();
@@ -111,6 +113,8 @@ private:
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
     QAction* mnuExit = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
     QAction* mnuCut = nullptr;
     QAction* mnuCopy = nullptr;
     QAction* mnuPaste = nullptr;

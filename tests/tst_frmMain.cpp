@@ -144,7 +144,8 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
             if (!action->isSeparator())
                 entries << action->objectName() + '=' + action->text().remove('&');
     QCOMPARE(entries, (QStringList{"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
-                                   "mnuExit=Exit", "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
+                                   "mnuExit=Exit", "mnuUndo=Undo", "mnuRedo=Redo",
+                                   "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
                                    "mnuClearOutput=Clear Output",
                                    "mnuNavigateDataFile=Navigate Data File",
                                    "mnuViewData=View Data",

@@ -34,12 +34,20 @@ OutputPane::OutputPane(QWidget* parent)
 
 void OutputPane::appendReport(const QString& report)
 {
-    QScrollBar* bar = verticalScrollBar();
-    const int scrollPosition = bar->value();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    // Lines do not wrap, so the scroll bar counts lines: the line where the
+    // report begins is the value that puts it at the top.
+    const int firstLine = cursor.blockNumber();
     cursor.insertText(report);
-    bar->setValue(scrollPosition);
+    verticalScrollBar()->setValue(firstLine);
+}
+
+void OutputPane::clearOutput()
+{
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
 }
 
 QString OutputPane::plainText() const
