@@ -8,6 +8,7 @@
 #include "forms/frmSplash.h"
 #include "data/DataImport.h"
 #include "data/modGeneral.h"
+#include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
@@ -146,6 +147,8 @@ QWidget* buildWindow(const QString& name, OutputPane* pane)
         return new frmBootstrap(g_sngData, pane);
     if (name == QLatin1String("frmNavigate"))
         return new frmNavigate(g_sngData);
+    if (name == QLatin1String("frmDataView"))
+        return new frmDataView(g_sngData);
     if (name == QLatin1String("frmSaveOutput"))
         return new frmSaveOutput(pane);
     return new frmOpenOutput(pane);
@@ -474,7 +477,7 @@ void Tst_keyboard::windowsShowAllControls_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* window : { "frmMain", "frmSplash", "frmDescriptives", "frmBootstrap",
-             "frmNavigate", "frmSaveOutput", "frmOpenOutput" })
+             "frmNavigate", "frmDataView", "frmSaveOutput", "frmOpenOutput" })
         QTest::newRow(window) << QString::fromLatin1(window);
 }
 
