@@ -37,7 +37,7 @@ QVariant DataTableModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return cellText(m_data(index.row() + 1, index.column() + 1));
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
 

@@ -1,6 +1,8 @@
 // A read-only table view for tables of any length.
 #include "widgets/GridView.h"
 
+#include "platform/BusyCursor.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -383,6 +385,7 @@ QString GridView::selectedText() const
 
 void GridView::copy()
 {
+    BusyCursor busy; // a whole long data set takes a while
     const QString text = selectedText();
     if (!text.isEmpty())
         QApplication::clipboard()->setText(text);
