@@ -69,12 +69,12 @@ int runView(const std::vector<std::string>& args)
         grid->viewport()->repaint();
         QApplication::processEvents();
     });
-    const bool atEnd = grid->indexAt(grid->visualRect(grid->currentIndex()).center()).row()
-        == int(rows - 1);
+    const bool atEnd
+        = grid->indexAt(grid->visualRect(grid->currentIndex()).center()).row() == int(rows - 1);
     std::cout << "view " << rows << " rows x " << columns << " columns: open " << openSeconds
               << " s, to the last row " << lastRowSeconds << " s, together "
-              << openSeconds + lastRowSeconds << " s; peak memory " << peakResidentMB()
-              << " MB (" << dataMB << " MB with the data alone)\n";
+              << openSeconds + lastRowSeconds << " s; peak memory " << peakResidentMB() << " MB ("
+              << dataMB << " MB with the data alone)\n";
     delete view;
     return atEnd ? 0 : 1;
 }

@@ -81,8 +81,7 @@ bool isEntry(std::string_view field)
     return isMissingText(field) || parseNumber(field).has_value();
 }
 
-bool looksLikeNames(
-    std::string_view first, std::string_view second, std::string_view delimiter)
+bool looksLikeNames(std::string_view first, std::string_view second, std::string_view delimiter)
 {
     bool nameSeen = false;
     for (const std::string_view field : fields(first, delimiter))
@@ -108,8 +107,7 @@ DataLayout guessLayout(const std::string& path, const std::optional<std::string>
 {
     const std::vector<std::string> lines = leadingLines(path, 2);
     DataLayout layout;
-    layout.delimiter
-        = delimiter ? *delimiter : delimiterOfLine(lines.empty() ? "" : lines.front());
+    layout.delimiter = delimiter ? *delimiter : delimiterOfLine(lines.empty() ? "" : lines.front());
     layout.firstLineNames
         = lines.size() == 2 && looksLikeNames(lines[0], lines[1], layout.delimiter);
     return layout;

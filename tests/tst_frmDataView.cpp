@@ -71,15 +71,16 @@ void Tst_frmDataView::showsHeadingsAndCells()
     QStringList headings;
     for (int column = 0; column < 3; ++column)
         headings << model->headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headings, (QStringList { "Var 1 (weight)", "Var 2", QString::fromUtf8("Var 3 (Größe)") }));
+    QCOMPARE(
+        headings, (QStringList { "Var 1 (weight)", "Var 2", QString::fromUtf8("Var 3 (Größe)") }));
     QCOMPARE(model->headerData(2, Qt::Vertical).toString(), QStringLiteral("3"));
     QStringList cells;
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
             cells << model->index(row, column).data().toString();
     // As the navigator shows them: a cell beyond a short line reads 0.
-    QCOMPARE(cells,
-        (QStringList { "1.5", ".", "1.234568E+07", "-0.001", "2", "3", "7", "0", "0" }));
+    QCOMPARE(
+        cells, (QStringList { "1.5", ".", "1.234568E+07", "-0.001", "2", "3", "7", "0", "0" }));
     QCOMPARE(view.findChild<QLabel*>("lblNoData")->isVisible(), false);
 }
 
@@ -107,7 +108,8 @@ void Tst_frmDataView::copiesSelectionAsTabSeparatedText()
 
     // A column heading selects the whole column.
     const QRect cell = grid->visualRect(grid->model()->index(0, 0));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), cell.top() - 2));
+    QTest::mouseClick(
+        grid->viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), cell.top() - 2));
     QTest::keySequence(grid, QKeySequence::Copy);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1.5\n-0.001\n7\n"));
 }

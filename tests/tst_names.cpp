@@ -67,14 +67,14 @@ void Tst_names::headerLineNamesColumns_data()
     QTest::addColumn<int>("rows");
 
     QTest::newRow("R write.csv: quoted names, no row names")
-        << QByteArray("\"feed\",\"weight\"\n1,10.5\n2,11\n")
-        << QByteArray(",") << QStringList { "feed", "weight" } << 2;
+        << QByteArray("\"feed\",\"weight\"\n1,10.5\n2,11\n") << QByteArray(",")
+        << QStringList { "feed", "weight" } << 2;
     QTest::newRow("spreadsheet export: byte-order mark and CR LF")
-        << QByteArray("\xEF\xBB\xBFgroup,body weight\r\n1,70\r\n2,81\r\n2,.\r\n")
-        << QByteArray(",") << QStringList { "group", "body weight" } << 3;
+        << QByteArray("\xEF\xBB\xBFgroup,body weight\r\n1,70\r\n2,81\r\n2,.\r\n") << QByteArray(",")
+        << QStringList { "group", "body weight" } << 3;
     QTest::newRow("blanks around and inside the quotes are trimmed")
-        << QByteArray(" \"  a b \" \t x \n1\t2\n") << QByteArray("\t")
-        << QStringList { "a b", "x" } << 1;
+        << QByteArray(" \"  a b \" \t x \n1\t2\n") << QByteArray("\t") << QStringList { "a b", "x" }
+        << 1;
     QTest::newRow("only one pair of quotes goes")
         << QByteArray("\"\"q\"\",\"\n1,2\n") << QByteArray(",") << QStringList { "\"q\"", "\"" }
         << 1;
@@ -91,11 +91,13 @@ void Tst_names::headerLineNamesColumns_data()
         << QByteArray("reaction time, ms\n512\n") << QByteArray()
         << QStringList { "reaction time, ms" } << 1;
     QTest::newRow("names are cut at 64 characters, not bytes")
-        << QString(70, QChar(0x00E9)).toUtf8() + ",b\n1,2\n" << QByteArray(",")
-        << QStringList { QString(64, QChar(0x00E9)), "b" } << 1;
+        << QString(70, QChar(0x00E9)).toUtf8() + ",b\n1,2\n"
+        << QByteArray(",") << QStringList { QString(64, QChar(0x00E9)), "b" } << 1;
     QTest::newRow("a name that is not UTF-8 is read as Latin-1")
-        << QByteArray("caf\xE9,Gr\xC3\xB6\xC3\x9F" "e\n1,2\n") << QByteArray(",")
-        << QStringList { QString::fromUtf8("café"), QString::fromUtf8("Größe") } << 1;
+        << QByteArray("caf\xE9,Gr\xC3\xB6\xC3\x9F"
+                      "e\n1,2\n")
+        << QByteArray(",") << QStringList { QString::fromUtf8("café"), QString::fromUtf8("Größe") }
+        << 1;
 }
 
 void Tst_names::headerLineNamesColumns()
@@ -105,12 +107,13 @@ void Tst_names::headerLineNamesColumns()
     QFETCH(QStringList, names);
     QFETCH(int, rows);
     const std::string path = writeFile("names.txt", content);
-    const ImportResult result = importDelimitedFile(path, delimiter.toStdString(), "names.txt", true);
+    const ImportResult result
+        = importDelimitedFile(path, delimiter.toStdString(), "names.txt", true);
     QCOMPARE(int(result.status), int(ImportStatus::Ok));
     QCOMPARE(namesOf(result.data), names);
     QCOMPARE(result.data.rowCount(), rows);
-    QVERIFY(result.report.find("Number of Cases: " + std::to_string(rows) + "\n")
-        != std::string::npos);
+    QVERIFY(
+        result.report.find("Number of Cases: " + std::to_string(rows) + "\n") != std::string::npos);
     if (rows > 0)
         QVERIFY(result.data(1, 1) != MISSING_VALUE); // line 2 is row 1
 }
@@ -125,8 +128,8 @@ void Tst_names::problemsCountRowsOfTheDataSet_data()
     QTest::newRow("too many fields on line 3 is row 2")
         << QByteArray("a\n1\n") + QByteArray(1001, ',') + "\n"
         << "Row 2 has more than 1000 variables.";
-    QTest::newRow("a header of 1001 fields")
-        << QByteArray(1000, ',') + "\n1\n" << "The first line has more than 1000 variable names.";
+    QTest::newRow("a header of 1001 fields") << QByteArray(1000, ',') + "\n1\n"
+                                             << "The first line has more than 1000 variable names.";
 }
 
 void Tst_names::problemsCountRowsOfTheDataSet()
@@ -145,21 +148,29 @@ void Tst_names::layoutGuess_data()
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<bool>("names");
 
-    QTest::newRow("R write.csv") << QByteArray("\"x\",\"g\"\n1.5,1\n") << "-" << "," << true;
+    QTest::newRow("R write.csv") << QByteArray("\"x\",\"g\"\n1.5,1\n") << "-"
+                                 << "," << true;
     QTest::newRow("tab, CR LF and a byte-order mark")
-        << QByteArray("\xEF\xBB\xBFscore\tgroup\r\n3\t1\r\n") << "-" << "\t" << true;
-    QTest::newRow("a byte-order mark before a number is no name")
-        << QByteArray("\xEF\xBB\xBF" "1,2\n3,4\n") << "-" << "," << false;
-    QTest::newRow("numbers on line 1") << QByteArray("1 2\n3 4\n") << "-" << " " << false;
-    QTest::newRow("missing entries are not names")
-        << QByteArray(".,\n1,2\n") << "-" << "," << false;
-    QTest::newRow("missing entries on line 2 are data")
-        << QByteArray("a b\n. 3\n") << "-" << " " << true;
-    QTest::newRow("a header alone") << QByteArray("a,b\n") << "-" << "," << false;
-    QTest::newRow("two lines of text") << QByteArray("a,b\nc,d\n1,2\n") << "-" << "," << false;
-    QTest::newRow("the chosen delimiter splits the lines")
-        << QByteArray("a,b\n1,2\n") << " " << " " << false;
-    QTest::newRow("a file that cannot be read") << QByteArray() << "-" << " " << false;
+        << QByteArray("\xEF\xBB\xBFscore\tgroup\r\n3\t1\r\n") << "-"
+        << "\t" << true;
+    QTest::newRow("a byte-order mark before a number is no name") << QByteArray("\xEF\xBB\xBF"
+                                                                                "1,2\n3,4\n")
+                                                                  << "-"
+                                                                  << "," << false;
+    QTest::newRow("numbers on line 1") << QByteArray("1 2\n3 4\n") << "-"
+                                       << " " << false;
+    QTest::newRow("missing entries are not names") << QByteArray(".,\n1,2\n") << "-"
+                                                   << "," << false;
+    QTest::newRow("missing entries on line 2 are data") << QByteArray("a b\n. 3\n") << "-"
+                                                        << " " << true;
+    QTest::newRow("a header alone") << QByteArray("a,b\n") << "-"
+                                    << "," << false;
+    QTest::newRow("two lines of text") << QByteArray("a,b\nc,d\n1,2\n") << "-"
+                                       << "," << false;
+    QTest::newRow("the chosen delimiter splits the lines") << QByteArray("a,b\n1,2\n") << " "
+                                                           << " " << false;
+    QTest::newRow("a file that cannot be read") << QByteArray() << "-"
+                                                << " " << false;
 }
 
 void Tst_names::layoutGuess()
@@ -171,9 +182,8 @@ void Tst_names::layoutGuess()
     std::string path = writeFile("guess.csv", content);
     if (content.isEmpty())
         path += ".missing";
-    const DataLayout layout = chosen == "-"
-        ? guessLayout(path)
-        : guessLayout(path, chosen.toStdString());
+    const DataLayout layout
+        = chosen == "-" ? guessLayout(path) : guessLayout(path, chosen.toStdString());
     QCOMPARE(QString::fromStdString(layout.delimiter), delimiter);
     QCOMPARE(layout.firstLineNames, names);
     if (chosen == "-")
@@ -201,7 +211,8 @@ void Tst_names::reportsUseNames()
     choice.lngGrouping = 2;
     QCOMPARE(variablesLine(data, choice), std::string("Dep Var = Var 1; Grp Var = Var 2\n"));
     data.setNames({ "weight", "" });
-    QCOMPARE(variablesLine(data, choice), std::string("Dep Var = Var 1 (weight); Grp Var = Var 2\n"));
+    QCOMPARE(
+        variablesLine(data, choice), std::string("Dep Var = Var 1 (weight); Grp Var = Var 2\n"));
     data.setNames({ "Körpergewicht", "feed" });
     QCOMPARE(variablesLine(data, choice),
         std::string("Dep Var = Var 1 (Körpergewicht); Grp Var = Var 2 (feed)\n"));
@@ -210,8 +221,10 @@ void Tst_names::reportsUseNames()
     const std::vector<int32_t> columns { 1, 2 };
     const QStringList lines
         = QString::fromStdString(descriptivesAnalysis(data, columns, '.').report).split('\n');
-    QCOMPARE(lines[4], QString::fromUtf8("Körpergew      3.667      2.16         1         7         6"));
-    QCOMPARE(lines[5], QStringLiteral("feed             1.5     0.548         1         2         6"));
+    QCOMPARE(lines[4],
+        QString::fromUtf8("Körpergew      3.667      2.16         1         7         6"));
+    QCOMPARE(
+        lines[5], QStringLiteral("feed             1.5     0.548         1         2         6"));
 
     const std::vector<float> huge { 3e38f, 3e38f, 3e38f };
     DataMatrix large = twoGroups(huge, huge);

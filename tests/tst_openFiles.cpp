@@ -103,11 +103,12 @@ void Tst_openFiles::headerLineThroughTheWindow_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<int>("cases");
-    QTest::newRow("R write.csv, no row names") << "chicks.csv"
-        << QByteArray("\"weight\",\"feed\"\n179,1\n160,1\n136,2\n227,2\n") << "optComma" << 4;
-    QTest::newRow("spreadsheet export with CR LF") << "export.txt"
-        << QByteArray("\xEF\xBB\xBFweight\tfeed\r\n179\t1\r\n160\t1\r\n136\t2\r\n") << "optTab"
-        << 3;
+    QTest::newRow("R write.csv, no row names")
+        << "chicks.csv" << QByteArray("\"weight\",\"feed\"\n179,1\n160,1\n136,2\n227,2\n")
+        << "optComma" << 4;
+    QTest::newRow("spreadsheet export with CR LF")
+        << "export.txt" << QByteArray("\xEF\xBB\xBFweight\tfeed\r\n179\t1\r\n160\t1\r\n136\t2\r\n")
+        << "optTab" << 3;
 }
 
 void Tst_openFiles::headerLineThroughTheWindow()
@@ -124,8 +125,8 @@ void Tst_openFiles::headerLineThroughTheWindow()
     clickImport();
 
     QCOMPARE(paneText(),
-        "Opened the text file: " + pathOf(fileName) + "\nNumber of Cases: "
-            + QString::number(cases) + "\nNumber of Variables: 2\n\n\n");
+        "Opened the text file: " + pathOf(fileName) + "\nNumber of Cases: " + QString::number(cases)
+            + "\nNumber of Variables: 2\n\n\n");
     QCOMPARE(g_sngData(1, 1), 179.0f);
     QCOMPARE(variableLabel(g_sngData, 2), std::string("Var 2 (feed)"));
 
@@ -135,7 +136,8 @@ void Tst_openFiles::headerLineThroughTheWindow()
     QCOMPARE(listTexts(descriptives.findChild<QListWidget*>()),
         (QStringList { "Var 1 (weight)", "Var 2 (feed)" }));
     frmNavigate navigator(g_sngData);
-    QCOMPARE(gui::child<QLabel>(&navigator, "lblColumn")->text(), QStringLiteral("Column: 1 (weight)"));
+    QCOMPARE(
+        gui::child<QLabel>(&navigator, "lblColumn")->text(), QStringLiteral("Column: 1 (weight)"));
 }
 
 void Tst_openFiles::badLineAfterHeaderKeepsOldData()
@@ -152,7 +154,8 @@ void Tst_openFiles::badLineAfterHeaderKeepsOldData()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     clickImport();
     QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Data Editor"));
-    QCOMPARE(MessageBox::lastText(), QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
+    QCOMPARE(MessageBox::lastText(),
+        QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
     // The names belong to the data set they came with.
     QCOMPARE(g_lngNumRows, 1);
     QCOMPARE(g_lngNumCols, 2);
@@ -184,7 +187,8 @@ void Tst_openFiles::csvFilesAreCommaDelimited()
     QVERIFY(comma->isChecked());
 
     types->setCurrentIndex(3);
-    QTRY_COMPARE(listTexts(child<FileListBox>("filFile")), (QStringList { "a.csv", "b.CSV", "c.txt" }));
+    QTRY_COMPARE(
+        listTexts(child<FileListBox>("filFile")), (QStringList { "a.csv", "b.CSV", "c.txt" }));
     tab->click();
     gui::clickItem(child<FileListBox>("filFile"), "c.txt");
     QVERIFY(tab->isChecked());
@@ -206,7 +210,8 @@ void Tst_openFiles::commandLineOpensFile()
     m_window->openDataFile(path);
     QCOMPARE(child<QComboBox>("cmbFileType")->currentText(), QStringLiteral("CSV (*.csv)"));
     QCOMPARE(child<DirListBox>("dirDirectory")->path(), QDir::toNativeSeparators(m_dir->path()));
-    QCOMPARE(child<FileListBox>("filFile")->currentItem()->text(), QStringLiteral("first analysis.csv"));
+    QCOMPARE(
+        child<FileListBox>("filFile")->currentItem()->text(), QStringLiteral("first analysis.csv"));
     QCOMPARE(child<QLabel>("lblSelectedFile")->text(), QStringLiteral("first analysis.csv"));
     QVERIFY(child<QRadioButton>("optComma")->isChecked());
     QVERIFY(child<QCheckBox>("chkNames")->isChecked());

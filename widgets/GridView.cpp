@@ -275,7 +275,8 @@ void GridView::paintEvent(QPaintEvent*)
             if (selected)
                 painter.fillRect(cell, colors.brush(QPalette::Highlight));
             painter.setPen(colors.color(selected ? QPalette::HighlightedText : QPalette::Text));
-            const auto alignment = Qt::Alignment(model()->data(index, Qt::TextAlignmentRole).toInt());
+            const auto alignment
+                = Qt::Alignment(model()->data(index, Qt::TextAlignmentRole).toInt());
             painter.drawText(cell.adjusted(padding, 0, -padding, 0), int(alignment),
                 model()->data(index).toString());
             painter.setPen(colors.color(QPalette::Midlight));
@@ -285,7 +286,8 @@ void GridView::paintEvent(QPaintEvent*)
                 QStyleOptionFocusRect focus;
                 focus.initFrom(this);
                 focus.rect = cell.adjusted(1, 1, -1, -1);
-                focus.backgroundColor = colors.color(selected ? QPalette::Highlight : QPalette::Base);
+                focus.backgroundColor
+                    = colors.color(selected ? QPalette::Highlight : QPalette::Base);
                 style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
             }
         }
@@ -306,8 +308,8 @@ void GridView::paintEvent(QPaintEvent*)
     heading.orientation = Qt::Vertical;
     heading.textAlignment = Qt::AlignRight | Qt::AlignVCenter;
     for (int row = first; row < end; ++row) {
-        heading.rect = QRect(
-            0, m_headerHeight + (row - first) * m_rowHeight, m_rowHeaderWidth, m_rowHeight);
+        heading.rect
+            = QRect(0, m_headerHeight + (row - first) * m_rowHeight, m_rowHeaderWidth, m_rowHeight);
         heading.text = model()->headerData(row, Qt::Vertical).toString();
         style()->drawControl(QStyle::CE_Header, &heading, &painter, this);
     }
@@ -349,13 +351,14 @@ void GridView::mousePressEvent(QMouseEvent* event)
         model()->index(currentRow, left, rootIndex()), QItemSelectionModel::NoUpdate);
     selectRange(top, left, bottom, right,
         event->modifiers() & Qt::ControlModifier ? QItemSelectionModel::Select
-                                                  : QItemSelectionModel::ClearAndSelect);
+                                                 : QItemSelectionModel::ClearAndSelect);
     event->accept();
 }
 
 QString GridView::selectedText() const
 {
-    const QItemSelection selection = selectionModel() ? selectionModel()->selection() : QItemSelection();
+    const QItemSelection selection
+        = selectionModel() ? selectionModel()->selection() : QItemSelection();
     if (selection.isEmpty())
         return {};
     int top = std::numeric_limits<int>::max();

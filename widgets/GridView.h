@@ -59,8 +59,8 @@ private:
     int rowAt(int y, bool clamp) const;
     int columnAt(int x, bool clamp) const;
     void measureColumns();
-    void selectRange(int top, int left, int bottom, int right,
-        QItemSelectionModel::SelectionFlags command);
+    void selectRange(
+        int top, int left, int bottom, int right, QItemSelectionModel::SelectionFlags command);
 
     int m_rowHeight = 0;
     int m_headerHeight = 0;
