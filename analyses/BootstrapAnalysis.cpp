@@ -181,8 +181,9 @@ Interval percentileInterval(const std::vector<float>& effects, const BootstrapRe
     return interval;
 }
 
-std::string reportText(const robust::TwoGroupStatistics& observed, const BootstrapRequest& request,
-    const Interval& interval, std::size_t valid, std::optional<uint64_t> namedSeed)
+std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics& observed,
+    const BootstrapRequest& request, const Interval& interval, std::size_t valid,
+    std::optional<uint64_t> namedSeed)
 {
     using report::integerText;
     using report::lineEnds;
@@ -199,7 +200,7 @@ std::string reportText(const robust::TwoGroupStatistics& observed, const Bootstr
     text += groupRow("Variance", g1.sngVariance, g2.sngVariance);
     text += groupRow("Wins. Var.", g1.sngWinsorizedVariance, g2.sngWinsorizedVariance);
     text += rule(45);
-    text += variablesLine(request) + lineEnds(2);
+    text += variablesLine(data, request) + lineEnds(2);
     text += "EFFECT SIZE ESTIMATES AND " + percent + "% CI" + lineEnds(1) + rule(50);
     text += "Pooled variance = " + formatReportNumber(observed.effect.sngPooledVariance)
         + lineEnds(1);
@@ -314,5 +315,5 @@ AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapReque
     }
     const Interval interval = percentileInterval(effects, request);
     return AnalysisResult { {},
-        reportText(observed.statistics, request, interval, effects.size(), namedSeed) };
+        reportText(data, observed.statistics, request, interval, effects.size(), namedSeed) };
 }

@@ -51,15 +51,17 @@ void gatherValues(
     }
 }
 
-std::string columnName(int32_t column)
+// The Name field: the column's name, or "Var k" for a column without one.
+std::string columnName(const DataMatrix& data, int32_t column)
 {
-    return "Var " + report::integerText(column);
+    const std::string& name = data.name(column);
+    return name.empty() ? "Var " + report::integerText(column) : name;
 }
 
 // Every cell is cut to its first CELL_WIDTH characters.
 std::string leftAligned(std::string_view text)
 {
-    return report::leftCell(text.substr(0, CELL_WIDTH), FIELD_WIDTH);
+    return report::leftCell(report::firstCharacters(text, CELL_WIDTH), FIELD_WIDTH);
 }
 
 std::string rightAligned(std::string_view text)
@@ -90,10 +92,11 @@ std::string headerLine()
         + rightAligned("Max") + rightAligned("N");
 }
 
-std::string summaryLine(int32_t column, const ColumnSummary& s, char separator)
+std::string summaryLine(
+    const DataMatrix& data, int32_t column, const ColumnSummary& s, char separator)
 {
     const std::string count = report::integerText(s.n);
-    return leftAligned(columnName(column)) + numberCell(s.mean, 15, separator)
+    return leftAligned(columnName(data, column)) + numberCell(s.mean, 15, separator)
         + numberCell(s.sd, 15, separator) + numberCell(widened(s.min), 7, separator)
         + numberCell(widened(s.max), 7, separator)
         + rightAligned(fitNumberText(count, s.n, CELL_WIDTH, separator));
@@ -159,8 +162,9 @@ AnalysisResult descriptivesAnalysis(
         for (std::size_t k = 0; k < block.size(); ++k) {
             const ColumnSummary s = summariseValues(values[k]);
             if (s.tooLarge)
-                return { columnName(block[k]) + " has values too large to summarise.", {} };
-            rows += summaryLine(block[k], s, decimalSeparator) + report::LINE_END;
+                return { variableLabel(data, block[k]) + " has values too large to summarise.",
+                    {} };
+            rows += summaryLine(data, block[k], s, decimalSeparator) + report::LINE_END;
         }
     }
 

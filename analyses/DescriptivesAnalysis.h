@@ -13,7 +13,9 @@
 // minimum and maximum. Sums run in double precision; where cancellation ruins
 // the variance formed from them, the two-pass variance is used. No column
 // gives "At least one item must be selected."; a column whose variance lies
-// beyond single precision gives "Var c has values too large to summarise.".
-// Numbers in the report use `decimalSeparator` for the decimal point.
+// beyond single precision gives "Var c has values too large to summarise."
+// (with the column's label). The Name field holds the column's name, or
+// "Var c" for a column without one. Numbers in the report use
+// `decimalSeparator` for the decimal point.
 AnalysisResult descriptivesAnalysis(
     const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);

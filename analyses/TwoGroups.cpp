@@ -71,7 +71,7 @@ ObservedGroups observeGroups(
         else if (code == code2)
             observed.group2.push_back(value);
     }
-    const std::string variable = "Var " + report::integerText(choice.lngDependent);
+    const std::string variable = variableLabel(data, choice.lngDependent);
     if (observed.group1.size() < 2) {
         observed.message = "There is an insufficient number of observations for Group 1.";
         return observed;
@@ -108,8 +108,8 @@ std::string groupRow(std::string_view label, double group1, double group2)
     return groupRow(label, formatReportNumber(group1), formatReportNumber(group2));
 }
 
-std::string variablesLine(const TwoGroupChoice& choice)
+std::string variablesLine(const DataMatrix& data, const TwoGroupChoice& choice)
 {
-    return "Dep Var = Var " + report::integerText(choice.lngDependent) + "; Grp Var = Var "
-        + report::integerText(choice.lngGrouping) + report::LINE_END;
+    return "Dep Var = " + variableLabel(data, choice.lngDependent)
+        + "; Grp Var = " + variableLabel(data, choice.lngGrouping) + report::LINE_END;
 }

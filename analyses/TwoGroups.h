@@ -57,5 +57,7 @@ int32_t levelPercent(float level);
 std::string groupRow(std::string_view label, std::string_view group1, std::string_view group2);
 // The same with report numbers.
 std::string groupRow(std::string_view label, double group1, double group2);
-// "Dep Var = Var k; Grp Var = Var k" for the chosen columns, with its line end.
-std::string variablesLine(const TwoGroupChoice& choice);
+// "Dep Var = Var k; Grp Var = Var k" for the chosen columns, with its line
+// end; each column as variableLabel (data/modGeneral.h) shows it, so a named
+// one reads "Var k (name)".
+std::string variablesLine(const DataMatrix& data, const TwoGroupChoice& choice);

@@ -10,8 +10,8 @@
 
 namespace {
 
-std::string reportText(
-    const TwoGroupChoice& choice, const robust::YuenTest& test, const robust::EffectSize& effect)
+std::string reportText(const DataMatrix& data, const TwoGroupChoice& choice,
+    const robust::YuenTest& test, const robust::EffectSize& effect)
 {
     using report::integerText;
     using report::lineEnds;
@@ -23,7 +23,7 @@ std::string reportText(
     text += groupRow("Trimmed Mean", test.trimmedMean1, test.trimmedMean2);
     text += groupRow("Wins. Var.", test.winsorizedVariance1, test.winsorizedVariance2);
     text += rule(45);
-    text += variablesLine(choice) + lineEnds(2) + rule(50);
+    text += variablesLine(data, choice) + lineEnds(2) + rule(50);
     text += "Difference in trimmed means (Group 2 - Group 1) = "
         + formatReportNumber(test.difference) + lineEnds(1);
     text += "Standard error = " + formatReportNumber(test.standardError) + lineEnds(1);
@@ -58,5 +58,5 @@ AnalysisResult runYuenAnalysis(const DataMatrix& data, const TwoGroupChoice& cho
         = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel);
     if (!test.computable)
         return { "Both groups have a zero Winsorized variance.", {} };
-    return { {}, reportText(choice, test, observed.statistics.effect) };
+    return { {}, reportText(data, choice, test, observed.statistics.effect) };
 }

@@ -1,8 +1,10 @@
 // Trellam: robust effect sizes for two independent groups.
 #include "forms/frmMain.h"
+#include "platform/NativePath.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -14,5 +16,8 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trellam.png")));
     frmMain window;
     window.show();
+    // A data file named on the command line opens once the window is up.
+    if (const std::string file = commandLineFile(argc, argv); !file.empty())
+        QTimer::singleShot(0, &window, [&window, file] { window.openDataFile(file); });
     return app.exec();
 }

@@ -1,4 +1,4 @@
-// trellam-bench: times import, analyses and output files with the program's own code.
+// trellam-bench: times import, analyses, output files and the data grid with the program's own code.
 #include "BenchCommon.h"
 
 #include "data/Parallel.h"
@@ -35,12 +35,15 @@ int main(int argc, char** argv)
         return bench::runOutput(args);
     if (command == "generate")
         return bench::runGenerate(args);
+    if (command == "view")
+        return bench::runView(args);
     std::cerr << "usage: trellam-bench COMMAND ... [--threads N]\n"
                  "       trellam-bench import FILE --delimiter tab|comma|space\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
                  "       trellam-bench bootstrap-dialog [--n1 N --n2 N]\n"
                  "       trellam-bench descriptives FILE --delimiter tab|comma|space\n"
                  "       trellam-bench output FILE\n"
-                 "       trellam-bench generate FILE [--rows N] [--columns K]\n";
+                 "       trellam-bench generate FILE [--rows N] [--columns K]\n"
+                 "       trellam-bench view [--rows N] [--columns K]\n";
     return 2;
 }

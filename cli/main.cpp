@@ -26,7 +26,8 @@ const char* const USAGE
       "                   [--trials B] [--level 90|95|99] [--seed N] [--delimiter ...]\n"
       "       trellam-cli yuen FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--level 90|95|99] [--delimiter ...]\n"
-      "       every command also takes --threads N\n"
+      "       every command also takes --threads N, and --names when the file's\n"
+      "       first line holds the variable names\n"
       "       trellam-cli --help | --version\n";
 
 const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--dv", "--gv",
@@ -37,9 +38,13 @@ struct UsageError {
     std::string text;
 };
 
+// Options without a value: present or not.
+const std::set<std::string> FLAG_OPTIONS { "--names" };
+
 struct CommandLine {
     std::string command;
     std::string file;
+    std::set<std::string> flags;
     std::map<std::string, std::string> options;
 
     std::optional<std::string> value(const std::string& name) const
@@ -62,6 +67,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             if (line.options.count(arg))
                 throw UsageError { arg + " is given twice" };
             line.options[arg] = args[++i];
+        } else if (FLAG_OPTIONS.count(arg)) {
+            if (!line.flags.insert(arg).second)
+                throw UsageError { arg + " is given twice" };
         } else if (arg.size() > 1 && arg.front() == '-') {
             throw UsageError { "unknown option " + arg };
         } else if (line.command.empty()) {
@@ -199,7 +207,8 @@ int run(const std::vector<std::string>& args)
     if (const std::optional<std::string> threads = line.value("--threads"))
         setWorkerThreads(static_cast<int>(wholeNumber(*threads, 1, 256, "--threads")));
     const std::string delimiter = delimiterOf(line);
-    const ImportResult imported = importDelimitedFile(line.file, delimiter, line.file);
+    const ImportResult imported
+        = importDelimitedFile(line.file, delimiter, line.file, line.flags.count("--names") > 0);
     if (imported.status != ImportStatus::Ok) {
         std::cerr << imported.message << '\n';
         return 1;

@@ -38,6 +38,8 @@ constexpr std::size_t PIECE_BYTES = std::size_t { 1 } << 18;
 constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
 // Rows and fields the matrix first has room for.
 constexpr std::size_t FIRST_ROOM = 4096;
+// A column name longer than this many characters is cut.
+constexpr std::size_t MAX_NAME_CHARACTERS = 64;
 
 // The program hands paths around as UTF-8; Windows needs them widened.
 std::filesystem::path pathFromUtf8(const std::string& utf8)
@@ -175,6 +177,79 @@ bool isLineEnd(char c)
     return c == '\n' || c == '\r';
 }
 
+std::string_view trimmedBlanks(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Length of the UTF-8 character starting at text[0], or 0 when it is not one.
+std::size_t utf8CharacterLength(std::string_view text)
+{
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80; // smallest second byte: overlong forms and
+    unsigned char high = 0xBF; // surrogates are not characters
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// `text` itself when it is UTF-8, otherwise its bytes read as Latin-1.
+std::string asUtf8(std::string_view text)
+{
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t length = utf8CharacterLength(rest);
+        if (length == 0) {
+            std::string converted;
+            for (const char c : text) {
+                const auto code = static_cast<unsigned char>(c);
+                if (code < 0x80) {
+                    converted += c;
+                } else {
+                    converted += static_cast<char>(0xC0 | code >> 6);
+                    converted += static_cast<char>(0x80 | (code & 0x3F));
+                }
+            }
+            return converted;
+        }
+        rest.remove_prefix(length);
+    }
+    return std::string(text);
+}
+
+// A header field as a column name: blanks trimmed, one pair of surrounding
+// double quotes removed, UTF-8, and cut to MAX_NAME_CHARACTERS characters.
+std::string columnName(std::string_view field)
+{
+    field = trimmedBlanks(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        field = trimmedBlanks(field.substr(1, field.size() - 2));
+    return std::string(report::firstCharacters(asUtf8(field), MAX_NAME_CHARACTERS));
+}
+
 enum class ReadEnd { EndOfFile, Stopped, ReadError };
 
 // Reads a file once, in chunks, and hands out its complete lines a block at
@@ -304,6 +379,10 @@ public:
     // Adds the lines of [p, end), each closed by CR or LF (an LF right after a
     // CR belongs to the CR's line), as rows of `rows`, up to the first problem.
     Problem parse(const char* p, const char* end, DataMatrix& rows) const;
+    // Splits the line at p into column names; returns its CR or LF, or
+    // nullptr when it holds more than MAX_COLUMNS fields. An empty line names
+    // no column.
+    const char* names(const char* p, const char* end, std::vector<std::string>& names) const;
     std::string_view delimiter() const { return m_delimiter; }
 
 private:
@@ -344,6 +423,22 @@ LineParser::Problem LineParser::parse(const char* p, const char* end, DataMatrix
             ++p;
     }
     return problem;
+}
+
+const char* LineParser::names(
+    const char* p, const char* end, std::vector<std::string>& names) const
+{
+    if (isLineEnd(*p))
+        return p;
+    for (;;) {
+        if (names.size() == MAX_COLUMNS)
+            return nullptr;
+        const char* after = fieldEnd(p, end);
+        names.push_back(columnName(std::string_view(p, static_cast<std::size_t>(after - p))));
+        if (isLineEnd(*after))
+            return after;
+        p = after + m_delimiter.size();
+    }
 }
 
 // Adds the line at p as the next row; returns its CR or LF, or nullptr when
@@ -455,8 +550,10 @@ std::vector<std::string_view> cutIntoPieces(const char* p, const char* end)
 // reading from the first line to the last.
 class RowBuilder {
 public:
-    // The matrix's room is taken from `budget`.
-    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget);
+    // The matrix's room is taken from `budget`. With `firstLineNames` the
+    // first line names the columns.
+    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, bool firstLineNames,
+        MemoryBudget& budget);
 
     // Adds the lines of a block, each closed by CR or LF; false when the
     // import must stop.
@@ -475,11 +572,13 @@ public:
 private:
     void parsePieces(const std::vector<std::string_view>& pieces);
     bool join(std::size_t piece, std::uintmax_t position);
+    bool addNames(const char*& p, const char* end);
     bool stop(ImportStatus problem, int32_t problemRow, int32_t problemColumn);
     bool growRoom(std::uintmax_t position, std::size_t moreRows, std::size_t moreFields);
 
     LineParser m_parser;
     bool m_afterCr = false; // the last line ended at CR: an LF next belongs to it
+    bool m_namesPending; // the next line holds the column names
     std::uintmax_t m_fileBytes;
     std::uintmax_t m_bytesSeen = 0;
     bool m_sampled = false; // past the start that tells the file's density
@@ -494,8 +593,10 @@ private:
     std::size_t m_fieldRoom = 0;
 };
 
-RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget)
+RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, bool firstLineNames,
+    MemoryBudget& budget)
     : m_parser(delimiter)
+    , m_namesPending(firstLineNames)
     , m_fileBytes(fileBytes)
     , m_budget(budget)
 {
@@ -513,6 +614,8 @@ bool RowBuilder::addLines(const char* p, const char* end)
     if (m_afterCr && p != end && *p == '\n')
         ++p;
     m_afterCr = p != end && end[-1] == '\r';
+    if (m_namesPending && p != end && !addNames(p, end))
+        return false;
 
     const std::vector<std::string_view> pieces = cutIntoPieces(p, end);
     parsePieces(pieces);
@@ -592,6 +695,22 @@ bool RowBuilder::checkUnfinishedLine(char* p, char* end)
     return true;
 }
 
+// Takes the first line, at p, as the column names and moves p past it;
+// false when it names more columns than a row may have.
+bool RowBuilder::addNames(const char*& p, const char* end)
+{
+    m_namesPending = false;
+    std::vector<std::string> names;
+    const char* lineEnd = m_parser.names(p, end, names);
+    if (lineEnd == nullptr)
+        return stop(ImportStatus::TooManyFields, 0, 0);
+    data.setNames(std::move(names));
+    p = lineEnd + 1;
+    if (*lineEnd == '\r' && p != end && *p == '\n')
+        ++p;
+    return true;
+}
+
 bool RowBuilder::stop(ImportStatus problem, int32_t problemRow, int32_t problemColumn)
 {
     status = problem;
@@ -665,6 +784,10 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
                 + report::integerText(rows.column) + " has an invalid entry for analysis.",
             rows.row, rows.column);
     case ImportStatus::TooManyFields:
+        if (rows.row == 0)
+            return failure(rows.status,
+                "The first line has more than " + report::integerText(MAX_COLUMNS)
+                    + " variable names.");
         return failure(rows.status,
             "Row " + report::integerText(rows.row) + " has more than "
                 + report::integerText(MAX_COLUMNS) + " variables.",
@@ -687,8 +810,8 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
 
 } // namespace
 
-ImportResult importDelimitedFile(
-    const std::string& path, const std::string& delimiter, const std::string& displayPath)
+ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
+    const std::string& displayPath, bool firstLineNames)
 {
     try {
         InputFile in(pathFromUtf8(path));
@@ -696,7 +819,7 @@ ImportResult importDelimitedFile(
             return unreadable(displayPath);
 
         MemoryBudget budget(availableMemoryBytes());
-        RowBuilder rows(delimiter, in.size(), budget);
+        RowBuilder rows(delimiter, in.size(), firstLineNames, budget);
         LineReader reader(budget);
         const ReadEnd end = reader.forEachBlock(
             in,

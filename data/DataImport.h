@@ -8,7 +8,7 @@
 enum class ImportStatus {
     Ok,
     InvalidEntry,   // row and column of the first bad field
-    TooManyFields,  // row of the first line with more than MAX_COLUMNS fields
+    TooManyFields,  // row of the first line with more than MAX_COLUMNS fields (0: the names)
     Unreadable,     // the file could not be opened or read
     TooLarge,       // the data would not fit in memory
 };
@@ -30,8 +30,13 @@ struct ImportResult {
 // in the memory the program may use (data/AvailableMemory.h) is TooLarge,
 // judged from the file's size and the density of its first 256 KiB and again
 // before the data set grows, so that it never outgrows that memory.
+// With `firstLineNames`, line 1 holds the column names and the data start on
+// line 2 as row 1: each field of line 1, its blanks trimmed and one pair of
+// surrounding double quotes removed, names its column, cut to 64 characters
+// (an empty field leaves the column unnamed; bytes that are not UTF-8 are
+// read as Latin-1).
 ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
-                                 const std::string& displayPath);
+                                 const std::string& displayPath, bool firstLineNames = false);
 
 // The import is the only writer of the program's data set (data/modGeneral.h).
 // Makes `data` the current data set, its counts included.

@@ -2,9 +2,22 @@
 // comes without the user's choices (the command line, a dropped file).
 #pragma once
 
+#include <optional>
 #include <string>
+
+struct DataLayout {
+    std::string delimiter;
+    bool firstLineNames = false; // line 1 holds the column names
+};
 
 // The delimiter of the file at `path` as its first line shows it: a tab if
 // the line holds one, else a comma if it holds one, else a space. A file that
 // cannot be read gives a space; the import then says what is wrong with it.
 std::string guessDelimiter(const std::string& path);
+
+// The layout of the file at `path`: `delimiter` when given, else the guessed
+// one; and names on line 1 when, split at that delimiter, line 1 holds a
+// field that the import would refuse (neither a number nor missing) while
+// line 2 exists and holds only numbers and missing entries.
+DataLayout guessLayout(
+    const std::string& path, const std::optional<std::string>& delimiter = std::nullopt);

@@ -12,6 +12,11 @@ namespace report {
 // program (output files, the clipboard).
 inline constexpr char LINE_END = '\n';
 
+// Characters of UTF-8 text: bytes that do not continue a character.
+std::size_t characterCount(std::string_view text);
+// The first `count` characters of UTF-8 text, never part of one.
+std::string_view firstCharacters(std::string_view text, std::size_t count);
+
 // `value` in plain decimal without padding.
 std::string integerText(int64_t value);
 // `text` and spaces up to `width` characters; a longer text is kept whole.

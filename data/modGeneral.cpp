@@ -2,6 +2,7 @@
 #include "data/modGeneral.h"
 
 #include "data/DataImport.h"
+#include "data/ReportText.h"
 
 #include <utility>
 
@@ -29,6 +30,7 @@ DataMatrix& DataMatrix::operator=(DataMatrix&& other) noexcept
     m_rowOffset = std::exchange(other.m_rowOffset, {});
     m_columnCount = std::exchange(other.m_columnCount, 0);
     m_lastRowStart = std::exchange(other.m_lastRowStart, 0);
+    m_names = std::exchange(other.m_names, {});
     return *this;
 }
 
@@ -58,8 +60,17 @@ void DataMatrix::clear()
     m_values.clear();
     m_groupStart.clear();
     m_rowOffset.clear();
+    m_names.clear();
     m_columnCount = 0;
     m_lastRowStart = 0;
+}
+
+std::string variableLabel(const DataMatrix& data, int32_t column)
+{
+    std::string label = "Var " + report::integerText(column);
+    if (const std::string& name = data.name(column); !name.empty())
+        label += " (" + name + ")";
+    return label;
 }
 
 void setDataSet(DataMatrix data)

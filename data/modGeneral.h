@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 // Marks a missing entry in the data set; compared exactly.
@@ -16,7 +18,8 @@ inline constexpr int32_t MAX_COLUMNS = 1000;
 // Rows of different lengths stored back to back: memory follows the fields the
 // file holds, not rows x widest row, plus 4 bytes a row. Indexing is 1-based;
 // a cell beyond its row's fields (a short or empty line) reads as 0. A row
-// holds at most MAX_COLUMNS fields.
+// holds at most MAX_COLUMNS fields. Columns may carry names, read from a
+// header line with the data.
 class DataMatrix {
 public:
     DataMatrix() = default;
@@ -63,10 +66,23 @@ public:
     }
 
     int32_t rowCount() const { return static_cast<int32_t>(m_rowOffset.size()); }
-    // Largest field count of any row.
+    // Largest field count of any row, or of the names when they are more.
     int32_t columnCount() const
     {
-        return std::max(m_columnCount, static_cast<int32_t>(m_values.size() - m_lastRowStart));
+        return std::max({ m_columnCount, static_cast<int32_t>(m_values.size() - m_lastRowStart),
+            static_cast<int32_t>(m_names.size()) });
+    }
+
+    // One name per column from column 1 on, UTF-8; an empty name leaves its
+    // column unnamed. The names count as columns even beyond every row.
+    void setNames(std::vector<std::string> names) { m_names = std::move(names); }
+    // The name of a 1-based column; empty when it has none.
+    const std::string& name(int32_t col) const
+    {
+        static const std::string unnamed;
+        if (col < 1 || static_cast<std::size_t>(col) > m_names.size())
+            return unnamed;
+        return m_names[static_cast<std::size_t>(col) - 1];
     }
     // Field count of one row.
     int32_t fieldCount(int32_t row) const
@@ -97,10 +113,15 @@ private:
     std::vector<float> m_values;
     std::vector<std::size_t> m_groupStart; // index of the first field of each group
     std::vector<uint32_t> m_rowOffset; // first field of each row, from its group's start
+    std::vector<std::string> m_names;
     // Widest row before the last one; the last row may still grow.
     int32_t m_columnCount = 0;
     std::size_t m_lastRowStart = 0;
 };
+
+// "Var k" for a column without a name, "Var k (name)" for a named one: how
+// lists, windows and reports show a column.
+std::string variableLabel(const DataMatrix& data, int32_t column);
 
 // The current data set and its counts, for reading. Only the import writes
 // them (setDataSet and clearDataSet in data/DataImport.h); windows are given

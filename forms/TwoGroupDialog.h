@@ -15,7 +15,7 @@ class QPushButton;
 class QRadioButton;
 struct TwoGroupChoice;
 
-// Lists "Var 1".."Var n" twice (dependent and grouping variable) for the
+// Lists "Var 1".."Var n" (with their names, if any) twice (dependent and grouping variable) for the
 // columns of the data set at the time it is built; each list keeps at most
 // one entry checked. The dialogs add their own controls to layout() below
 // the lists and the group values.

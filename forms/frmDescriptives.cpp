@@ -83,7 +83,8 @@ void frmDescriptives::connectHandlers()
 void frmDescriptives::Form_Load()
 {
     for (int32_t column = 1; column <= m_data.columnCount(); ++column) {
-        auto* item = new QListWidgetItem(QStringLiteral("Var %1").arg(column));
+        auto* item
+            = new QListWidgetItem(QString::fromStdString(variableLabel(m_data, column)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         lstItems->addItem(item);

@@ -11,7 +11,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-// Lists "Var 1".."Var n" for the columns of the data set at the time it is
+// Lists "Var 1".."Var n" (with their names, if any) for the columns of the data set at the time it is
 // built. OK appends a report to the output pane and hides the dialog; Cancel
 // and Escape hide it with its checks kept; its close box destroys it.
 class frmDescriptives : public AnalysisDialog {

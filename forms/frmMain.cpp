@@ -6,7 +6,9 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmSplash.h"
 #include "data/DataImport.h"
+#include "data/LayoutGuess.h"
 #include "data/modGeneral.h"
+#include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
@@ -17,13 +19,17 @@
 #include "platform/FileChooser.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/NativePath.h"
 #include "widgets/LineEnds.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -32,11 +38,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -55,6 +63,33 @@ int px(int twips)
 int twips(int pixels)
 {
     return pixels * twipsPerPixel;
+}
+
+// The file types of cmbFileType, in its order.
+const char* const FILE_TYPES[][2] = { { "Text (*.txt)", "*.txt" }, { "Data (*.dat)", "*.dat" },
+    { "CSV (*.csv)", "*.csv" }, { "All files (*)", "*" } };
+constexpr int ALL_FILES = 3;
+
+// The file type that lists a file of this name: by its extension, else all files.
+int fileTypeOf(const QString& fileName)
+{
+    for (int type = 0; type < ALL_FILES; ++type) {
+        if (fileName.endsWith(QLatin1String(FILE_TYPES[type][1] + 1), Qt::CaseInsensitive))
+            return type;
+    }
+    return ALL_FILES;
+}
+
+// The first local file among dropped data; empty when there is none.
+std::string droppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (std::string path = nativePathOfUrl(url); !path.empty())
+            return path;
+    }
+    return {};
 }
 
 template <typename Widget>
@@ -82,6 +117,7 @@ frmMain::frmMain(int splashMilliseconds, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Trellam: Independent Groups"));
+    setAcceptDrops(true);
     createControls();
     createMenus();
     connectHandlers();
@@ -116,6 +152,9 @@ void frmMain::createControls()
                      "optComma");
     optSpace = named(new QRadioButton(QStringLiteral("Space Delimited"), fraTypeOfDelimiter),
                      "optSpace");
+    chkNames = named(new QCheckBox(QStringLiteral("First line holds variable names"),
+                                   fraSelectData),
+                     "chkNames", "Read the first line as the names of the variables");
     cmdImportData = named(new QPushButton(QStringLiteral("Import Selected Data File"), fraSelectData),
                           "cmdImportData", "Click to import selected file");
     lblSelectedFileLabel = named(new QLabel(QStringLiteral("Selected File:"), fraSelectData),
@@ -152,8 +191,9 @@ void frmMain::createControls()
     grid->addWidget(m_files->filFile, 0, 1, 2, 1);
     grid->addWidget(cmbFileType, 2, 1);
     grid->addWidget(fraTypeOfDelimiter, 0, 2, 2, 1);
-    grid->addWidget(cmdImportData, 2, 2);
-    grid->addLayout(fileLabels, 0, 3, 3, 1);
+    grid->addWidget(chkNames, 2, 2);
+    grid->addWidget(cmdImportData, 2, 3);
+    grid->addLayout(fileLabels, 0, 3, 2, 1);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
@@ -169,7 +209,8 @@ void frmMain::createControls()
     setTabOrder(cmbFileType, optTab);
     setTabOrder(optTab, optComma);
     setTabOrder(optComma, optSpace);
-    setTabOrder(optSpace, cmdImportData);
+    setTabOrder(optSpace, chkNames);
+    setTabOrder(chkNames, cmdImportData);
     setTabOrder(cmdImportData, txtOutput);
 }
 
@@ -184,6 +225,12 @@ void frmMain::createMenus()
     mnuExit = menuEntry(mnuFile, "mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit);
 
     mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
+    mnuUndo = menuEntry(mnuEdit, "mnuUndo", QStringLiteral("&Undo"), QKeySequence::Undo);
+    mnuRedo = menuEntry(mnuEdit, "mnuRedo", QStringLiteral("&Redo"),
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuUndo->setEnabled(false);
+    mnuRedo->setEnabled(false);
+    mnuEdit->addSeparator();
     mnuCut = menuEntry(mnuEdit, "mnuCut", QStringLiteral("Cu&t"), QKeySequence::Cut);
     mnuCopy = menuEntry(mnuEdit, "mnuCopy", QStringLiteral("&Copy"), QKeySequence::Copy);
     mnuPaste = menuEntry(mnuEdit, "mnuPaste", QStringLiteral("&Paste"), QKeySequence::Paste);
@@ -193,6 +240,7 @@ void frmMain::createMenus()
     mnuData = named(menuBar()->addMenu(QStringLiteral("&Data")), "mnuData");
     mnuNavigateDataFile = menuEntry(mnuData, "mnuNavigateDataFile",
                                     QStringLiteral("&Navigate Data File"));
+    mnuViewData = menuEntry(mnuData, "mnuViewData", QStringLiteral("&View Data"));
 
     mnuAnalyses = named(menuBar()->addMenu(QStringLiteral("&Analyses")), "mnuAnalyses");
     mnuDescriptives = menuEntry(mnuAnalyses, "mnuDescriptives", QStringLiteral("&Descriptives"));
@@ -205,16 +253,23 @@ void frmMain::connectHandlers()
 {
     connect(cmbFileType, &QComboBox::currentIndexChanged, this, &frmMain::cmbFileType_Click);
     connect(m_files, &FileChooser::fileClicked, this, &frmMain::filFile_Click);
+    for (QRadioButton* option : { optTab, optComma, optSpace })
+        connect(option, &QRadioButton::clicked, this, &frmMain::optDelimiter_Click);
     connect(cmdImportData, &QPushButton::clicked, this, &frmMain::cmdImportData_Click);
 
     connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
     connect(mnuSaveOutput, &QAction::triggered, this, &frmMain::mnuSaveOutput_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
+    connect(txtOutput, &QPlainTextEdit::undoAvailable, mnuUndo, &QAction::setEnabled);
+    connect(txtOutput, &QPlainTextEdit::redoAvailable, mnuRedo, &QAction::setEnabled);
     connect(mnuCut, &QAction::triggered, this, &frmMain::mnuCut_Click);
     connect(mnuCopy, &QAction::triggered, this, &frmMain::mnuCopy_Click);
     connect(mnuPaste, &QAction::triggered, this, &frmMain::mnuPaste_Click);
     connect(mnuClearOutput, &QAction::triggered, this, &frmMain::mnuClearOutput_Click);
     connect(mnuNavigateDataFile, &QAction::triggered, this, &frmMain::mnuNavigateDataFile_Click);
+    connect(mnuViewData, &QAction::triggered, this, &frmMain::mnuViewData_Click);
     connect(mnuDescriptives, &QAction::triggered, this, &frmMain::mnuDescriptives_Click);
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
     connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
@@ -238,8 +293,8 @@ void frmMain::Form_Load(int splashMilliseconds)
     if (splash)
         splash->close();
 
-    cmbFileType->addItem(QStringLiteral("Text (*.txt)"));
-    cmbFileType->addItem(QStringLiteral("Data (*.dat)"));
+    for (const auto& type : FILE_TYPES)
+        cmbFileType->addItem(QLatin1String(type[0]));
     cmbFileType->setCurrentIndex(0);
 }
 
@@ -282,13 +337,37 @@ void frmMain::Form_Resize()
 
 void frmMain::cmbFileType_Click(int index)
 {
-    m_files->filFile->setPattern(index == 1 ? QStringLiteral("*.dat") : QStringLiteral("*.txt"));
+    if (index >= 0)
+        m_files->filFile->setPattern(QLatin1String(FILE_TYPES[index][1]));
 }
 
 void frmMain::filFile_Click(const QString& fileName)
 {
-    m_strFileName = joinPath(m_files->folder(), fileName);
-    lblSelectedFile->setText(fileName);
+    selectDataFile(m_files->filFile->currentFilePath());
+    // A CSV file is comma delimited unless the user said otherwise for it.
+    if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)
+        && m_delimiterChosenFor != m_nativeFileName)
+        setDelimiterOption(QStringLiteral(","));
+}
+
+void frmMain::selectDataFile(const std::string& nativePath)
+{
+    m_nativeFileName = nativePath;
+    m_strFileName = displayPath(nativePath);
+    lblSelectedFile->setText(QFileInfo(m_strFileName).fileName());
+}
+
+void frmMain::optDelimiter_Click()
+{
+    m_delimiterChosenFor = m_nativeFileName;
+}
+
+void frmMain::setDelimiterOption(const QString& delimiter)
+{
+    optTab->setChecked(delimiter == QLatin1String("\t"));
+    optComma->setChecked(delimiter == QLatin1String(","));
+    optSpace->setChecked(delimiter == QLatin1String(" "));
+    m_delimiterChosenFor.reset();
 }
 
 QString frmMain::chosenDelimiter() const
@@ -304,16 +383,16 @@ QString frmMain::chosenDelimiter() const
 
 void frmMain::cmdImportData_Click()
 {
-    if (m_strFileName.isEmpty()) {
+    if (m_nativeFileName.empty()) {
         clearDataSet();
         dataSetChanged();
         return;
     }
-    const std::string path = m_strFileName.toStdString();
     ImportResult result;
     {
         BusyCursor busy;
-        result = importDelimitedFile(path, chosenDelimiter().toStdString(), path);
+        result = importDelimitedFile(m_nativeFileName, chosenDelimiter().toStdString(),
+                                     m_strFileName.toStdString(), chkNames->isChecked());
     }
     // A failed import keeps the data set, the current file and the dialogs as they were.
     if (result.status != ImportStatus::Ok) {
@@ -325,6 +404,38 @@ void frmMain::cmdImportData_Click()
     lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
     txtOutput->appendReport(QString::fromStdString(result.report));
     dataSetChanged();
+}
+
+void frmMain::openDataFile(const std::string& nativePath)
+{
+    const QString shown = displayPath(nativePath);
+    cmbFileType->setCurrentIndex(fileTypeOf(shown));
+    m_files->showFile(folderOf(nativePath), nativeFileName(nativePath));
+    selectDataFile(nativePath);
+    std::optional<std::string> delimiter;
+    if (m_delimiterChosenFor)
+        delimiter = chosenDelimiter().toStdString();
+    const DataLayout layout = guessLayout(nativePath, delimiter);
+    if (!delimiter)
+        setDelimiterOption(QString::fromStdString(layout.delimiter));
+    chkNames->setChecked(layout.firstLineNames);
+    cmdImportData_Click();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    const std::string path = droppedFile(event->mimeData());
+    if (path.empty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the import may show a message box.
+    QTimer::singleShot(0, this, [this, path] { openDataFile(path); });
 }
 
 void frmMain::dataSetChanged()
@@ -391,6 +502,16 @@ bool frmMain::focusInTextBox() const
         || qobject_cast<QTextEdit*>(focused);
 }
 
+void frmMain::mnuUndo_Click()
+{
+    txtOutput->undo();
+}
+
+void frmMain::mnuRedo_Click()
+{
+    txtOutput->redo();
+}
+
 void frmMain::mnuCut_Click()
 {
     QApplication::clipboard()->clear();
@@ -417,13 +538,19 @@ void frmMain::mnuPaste_Click()
 
 void frmMain::mnuClearOutput_Click()
 {
-    txtOutput->clear();
+    txtOutput->clearOutput();
 }
 
 void frmMain::mnuNavigateDataFile_Click()
 {
     frmNavigate navigator(g_sngData, this);
     navigator.exec();
+}
+
+void frmMain::mnuViewData_Click()
+{
+    frmDataView view(g_sngData, this);
+    view.exec();
 }
 
 void frmMain::mnuDescriptives_Click()

@@ -6,10 +6,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 class FileChooser;
 class OutputPane;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -29,9 +32,18 @@ public:
     explicit frmMain(int splashMilliseconds = 2000, QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // Opens the data file at `nativePath` (platform/NativePath.h), as given on
+    // the command line or dropped: the lists move to it as if it had been
+    // chosen there, the delimiter is the one the user chose, else guessed
+    // from the file with the header line (data/LayoutGuess.h), and the file is
+    // imported at once.
+    void openDataFile(const std::string& nativePath);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -43,6 +55,10 @@ private:
     bool confirmExit();
     // The delimiter of the chosen option: space, comma or tab, in that order; empty if none.
     QString chosenDelimiter() const;
+    // Checks the option of `delimiter` as the program's own choice.
+    void setDelimiterOption(const QString& delimiter);
+    // Makes the file at `nativePath` the one the import reads.
+    void selectDataFile(const std::string& nativePath);
     // True when the focus is in a text box of this window.
     bool focusInTextBox() const;
     // Every change of the data set comes here: the analysis dialogs are
@@ -54,16 +70,20 @@ private:
 
     void cmbFileType_Click(int index);
     void filFile_Click(const QString& fileName);
+    void optDelimiter_Click();
     void cmdImportData_Click();
 
     void mnuOpenOutput_Click();
     bool mnuSaveOutput_Click();
     void mnuExit_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
     void mnuCut_Click();
     void mnuCopy_Click();
     void mnuPaste_Click();
     void mnuClearOutput_Click();
     void mnuNavigateDataFile_Click();
+    void mnuViewData_Click();
     void mnuDescriptives_Click();
     void mnuBootstrap_Click();
     void mnuYuen_Click();
@@ -75,6 +95,7 @@ private:
     QRadioButton* optTab = nullptr;
     QRadioButton* optComma = nullptr;
     QRadioButton* optSpace = nullptr;
+    QCheckBox* chkNames = nullptr;
     QPushButton* cmdImportData = nullptr;
     // The drive, folder and file lists drvDrive, dirDirectory and filFile.
     FileChooser* m_files = nullptr;
@@ -92,17 +113,25 @@ private:
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
     QAction* mnuExit = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
     QAction* mnuCut = nullptr;
     QAction* mnuCopy = nullptr;
     QAction* mnuPaste = nullptr;
     QAction* mnuClearOutput = nullptr;
     QAction* mnuNavigateDataFile = nullptr;
+    QAction* mnuViewData = nullptr;
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
 
-    // Full path of the data file chosen in the file list; empty until one is chosen.
+    // Full path of the data file chosen in the file list, as shown and in
+    // native form; empty until one is chosen.
     QString m_strFileName;
+    std::string m_nativeFileName;
+    // The file chosen when the user last clicked a delimiter option; unset
+    // while no option is checked or the program checked it.
+    std::optional<std::string> m_delimiterChosenFor;
     // 1 once the user has confirmed leaving the program.
     int32_t m_lngUnloadProgram = 0;
 

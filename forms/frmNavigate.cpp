@@ -1,13 +1,12 @@
 // frmNavigate: steps through the data set one cell at a time.
 #include "forms/frmNavigate.h"
 
-#include "analyses/NumberFormat.h"
 #include "data/modGeneral.h"
+#include "widgets/DataTableModel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -24,16 +23,6 @@ QPushButton* newButton(const QString& name, const QString& text, QWidget* parent
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
-}
-
-// A cell's value as the window shows it: "." for missing, otherwise the
-// single-precision value with at most 7 significant digits.
-QString cellText(float value)
-{
-    if (static_cast<double>(value) == static_cast<double>(MISSING_VALUE))
-        return QStringLiteral(".");
-    QString text = QString::fromStdString(formatGeneral(static_cast<double>(value), 7));
-    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 } // namespace
@@ -119,7 +108,11 @@ bool frmNavigate::hasCells() const
 void frmNavigate::showCell()
 {
     lblRow->setText(QStringLiteral("Row: ") + QString::number(m_lngRow));
-    lblColumn->setText(QStringLiteral("Column: ") + QString::number(m_lngColumn));
+    // A named column shows its name beside its number.
+    QString column = QString::number(m_lngColumn);
+    if (const std::string& name = m_data.name(m_lngColumn); !name.empty())
+        column += QStringLiteral(" (") + QString::fromStdString(name) + QLatin1Char(')');
+    lblColumn->setText(QStringLiteral("Column: ") + column);
     lblCell->setText(cellText(m_data(m_lngRow, m_lngColumn)));
 }
 

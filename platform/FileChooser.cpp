@@ -51,6 +51,15 @@ void FileChooser::refresh()
     filFile->refresh();
 }
 
+bool FileChooser::showFile(const QString& folder, const std::string& nativeName)
+{
+    if (!dirDirectory->setPath(folder))
+        return false;
+    drvDrive->setDrive(DriveListBox::driveOf(dirDirectory->path()));
+    filFile->refresh(); // the file may be newer than the list
+    return filFile->setCurrentFile(nativeName);
+}
+
 void FileChooser::drvDrive_Change()
 {
     if (!dirDirectory->setPath(drvDrive->drive()))

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <string>
+
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -29,6 +31,10 @@ public:
     QString folder() const;
     // Reads the folders and files again, for a window shown anew.
     void refresh();
+    // Moves the lists to `folder` and makes the file of native name
+    // `nativeName` current, as if the user had chosen it, but without
+    // fileClicked; false when the folder cannot be shown or the file is not listed.
+    bool showFile(const QString& folder, const std::string& nativeName);
 
 signals:
     // The user chose the file `fileName` (a name only) in the file list.

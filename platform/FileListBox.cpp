@@ -1,10 +1,68 @@
 // File list: the files of one folder that match a name pattern.
 #include "platform/FileListBox.h"
 
+#include "platform/NativePath.h"
+
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+// An item's native name, the file system's own bytes.
+constexpr int NativeNameRole = Qt::UserRole;
+
+struct ListedFile {
+    QString shown;
+    QByteArray native;
+};
+
+QList<QRegularExpression> namePatterns(const QString& patterns)
+{
+    QList<QRegularExpression> expressions;
+    for (const QString& pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        expressions << QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+            QRegularExpression::CaseInsensitiveOption);
+    return expressions;
+}
+
+// The regular files of `folder` (links to them too) whose shown names match
+// one of `patterns`, sorted by name in any letter case. The folder is read
+// through the file system's own names: Qt's listing leaves out a name that
+// is not valid in the system's encoding.
+std::vector<ListedFile> matchingFiles(const QString& folder, const QString& patterns)
+{
+    const QList<QRegularExpression> expressions = namePatterns(patterns);
+    std::vector<ListedFile> files;
+    std::error_code unreadable;
+    std::filesystem::directory_iterator entries(fileSystemPath(nativePath(folder)),
+        std::filesystem::directory_options::skip_permission_denied, unreadable);
+    for (; !unreadable && entries != std::filesystem::directory_iterator();
+         entries.increment(unreadable)) {
+        std::error_code typeUnknown;
+        const QByteArray native
+            = QByteArray::fromStdString(fromFileSystemPath(entries->path().filename()));
+        if (native.startsWith('.') || !entries->is_regular_file(typeUnknown))
+            continue;
+        const QString shown = displayPath(native.toStdString());
+        if (std::any_of(expressions.begin(), expressions.end(),
+                [&shown](const QRegularExpression& e) { return e.match(shown).hasMatch(); }))
+            files.push_back({ shown, native });
+    }
+    std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) {
+        const int order = a.shown.compare(b.shown, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.native < b.native;
+    });
+    return files;
+}
+
+} // namespace
 
 QString joinPath(const QString& folder, const QString& name)
 {
@@ -40,7 +98,7 @@ void FileListBox::setPath(const QString& path)
         return;
     }
     m_path = absolute;
-    fill(QString()); // a name chosen in another folder means nothing here
+    fill(QByteArray()); // a name chosen in another folder means nothing here
 }
 
 QString FileListBox::pattern() const
@@ -56,20 +114,41 @@ void FileListBox::setPattern(const QString& pattern)
 
 void FileListBox::refresh()
 {
-    fill(currentItem() ? currentItem()->text() : QString());
+    fill(currentItem() ? currentItem()->data(NativeNameRole).toByteArray() : QByteArray());
 }
 
-void FileListBox::fill(const QString& currentName)
+std::string FileListBox::currentFilePath() const
+{
+    if (!currentItem())
+        return {};
+    std::string path = nativePath(m_path);
+    if (!path.empty() && path.back() != '/' && path.back() != '\\')
+        path += nativePath(QStringLiteral("/"));
+    return path + currentItem()->data(NativeNameRole).toByteArray().toStdString();
+}
+
+bool FileListBox::setCurrentFile(const std::string& nativeName)
+{
+    const QByteArray wanted = QByteArray::fromStdString(nativeName);
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->data(NativeNameRole).toByteArray() == wanted) {
+            setCurrentItem(item(row));
+            scrollToItem(item(row));
+            return true;
+        }
+    }
+    return false;
+}
+
+void FileListBox::fill(const QByteArray& currentName)
 {
     clear();
-    const QDir dir(m_path);
-    // Name filters ignore letter case, so "*.txt" lists "DATA.TXT" too.
-    const QStringList names = dir.entryList(m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts),
-        QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // Name patterns ignore letter case, so "*.txt" lists "DATA.TXT" too.
     const QIcon icon = QFileIconProvider().icon(QFileIconProvider::File);
-    for (const QString& name : names) {
-        auto* item = new QListWidgetItem(icon, name, this);
-        if (name == currentName)
+    for (const ListedFile& file : matchingFiles(m_path, m_pattern)) {
+        auto* item = new QListWidgetItem(icon, file.shown, this);
+        item->setData(NativeNameRole, file.native);
+        if (file.native == currentName)
             setCurrentItem(item);
     }
 }

@@ -4,13 +4,17 @@
 #include <QListWidget>
 #include <QString>
 
+#include <string>
+
 // Joins a folder and a file name with the platform's separator, adding one
 // only where the folder does not already end with one.
 QString joinPath(const QString& folder, const QString& name);
 
-// One item per matching file (folders never), sorted by name, whose text is
-// the file name. Choosing an item by mouse or keyboard emits fileClicked;
-// filling the list never does.
+// One item per matching file (folders never, nor hidden files), sorted by
+// name, whose text is the file name. A name that is not valid in the
+// system's encoding is listed too, shown with its bytes read as Latin-1, and
+// opens through its native path. Choosing an item by mouse or keyboard emits
+// fileClicked; filling the list never does.
 class FileListBox : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString path READ path WRITE setPath)
@@ -27,6 +31,11 @@ public:
     void setPattern(const QString& pattern);
     // Reads the folder again; the current file stays current if it is still listed.
     void refresh();
+    // The native path (platform/NativePath.h) of the current file; empty when none is current.
+    std::string currentFilePath() const;
+    // Makes the file of native name `nativeName` current, without emitting
+    // fileClicked; false when it is not listed.
+    bool setCurrentFile(const std::string& nativeName);
 
 signals:
     void fileClicked(const QString& fileName);
@@ -36,7 +45,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    void fill(const QString& currentName);
+    void fill(const QByteArray& currentName);
 
     QString m_path; // absolute, clean, "/" separators
     QString m_pattern = QStringLiteral("*");

@@ -128,6 +128,14 @@ void shootNavigator(Shooter& shooter, frmMain& main)
     });
 }
 
+void shootDataView(Shooter& shooter, frmMain& main)
+{
+    shooter.withDialog(main, "mnuViewData", "frmDataView", [&](QWidget* dialog) {
+        shooter.save(dialog, QStringLiteral("frmDataView"));
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+}
+
 void shootOutputFiles(Shooter& shooter, frmMain& main)
 {
     shooter.withDialog(main, "mnuSaveOutput", "frmSaveOutput", [&](QWidget* dialog) {
@@ -191,6 +199,7 @@ int main(int argc, char** argv)
         runDescriptives(shooter, main, pane);
         runBootstrap(shooter, main, pane);
         shootNavigator(shooter, main);
+        shootDataView(shooter, main);
         shootOutputFiles(shooter, main);
     }
     showBootstrapReport(pane);

@@ -83,15 +83,18 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
     for (const char* name : {"fraSelectData", "cmbFileType", "fraTypeOfDelimiter", "optTab",
                              "optComma", "optSpace", "cmdImportData", "drvDrive", "dirDirectory",
                              "filFile", "lblSelectedFileLabel", "lblSelectedFile",
-                             "lblCurrentFileLabel", "lblCurrentFile", "fraOutput", "txtOutput"})
+                             "lblCurrentFileLabel", "lblCurrentFile", "fraOutput", "txtOutput",
+                             "chkNames"})
         QVERIFY2(child<QWidget>(name), name);
     QCOMPARE(child<QPushButton>("cmdImportData")->toolTip(),
              QStringLiteral("Click to import selected file"));
     QCOMPARE(child<QLabel>("lblCurrentFile")->toolTip(),
              QStringLiteral("File currently contained in Trellam processor"));
     auto* types = child<QComboBox>("cmbFileType");
-    QCOMPARE(types->count(), 2);
+    QCOMPARE(types->count(), 4);
     QCOMPARE(types->itemText(1), QStringLiteral("Data (*.dat)"));
+    QCOMPARE(types->itemText(2), QStringLiteral("CSV (*.csv)"));
+    QCOMPARE(types->itemText(3), QStringLiteral("All files (*)"));
     QCOMPARE(types->currentIndex(), 0);
     QCOMPARE(child<FileListBox>("filFile")->pattern(), QStringLiteral("*.txt"));
     types->setCurrentIndex(1);
@@ -109,9 +112,11 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
             if (!action->isSeparator())
                 entries << action->objectName() + '=' + action->text().remove('&');
     QCOMPARE(entries, (QStringList{"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
-                                   "mnuExit=Exit", "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
+                                   "mnuExit=Exit", "mnuUndo=Undo", "mnuRedo=Redo",
+                                   "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
                                    "mnuClearOutput=Clear Output",
                                    "mnuNavigateDataFile=Navigate Data File",
+                                   "mnuViewData=View Data",
                                    "mnuDescriptives=Descriptives",
                                    "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test"}));
 }

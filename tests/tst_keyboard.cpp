@@ -7,6 +7,7 @@
 #include "forms/frmMain.h"
 #include "forms/frmSplash.h"
 #include "data/modGeneral.h"
+#include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
@@ -145,6 +146,8 @@ QWidget* buildWindow(const QString& name, const DataMatrix& data, OutputPane* pa
         return new frmBootstrap(data, pane);
     if (name == QLatin1String("frmNavigate"))
         return new frmNavigate(data);
+    if (name == QLatin1String("frmDataView"))
+        return new frmDataView(data);
     if (name == QLatin1String("frmSaveOutput"))
         return new frmSaveOutput(pane);
     return new frmOpenOutput(pane);
@@ -249,6 +252,8 @@ void Tst_keyboard::importSample()
     gui::press(Qt::Key_Space);
     QVERIFY(child<QAbstractButton>("optTab")->isChecked());
     gui::press(Qt::Key_Tab);
+    QCOMPARE(focusName(), QStringLiteral("chkNames"));
+    gui::press(Qt::Key_Tab);
     QCOMPARE(focusName(), QStringLiteral("cmdImportData"));
     gui::press(Qt::Key_Space);
     QCOMPARE(g_lngNumRows, 8);
@@ -261,10 +266,12 @@ void Tst_keyboard::mainWindowImportsByKeyboard()
     // arrow keys move between them, and choose when the one left was chosen.
     QCOMPARE(tabChain(),
         (QStringList { "drvDrive", "dirDirectory", "filFile", "cmbFileType", "optTab",
-            "cmdImportData", "txtOutput" }));
+            "chkNames", "cmdImportData", "txtOutput" }));
     // Shift+Tab leaves the output pane again.
     gui::press(Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(focusName(), QStringLiteral("cmdImportData"));
+    gui::press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(focusName(), QStringLiteral("chkNames"));
     gui::press(Qt::Key_Backtab, Qt::ShiftModifier);
     gui::press(Qt::Key_Down);
     QCOMPARE(focusName(), QStringLiteral("optComma"));
@@ -460,7 +467,7 @@ void Tst_keyboard::windowsShowAllControls_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* window : { "frmMain", "frmSplash", "frmDescriptives", "frmBootstrap",
-             "frmNavigate", "frmSaveOutput", "frmOpenOutput" })
+             "frmNavigate", "frmDataView", "frmSaveOutput", "frmOpenOutput" })
         QTest::newRow(window) << QString::fromLatin1(window);
 }
 

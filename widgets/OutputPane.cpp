@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace {
 
@@ -33,12 +34,20 @@ OutputPane::OutputPane(QWidget* parent)
 
 void OutputPane::appendReport(const QString& report)
 {
-    QScrollBar* bar = verticalScrollBar();
-    const int scrollPosition = bar->value();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    // Lines do not wrap, so the scroll bar counts lines: the line where the
+    // report begins is the value that puts it at the top.
+    const int firstLine = cursor.blockNumber();
     cursor.insertText(report);
-    bar->setValue(scrollPosition);
+    verticalScrollBar()->setValue(firstLine);
+}
+
+void OutputPane::clearOutput()
+{
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
 }
 
 QString OutputPane::plainText() const
@@ -57,6 +66,17 @@ QMimeData* OutputPane::createMimeDataFromSelection() const
     auto* data = new QMimeData;
     data->setText(withCrLf(selectedPlainText()));
     return data;
+}
+
+bool OutputPane::canInsertFromMimeData(const QMimeData* source) const
+{
+    if (source && source->hasUrls()) {
+        for (const QUrl& url : source->urls()) {
+            if (url.isLocalFile())
+                return false;
+        }
+    }
+    return QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 void OutputPane::insertFromMimeData(const QMimeData* source)

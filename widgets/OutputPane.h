@@ -5,16 +5,21 @@
 #include <QString>
 
 // Lines end in LF inside the pane. Appends go through a text cursor at the
-// end, so the user's edits, scroll position and undo history survive and an
-// append costs the same however much the pane holds. Copy, cut and drag hand
-// out CR LF line ends; pasted text of any line ends comes in as plain text.
+// end, so the user's edits and undo history survive and an append costs the
+// same however much the pane holds. Copy, cut and drag hand out CR LF line
+// ends; pasted text of any line ends comes in as plain text. Appending and
+// clearing are edits like the user's own: Undo takes them back.
 class OutputPane : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit OutputPane(QWidget* parent = nullptr);
 
-    // Appends `report` at the very end of the text.
+    // Appends `report` at the very end of the text and scrolls so that its
+    // first line is at the top, or the end of the text is in view when the
+    // report is shorter than the pane.
     void appendReport(const QString& report);
+    // Empties the pane as one edit, which Undo brings back.
+    void clearOutput();
     // The whole text, lines ended by LF.
     QString plainText() const;
     // The selected text, lines ended by LF.
@@ -24,5 +29,7 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    // Dropped files are not text for the pane: the window opens them.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 };
