@@ -2,6 +2,7 @@
 #include "data/DataImport.h"
 
 #include "data/AvailableMemory.h"
+#include "data/InputFile.h"
 #include "data/NumberText.h"
 #include "data/Parallel.h"
 #include "data/ReportText.h"
@@ -18,13 +19,6 @@
 #include <string_view>
 #include <vector>
 
-#ifdef _WIN32
-#include <fstream>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -40,12 +34,6 @@ constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
 constexpr std::size_t FIRST_ROOM = 4096;
 // A column name longer than this many characters is cut.
 constexpr std::size_t MAX_NAME_CHARACTERS = 64;
-
-// The program hands paths around as UTF-8; Windows needs them widened.
-std::filesystem::path pathFromUtf8(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 // What the import may still allocate, taken from the memory the program may
 // use when the import starts. Every buffer the import grows is checked here
@@ -72,105 +60,6 @@ public:
 private:
     std::uint64_t m_left;
 };
-
-// The file being imported, opened once. Only a regular file is read, judged
-// on the opened file itself: a pipe or device, even one put in the file's
-// place after it was chosen, would wait for a writer or stream without end.
-class InputFile {
-public:
-    explicit InputFile(const std::filesystem::path& path);
-    ~InputFile();
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    // A regular file, open for reading.
-    bool isOpen() const;
-    // Its size when it was opened.
-    std::uintmax_t size() const { return m_size; }
-    // Reads until `count` bytes or the end of the file; returns the bytes
-    // read, or -1 when reading fails.
-    std::ptrdiff_t read(char* into, std::size_t count);
-
-private:
-    std::uintmax_t m_size = 0;
-#ifdef _WIN32
-    std::ifstream m_in;
-#else
-    int m_fd = -1;
-#endif
-};
-
-#ifdef _WIN32
-// The standard library can only ask the name, before opening.
-InputFile::InputFile(const std::filesystem::path& path)
-{
-    std::error_code unknown;
-    if (!std::filesystem::is_regular_file(path, unknown))
-        return;
-    m_in.open(path, std::ios::binary);
-    m_size = std::filesystem::file_size(path, unknown);
-    if (unknown)
-        m_size = 0;
-}
-
-InputFile::~InputFile() = default;
-
-bool InputFile::isOpen() const
-{
-    return m_in.is_open();
-}
-
-std::ptrdiff_t InputFile::read(char* into, std::size_t count)
-{
-    m_in.read(into, static_cast<std::streamsize>(count));
-    return m_in.bad() ? -1 : static_cast<std::ptrdiff_t>(m_in.gcount());
-}
-#else
-InputFile::InputFile(const std::filesystem::path& path)
-{
-    // Opening without blocking: a pipe without a writer would wait here.
-    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0)
-        return;
-    struct stat info { };
-    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
-        return;
-    }
-    m_size = static_cast<std::uintmax_t>(info.st_size);
-    // A regular file reads as usual from here on.
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-}
-
-InputFile::~InputFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-bool InputFile::isOpen() const
-{
-    return m_fd >= 0;
-}
-
-std::ptrdiff_t InputFile::read(char* into, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::read(m_fd, into + done, count - done);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::ptrdiff_t>(done);
-}
-#endif
 
 bool isLineEnd(char c)
 {
@@ -814,7 +703,7 @@ ImportResult importDelimitedFile(const std::string& path, const std::string& del
     const std::string& displayPath, bool firstLineNames)
 {
     try {
-        InputFile in(pathFromUtf8(path));
+        InputFile in(path);
         if (!in.isOpen())
             return unreadable(displayPath);
 

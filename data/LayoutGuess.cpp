@@ -1,10 +1,10 @@
 // How a data file is laid out, guessed from its first lines.
 #include "data/LayoutGuess.h"
 
+#include "data/InputFile.h"
 #include "data/NumberText.h"
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -21,32 +21,25 @@ constexpr std::size_t READ_LIMIT = 2 * LINE_LIMIT + 2;
 std::vector<std::string> leadingLines(const std::string& path, std::size_t count)
 {
     std::vector<std::string> lines;
-    // Only a regular file: reading a pipe or a device could wait without end.
-    const std::filesystem::path file(std::u8string(path.begin(), path.end()));
-    std::error_code typeUnknown;
-    if (!std::filesystem::is_regular_file(file, typeUnknown))
+    InputFile in(path);
+    if (!in.isOpen())
         return lines;
-    std::ifstream in(file, std::ios::binary);
-    std::string line;
-    bool lineOpen = false;
-    std::size_t read = 0;
-    for (char c; lines.size() < count && read < READ_LIMIT && in.get(c); ++read) {
-        if (c == '\n' || c == '\r') {
-            if (c == '\r' && in.peek() == '\n')
-                in.get(c);
-            lines.push_back(std::move(line));
-            line.clear();
-            lineOpen = false;
-            continue;
-        }
-        lineOpen = true;
-        if (line.size() < LINE_LIMIT)
-            line += c;
+    std::string bytes(READ_LIMIT, '\0');
+    const std::ptrdiff_t got = in.read(bytes.data(), bytes.size());
+    bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.erase(0, 3);
+    std::size_t start = 0;
+    while (lines.size() < count && start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        const bool closed = end != std::string::npos;
+        if (!closed)
+            end = bytes.size();
+        lines.push_back(bytes.substr(start, std::min(end - start, LINE_LIMIT)));
+        start = end + 1;
+        if (closed && bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
+            ++start;
     }
-    if (lineOpen && lines.size() < count)
-        lines.push_back(std::move(line));
-    if (!lines.empty() && lines.front().starts_with("\xEF\xBB\xBF"))
-        lines.front().erase(0, 3);
     return lines;
 }
 
