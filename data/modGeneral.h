@@ -1,6 +1,7 @@
 // The one data set of a run: a matrix of single-precision values and its counts.
 #pragma once
 
+#include "data/LargeBlockAllocator.h"
 #include "data/Sentinel.h"
 
 #include <algorithm>
@@ -110,9 +111,10 @@ private:
         return row < rowCount() ? rowStart(row + 1) : m_values.size();
     }
 
-    std::vector<float> m_values;
+    std::vector<float, LargeBlockAllocator<float>> m_values;
     std::vector<std::size_t> m_groupStart; // index of the first field of each group
-    std::vector<uint32_t> m_rowOffset; // first field of each row, from its group's start
+    // First field of each row, from its group's start.
+    std::vector<uint32_t, LargeBlockAllocator<uint32_t>> m_rowOffset;
     std::vector<std::string> m_names;
     // Widest row before the last one; the last row may still grow.
     int32_t m_columnCount = 0;
