@@ -108,6 +108,11 @@ std::string groupRow(std::string_view label, double group1, double group2)
     return groupRow(label, formatReportNumber(group1), formatReportNumber(group2));
 }
 
+std::string variableLabel(const DataMatrix& /*data*/, int32_t column)
+{
+    return "Var " + report::integerText(column);
+}
+
 std::string variablesLine(const TwoGroupChoice& choice)
 {
     return "Dep Var = Var " + report::integerText(choice.lngDependent) + "; Grp Var = Var "

@@ -57,5 +57,7 @@ int32_t levelPercent(float level);
 std::string groupRow(std::string_view label, std::string_view group1, std::string_view group2);
 // The same with report numbers.
 std::string groupRow(std::string_view label, double group1, double group2);
+// The name of the variable in 1-based `column` of `data`: "Var k".
+std::string variableLabel(const DataMatrix& data, int32_t column);
 // "Dep Var = Var k; Grp Var = Var k" for the chosen columns, with its line end.
 std::string variablesLine(const TwoGroupChoice& choice);
