@@ -145,7 +145,8 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuClearOutput=Clear Output",
                                    "mnuNavigateDataFile=Navigate Data File",
                                    "mnuDescriptives=Descriptives",
-                                   "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test"}));
+                                   "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test",
+                                   "mnuPlot=Plot Last Bootstrap"}));
 }
 
 void Tst_frmMain::importThroughTheFileLists()
