@@ -38,8 +38,7 @@ int main(int argc, char** argv)
         std::cerr << "trellam-plot: standard input holds no bootstrap run\n";
         return 1;
     }
-    const QString problem
-        = BootstrapPlot::savePicture(*run, path, BootstrapPlot::defaultPictureSize(*run));
+    const QString problem = BootstrapPlot::savePicture(*run, path);
     if (!problem.isEmpty()) {
         std::cerr << "trellam-plot: " << problem.toLocal8Bit().constData() << '\n';
         return 1;

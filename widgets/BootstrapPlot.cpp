@@ -33,7 +33,6 @@
 #include <QtMath>
 
 #include <algorithm>
-#include <memory>
 
 namespace BootstrapPlot {
 
@@ -303,35 +302,6 @@ QSize plotMinimumSize(QChart* distribution, QChart* groups)
     return chartMinimumSize(distribution).expandedTo(chartMinimumSize(groups));
 }
 
-QSize pictureMinimumSize(const BootstrapRun& run)
-{
-    const std::unique_ptr<QChart> distribution(distributionChart(run));
-    const std::unique_ptr<QChart> groups(groupsChart(run));
-    const QSize each = plotMinimumSize(distribution.get(), groups.get());
-    return QSize(2 * each.width(), each.height());
-}
-
-QSize defaultPictureSize(const BootstrapRun& run)
-{
-    return pictureMinimumSize(run).expandedTo(QSize(1100, 560));
-}
-
-void paintPicture(QPainter& painter, const BootstrapRun& run, const QSize& size)
-{
-    QGraphicsScene scene;
-    QChart* charts[] = { distributionChart(run), groupsChart(run) };
-    const qreal half = size.width() / 2.0;
-    for (int i = 0; i < 2; ++i) {
-        scene.addItem(charts[i]);
-        charts[i]->setGeometry(QRectF(i * half, 0, half, size.height()));
-        QCoreApplication::sendPostedEvents(charts[i], QEvent::LayoutRequest);
-    }
-    const QRectF area(QPointF(0, 0), QSizeF(size));
-    painter.fillRect(area, Qt::white);
-    painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, area, area);
-}
-
 bool isPictureName(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -340,28 +310,75 @@ bool isPictureName(const QString& path)
 
 namespace {
 
-void writeSvg(QIODevice* device, const BootstrapRun& run, const QSize& size)
-{
-    QSvgGenerator generator;
-    generator.setOutputDevice(device);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    // One picture pixel to a CSS pixel, so that the file's own size matches the window's.
-    generator.setResolution(96);
-    generator.setTitle(distributionTitle(run));
-    generator.setDescription(QStringLiteral("Trellam bootstrap plot"));
-    QPainter painter(&generator);
-    paintPicture(painter, run, size);
-}
+// A picture made without a window is roomy, but never below what both plots need.
+const QSize DEFAULT_PICTURE_SIZE(1100, 560);
 
-QImage pictureImage(const BootstrapRun& run, const QSize& size, qreal devicePixelRatio)
-{
-    QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    QPainter painter(&image);
-    paintPicture(painter, run, size);
-    return image;
-}
+// Both plots of a run side by side in a scene of their own, built once for
+// every file or clipboard form made of them.
+class Picture {
+public:
+    explicit Picture(const BootstrapRun& run)
+        : m_title(distributionTitle(run))
+        , m_distribution(distributionChart(run))
+        , m_groups(groupsChart(run))
+    {
+        m_scene.addItem(m_distribution);
+        m_scene.addItem(m_groups);
+    }
+
+    // `wanted`, or for an empty size the default one.
+    QSize sizeFor(const QSize& wanted)
+    {
+        if (!wanted.isEmpty())
+            return wanted;
+        const QSize each = plotMinimumSize(m_distribution, m_groups);
+        return QSize(2 * each.width(), each.height()).expandedTo(DEFAULT_PICTURE_SIZE);
+    }
+
+    // Paints both plots, each on half of `size`, over `painter`'s device.
+    void paint(QPainter& painter, const QSize& size)
+    {
+        const qreal half = size.width() / 2.0;
+        m_distribution->setGeometry(QRectF(0, 0, half, size.height()));
+        m_groups->setGeometry(QRectF(half, 0, half, size.height()));
+        for (QChart* chart : { m_distribution, m_groups })
+            QCoreApplication::sendPostedEvents(chart, QEvent::LayoutRequest);
+        const QRectF area(QPointF(0, 0), QSizeF(size));
+        painter.fillRect(area, Qt::white);
+        painter.setRenderHint(QPainter::Antialiasing);
+        m_scene.render(&painter, area, area);
+    }
+
+    void writeSvg(QIODevice* device, const QSize& size)
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(device);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        // One picture pixel to a CSS pixel, so that the file's own size matches the window's.
+        generator.setResolution(96);
+        generator.setTitle(m_title);
+        generator.setDescription(QStringLiteral("Trellam bootstrap plot"));
+        QPainter painter(&generator);
+        paint(painter, size);
+    }
+
+    QImage image(const QSize& size, qreal devicePixelRatio)
+    {
+        QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(devicePixelRatio);
+        QPainter painter(&image);
+        paint(painter, size);
+        return image;
+    }
+
+private:
+    QString m_title;
+    // The scene owns the charts.
+    QGraphicsScene m_scene;
+    QChart* m_distribution;
+    QChart* m_groups;
+};
 
 } // namespace
 
@@ -374,9 +391,11 @@ QString savePicture(
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString());
+    Picture picture(run);
+    const QSize pictureSize = picture.sizeFor(size);
     if (QFileInfo(path).suffix().toLower() == QLatin1String("svg"))
-        writeSvg(&file, run, size);
-    else if (!pictureImage(run, size, devicePixelRatio).save(&file, "PNG"))
+        picture.writeSvg(&file, pictureSize);
+    else if (!picture.image(pictureSize, devicePixelRatio).save(&file, "PNG"))
         file.cancelWriting();
     if (!file.commit())
         return QStringLiteral("%1 could not be written: %2").arg(shown, file.errorString());
@@ -385,11 +404,12 @@ QString savePicture(
 
 QMimeData* pictureMimeData(const BootstrapRun& run, const QSize& size, qreal devicePixelRatio)
 {
+    Picture picture(run);
     auto* data = new QMimeData;
-    data->setImageData(pictureImage(run, size, devicePixelRatio));
+    data->setImageData(picture.image(size, devicePixelRatio));
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
-    writeSvg(&svg, run, size);
+    picture.writeSvg(&svg, size);
     data->setData(QStringLiteral("image/svg+xml"), svg.data());
     return data;
 }

@@ -6,7 +6,6 @@
 
 class QChart;
 class QMimeData;
-class QPainter;
 struct BootstrapRun;
 
 namespace BootstrapPlot {
@@ -30,20 +29,13 @@ QSize chartMinimumSize(QChart* chart);
 // them equal halves.
 QSize plotMinimumSize(QChart* distribution, QChart* groups);
 
-// The smallest picture that shows both plots of `run` whole, side by side.
-QSize pictureMinimumSize(const BootstrapRun& run);
-// The size of a picture made without a window: roomy, but never below the minimum.
-QSize defaultPictureSize(const BootstrapRun& run);
-
-// Paints both plots side by side over the `size` of `painter`'s device.
-void paintPicture(QPainter& painter, const BootstrapRun& run, const QSize& size);
-
-// Writes both plots, `size` wide and high, to `path`: SVG or PNG by the name's
-// extension (any case); a PNG holds size × `devicePixelRatio` pixels. The
-// file is replaced only once the whole picture is written. Returns an empty
-// text, or what went wrong.
-QString savePicture(
-    const BootstrapRun& run, const QString& path, const QSize& size, qreal devicePixelRatio = 1);
+// Writes both plots side by side, each on half of `size`, to `path`: SVG or
+// PNG by the name's extension (any case); a PNG holds size ×
+// `devicePixelRatio` pixels. An empty `size` is a roomy default that still
+// shows both plots whole. The file is replaced only once the whole picture
+// is written. Returns an empty text, or what went wrong.
+QString savePicture(const BootstrapRun& run, const QString& path, const QSize& size = QSize(),
+    qreal devicePixelRatio = 1);
 
 // True for a name that savePicture can write: it ends in .svg or .png.
 bool isPictureName(const QString& path);
