@@ -24,5 +24,6 @@ int runBootstrapDialog(const std::vector<std::string>& args);
 int runDescriptives(const std::vector<std::string>& args);
 int runOutput(const std::vector<std::string>& args);
 int runGenerate(const std::vector<std::string>& args);
+int runPlot(const std::vector<std::string>& args);
 
 } // namespace bench

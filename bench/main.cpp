@@ -20,11 +20,14 @@ int main(int argc, char** argv)
         return bench::runOutput(args);
     if (command == "generate")
         return bench::runGenerate(args);
+    if (command == "plot")
+        return bench::runPlot(args);
     std::cerr << "usage: trellam-bench import FILE --delimiter tab|comma|space\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
                  "       trellam-bench bootstrap-dialog\n"
                  "       trellam-bench descriptives FILE --delimiter tab|comma|space\n"
                  "       trellam-bench output FILE\n"
-                 "       trellam-bench generate FILE [--rows N] [--columns K]\n";
+                 "       trellam-bench generate FILE [--rows N] [--columns K]\n"
+                 "       trellam-bench plot [--n N] [--trials B] [--plotter PATH]\n";
     return 2;
 }
