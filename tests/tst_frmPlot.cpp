@@ -1,6 +1,7 @@
 // The bootstrap plot window driven offscreen: what it draws after a real run, its files, clipboard
 // and layout.
 #include "GuiDriver.h"
+#include "PictureFiles.h"
 
 #include "analyses/BootstrapRun.h"
 #include "forms/frmPlot.h"
@@ -21,13 +22,10 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMimeData>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScatterSeries>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QValueAxis>
-#include <QXmlStreamReader>
 
 #include <memory>
 #include <random>
@@ -108,36 +106,6 @@ std::shared_ptr<BootstrapRun> generatedRun(std::size_t groupSize, std::size_t tr
     run->lngDependent = 3;
     run->dependentLabel = "Var 3";
     return run;
-}
-
-// The texts of an SVG file's <text> elements; a parse error gives none.
-QStringList svgTexts(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QXmlStreamReader xml(&file);
-    QStringList texts;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == QLatin1String("text"))
-            texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
-    }
-    return xml.hasError() ? QStringList() : texts;
-}
-
-// What xmllint says about a file: empty when it is well-formed XML.
-QString xmllintFaults(const QString& path)
-{
-    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
-    if (xmllint.isEmpty())
-        return QStringLiteral("xmllint is missing (Debian package libxml2-utils)");
-    QProcess process;
-    process.start(xmllint, { QStringLiteral("--noout"), path });
-    if (!process.waitForFinished(60000))
-        return QStringLiteral("xmllint did not finish");
-    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return process.exitCode() == 0 ? QString() : errors;
 }
 
 // Texts the charts had to shorten (Qt Charts ends them with "...") or hide.
@@ -322,9 +290,9 @@ void Tst_frmPlot::savedPicture()
         QCOMPARE(image.size(), window.size() * window.devicePixelRatio());
         return;
     }
-    const QString faults = xmllintFaults(path);
+    const QString faults = pictures::xmllintFaults(path);
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
-    const QStringList texts = svgTexts(path);
+    const QStringList texts = pictures::svgTexts(path);
     QVERIFY2(
         texts.contains(QStringLiteral("Bootstrap distribution of Robust Cohen's D (V = 2000)")),
         qPrintable(texts.join('|')));
