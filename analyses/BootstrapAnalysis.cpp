@@ -260,7 +260,8 @@ std::shared_ptr<const BootstrapRun> completedRun(const DataMatrix& data, Observe
     run->lowerBound = interval.lowerValue;
     run->upperBound = interval.upperValue;
     run->sngLevel = request.sngLevel;
-    run->sngRobustD = observed.statistics.effect.sngRobustD;
+    if (observed.statistics.effect.computable)
+        run->sngRobustD = observed.statistics.effect.sngRobustD;
     run->seed = namedSeed;
     run->strGroup1 = request.strGroup1;
     run->strGroup2 = request.strGroup2;

@@ -121,7 +121,7 @@ void writeBootstrapRun(std::ostream& out, const BootstrapRun& run)
 {
     out << FIRST_LINE << '\n';
     out << "level " << floatText(run.sngLevel) << '\n';
-    out << "robust-d " << floatText(run.sngRobustD) << '\n';
+    out << "robust-d " << optionalText(run.sngRobustD) << '\n';
     out << "trimmed-mean-1 " << floatText(run.sngTrimmedMean1) << '\n';
     out << "trimmed-mean-2 " << floatText(run.sngTrimmedMean2) << '\n';
     out << "lower " << optionalText(run.lowerBound) << '\n';
@@ -147,7 +147,7 @@ std::optional<BootstrapRun> readBootstrapRun(std::istream& in)
     HeaderReader header(in);
     BootstrapRun run;
     run.sngLevel = header.number<float>("level");
-    run.sngRobustD = header.number<float>("robust-d");
+    run.sngRobustD = header.optionalNumber<float>("robust-d");
     run.sngTrimmedMean1 = header.number<float>("trimmed-mean-1");
     run.sngTrimmedMean2 = header.number<float>("trimmed-mean-2");
     run.lowerBound = header.optionalNumber<float>("lower");

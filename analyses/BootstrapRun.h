@@ -21,7 +21,8 @@ struct BootstrapRun {
     std::optional<float> lowerBound;
     std::optional<float> upperBound;
     float sngLevel = 0.95f;
-    float sngRobustD = 0.0f;
+    // The observed robust d; none when it cannot be computed.
+    std::optional<float> sngRobustD;
     // The seed when the user named one.
     std::optional<uint64_t> seed;
     // The group values as typed, and the dependent variable's column and label.

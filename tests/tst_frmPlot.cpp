@@ -140,6 +140,7 @@ private slots:
     void nothingShortenedAtTheMinimumSize();
     void coloursStayApartInGreyScale();
     void millionObservationsMakeFewChartItems();
+    void noValidTrialAndNoObservedDLeaveOnlyTheGroups();
 
 private:
     // Imports examples/anxiety_comma.txt and runs the bootstrap on Var 2 by Var 1.
@@ -464,6 +465,22 @@ void Tst_frmPlot::millionObservationsMakeFewChartItems()
     auto* outliers = series<QScatterSeries>(groups, "serOutliers");
     QVERIFY(outliers->count() > 10);
     QVERIFY2(outliers->count() <= 2002, qPrintable(QString::number(outliers->count())));
+}
+
+void Tst_frmPlot::noValidTrialAndNoObservedDLeaveOnlyTheGroups()
+{
+    const std::shared_ptr<BootstrapRun> run = generatedRun(50, 0);
+    run->lowerBound.reset();
+    run->upperBound.reset();
+    run->sngRobustD.reset();
+    frmPlot window(run);
+    QChart* distribution = chartOf(&window, "picDistribution");
+    QCOMPARE(distribution->title(),
+        QStringLiteral("Bootstrap distribution of Robust Cohen's D (V = 0)"));
+    QVERIFY(distribution->series().isEmpty());
+    auto* axis = qobject_cast<QValueAxis*>(distribution->axes(Qt::Horizontal).value(0));
+    QVERIFY(axis && axis->min() >= -10 && axis->max() <= 10 && axis->min() < axis->max());
+    QCOMPARE(series<QBoxPlotSeries>(chartOf(&window, "picGroups"), "serBoxes")->count(), 2);
 }
 
 QTEST_MAIN(Tst_frmPlot)

@@ -114,6 +114,7 @@ private slots:
     void damagedRunFileIsRefused();
     void completedRunKeepsWhatTheReportSays();
     void onlyACompletedRunLeavesItsData();
+    void observedDThatCannotBeComputedIsLeftOut();
 };
 
 void Tst_plotData::quartilesInterpolateLinearly_data()
@@ -222,7 +223,7 @@ void Tst_plotData::runFileGivesBackTheSameRun_data()
 {
     QTest::addColumn<bool>("withInterval");
     QTest::newRow("a run with its interval and seed") << true;
-    QTest::newRow("no valid trial and a seed from the clock") << false;
+    QTest::newRow("no valid trial, no observed d, a seed from the clock") << false;
 }
 
 void Tst_plotData::runFileGivesBackTheSameRun()
@@ -234,6 +235,7 @@ void Tst_plotData::runFileGivesBackTheSameRun()
         run.lowerBound.reset();
         run.upperBound.reset();
         run.seed.reset();
+        run.sngRobustD.reset();
     }
     const std::optional<BootstrapRun> back = readBack(written(run));
     QVERIFY(back);
@@ -294,8 +296,9 @@ void Tst_plotData::completedRunKeepsWhatTheReportSays()
         QString::fromStdString("95% CI for population Robust D = ("
             + formatReportNumber(*run.lowerBound) + ", " + formatReportNumber(*run.upperBound)
             + ")"));
+    QVERIFY(run.sngRobustD);
     QCOMPARE(line(result.report, "Robust Cohen's D = "),
-        QString::fromStdString("Robust Cohen's D = " + formatReportNumber(run.sngRobustD)));
+        QString::fromStdString("Robust Cohen's D = " + formatReportNumber(*run.sngRobustD)));
     QCOMPARE(line(result.report, "Trimmed Mean").simplified(),
         QString::fromStdString("Trimmed Mean " + formatReportNumber(run.sngTrimmedMean1) + " "
             + formatReportNumber(run.sngTrimmedMean2)));
@@ -318,6 +321,20 @@ void Tst_plotData::onlyACompletedRunLeavesItsData()
     const BootstrapResult result = runBootstrapAnalysis(elevenCases(), stopped);
     QVERIFY(result.cancelled);
     QVERIFY(!result.run);
+}
+
+void Tst_plotData::observedDThatCannotBeComputedIsLeftOut()
+{
+    // Winsorizing leaves each group constant: the pooled Winsorized variance is 0.
+    const DataMatrix data
+        = twoGroups({ 1, 1, 1, 1, 1, 1, 1, 1, 1, 9 }, { 2, 2, 2, 2, 2, 2, 2, 2, 2, 8 });
+    BootstrapRequest r = seededRequest(50);
+    r.lngDependent = 1;
+    r.lngGrouping = 2;
+    const BootstrapResult result = runBootstrapAnalysis(data, r);
+    QCOMPARE(line(result.report, "Robust Cohen's D = "), QString("Robust Cohen's D = 9999999"));
+    QVERIFY(result.run);
+    QVERIFY(!result.run->sngRobustD);
 }
 
 QTEST_GUILESS_MAIN(Tst_plotData)

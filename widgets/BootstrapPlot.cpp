@@ -172,19 +172,18 @@ QChart* distributionChart(const BootstrapRun& run)
     QValueAxis* axisY = valueAxis(chart, QStringLiteral("Trials"), Qt::AlignLeft);
     const Histogram histogram = freedmanDiaconis(run.effects);
 
-    double low = run.sngRobustD;
-    double high = run.sngRobustD;
-    if (!histogram.counts.empty()) {
-        low = std::min(low, histogram.start);
-        high = std::max(high, histogram.end());
+    // The axis spans the bars and every line.
+    std::vector<double> spanned;
+    if (!histogram.counts.empty())
+        spanned = { histogram.start, histogram.end() };
+    for (const std::optional<float>& x : { run.lowerBound, run.upperBound, run.sngRobustD }) {
+        if (x)
+            spanned.push_back(*x);
     }
-    for (const std::optional<float>& bound : { run.lowerBound, run.upperBound }) {
-        if (bound) {
-            low = std::min<double>(low, *bound);
-            high = std::max<double>(high, *bound);
-        }
-    }
-    setPaddedRange(axisX, low, high);
+    if (spanned.empty()) // no valid trial and no observed d
+        spanned.push_back(0.0);
+    const auto [low, high] = std::minmax_element(spanned.begin(), spanned.end());
+    setPaddedRange(axisX, *low, *high);
     const int64_t tallest = histogram.counts.empty()
         ? 1
         : *std::max_element(histogram.counts.begin(), histogram.counts.end());
@@ -208,9 +207,11 @@ QChart* distributionChart(const BootstrapRun& run)
         attach(chart, upper, axisX, axisY, "serUpperBound");
         hideFromLegend(chart, upper);
     }
-    attach(chart,
-        verticalLine(run.sngRobustD, top, QPen(OBSERVED_LINE, 3), QStringLiteral("Observed d")),
-        axisX, axisY, "serObservedD");
+    if (run.sngRobustD)
+        attach(chart,
+            verticalLine(
+                *run.sngRobustD, top, QPen(OBSERVED_LINE, 3), QStringLiteral("Observed d")),
+            axisX, axisY, "serObservedD");
     return chart;
 }
 
