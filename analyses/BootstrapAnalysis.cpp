@@ -165,6 +165,8 @@ std::vector<float> parallelEffects(const robust::OrderedGroup& group1,
 struct Interval {
     std::string lower = ".";
     std::string upper = ".";
+    std::optional<float> lowerValue;
+    std::optional<float> upperValue;
 };
 
 Interval percentileInterval(const std::vector<float>& effects, const BootstrapRequest& request)
@@ -176,8 +178,10 @@ Interval percentileInterval(const std::vector<float>& effects, const BootstrapRe
         = request.sort ? request.sort(effects) : robust::sortAscending(effects);
     const PercentileEntries entries
         = percentileEntries(static_cast<int32_t>(sorted.size()), request.sngLevel);
-    interval.lower = formatReportNumber(sorted[static_cast<std::size_t>(entries.lower) - 1]);
-    interval.upper = formatReportNumber(sorted[static_cast<std::size_t>(entries.upper) - 1]);
+    interval.lowerValue = sorted[static_cast<std::size_t>(entries.lower) - 1];
+    interval.upperValue = sorted[static_cast<std::size_t>(entries.upper) - 1];
+    interval.lower = formatReportNumber(*interval.lowerValue);
+    interval.upper = formatReportNumber(*interval.upperValue);
     return interval;
 }
 
@@ -236,9 +240,35 @@ std::optional<uint64_t> parseSeed(std::string_view text)
     return seed;
 }
 
-AnalysisResult message(std::string text)
+BootstrapResult message(std::string text)
 {
-    return AnalysisResult { std::move(text), {} };
+    BootstrapResult result;
+    result.message = std::move(text);
+    return result;
+}
+
+// What the pictures of a completed run draw.
+std::shared_ptr<const BootstrapRun> completedRun(const DataMatrix& data, ObservedGroups observed,
+    std::vector<float> effects, const Interval& interval, const BootstrapRequest& request,
+    std::optional<uint64_t> namedSeed)
+{
+    auto run = std::make_shared<BootstrapRun>();
+    run->group1 = std::move(observed.group1);
+    run->group2 = std::move(observed.group2);
+    run->sngTrimmedMean1 = observed.statistics.group1.sngTrimmedMean;
+    run->sngTrimmedMean2 = observed.statistics.group2.sngTrimmedMean;
+    run->effects = std::move(effects);
+    run->lowerBound = interval.lowerValue;
+    run->upperBound = interval.upperValue;
+    run->sngLevel = request.sngLevel;
+    if (observed.statistics.effect.computable)
+        run->sngRobustD = observed.statistics.effect.sngRobustD;
+    run->seed = namedSeed;
+    run->strGroup1 = request.strGroup1;
+    run->strGroup2 = request.strGroup2;
+    run->lngDependent = request.lngDependent;
+    run->dependentLabel = variableLabel(data, request.lngDependent);
+    return run;
 }
 
 } // namespace
@@ -289,7 +319,7 @@ PercentileEntries percentileEntries(int32_t valid, float level)
     return PercentileEntries { r + 1, valid - r };
 }
 
-AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request)
+BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request)
 {
     if (std::string problem = checkChoice(request); !problem.empty())
         return message(std::move(problem));
@@ -305,15 +335,19 @@ AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapReque
 
     const robust::OrderedGroup group1(observed.group1);
     const robust::OrderedGroup group2(observed.group2);
-    const std::vector<float> effects = request.uniform
+    std::vector<float> effects = request.uniform
         ? scriptedEffects(group1, group2, request)
         : parallelEffects(group1, group2, request, namedSeed.value_or(request.clockSeed));
     if (stopRequested(request)) {
-        AnalysisResult stopped;
+        BootstrapResult stopped;
         stopped.cancelled = true;
         return stopped;
     }
     const Interval interval = percentileInterval(effects, request);
-    return AnalysisResult { {},
-        reportText(data, observed.statistics, request, interval, effects.size(), namedSeed) };
+    BootstrapResult result;
+    result.report
+        = reportText(data, observed.statistics, request, interval, effects.size(), namedSeed);
+    result.run = completedRun(data, std::move(observed), std::move(effects), interval, request,
+        namedSeed);
+    return result;
 }

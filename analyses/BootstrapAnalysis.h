@@ -2,11 +2,13 @@
 #pragma once
 
 #include "analyses/AnalysisResult.h"
+#include "analyses/BootstrapRun.h"
 #include "analyses/TwoGroups.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 // Shared with whoever waits for a run on another thread: the trials done so
@@ -34,6 +36,12 @@ struct BootstrapRequest : TwoGroupChoice {
     SortFunction sort = nullptr;
 };
 
+// A run's outcome; a completed run (one with a report) also leaves what its
+// pictures draw.
+struct BootstrapResult : AnalysisResult {
+    std::shared_ptr<const BootstrapRun> run;
+};
+
 // Runs the analysis on `data`: checks the choice, the seed and the gathered
 // groups in order and stops at the first failure with its message; otherwise
 // computes the observed robust d, its percentile bootstrap interval from
@@ -41,7 +49,7 @@ struct BootstrapRequest : TwoGroupChoice {
 // workerThreads() threads; each draws from its own generator, made from the
 // seed and the trial's number, so that the report does not depend on the
 // number of threads. A stop request gives a result marked cancelled.
-AnalysisResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request);
+BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request);
 
 // A seed from the clock, different for two runs in the same second.
 uint64_t seedFromClock();

@@ -36,5 +36,6 @@ int runDescriptives(const std::vector<std::string>& args);
 int runOutput(const std::vector<std::string>& args);
 int runGenerate(const std::vector<std::string>& args);
 int runView(const std::vector<std::string>& args);
+int runPlot(const std::vector<std::string>& args);
 
 } // namespace bench

@@ -37,6 +37,8 @@ int main(int argc, char** argv)
         return bench::runGenerate(args);
     if (command == "view")
         return bench::runView(args);
+    if (command == "plot")
+        return bench::runPlot(args);
     std::cerr << "usage: trellam-bench COMMAND ... [--threads N]\n"
                  "       trellam-bench import FILE --delimiter tab|comma|space\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
@@ -44,6 +46,7 @@ int main(int argc, char** argv)
                  "       trellam-bench descriptives FILE --delimiter tab|comma|space\n"
                  "       trellam-bench output FILE\n"
                  "       trellam-bench generate FILE [--rows N] [--columns K]\n"
-                 "       trellam-bench view [--rows N] [--columns K]\n";
+                 "       trellam-bench view [--rows N] [--columns K]\n"
+                 "       trellam-bench plot [--n N] [--trials B] [--plotter PATH]\n";
     return 2;
 }

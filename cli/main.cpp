@@ -3,15 +3,19 @@
 #include "analyses/BootstrapAnalysis.h"
 #include "analyses/DescriptivesAnalysis.h"
 #include "analyses/YuenAnalysis.h"
+#include "cli/PlotProgram.h"
 #include "data/DataImport.h"
 #include "data/LayoutGuess.h"
 #include "data/Parallel.h"
 
+#include <cctype>
 #include <charconv>
 #include <clocale>
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -24,6 +28,7 @@ const char* const USAGE
     = "usage: trellam-cli descriptives FILE [--delimiter tab|comma|space] [--columns 1,3-5]\n"
       "       trellam-cli bootstrap FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--trials B] [--level 90|95|99] [--seed N] [--delimiter ...]\n"
+      "                   [--plot FILE.svg|FILE.png]\n"
       "       trellam-cli yuen FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--level 90|95|99] [--delimiter ...]\n"
       "       every command also takes --threads N, and --names when the file's\n"
@@ -31,7 +36,7 @@ const char* const USAGE
       "       trellam-cli --help | --version\n";
 
 const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--dv", "--gv",
-    "--group1", "--group2", "--trials", "--level", "--seed", "--threads" };
+    "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot" };
 
 // A mistake in the command line: said on standard error with the usage.
 struct UsageError {
@@ -170,12 +175,14 @@ void readChoice(const CommandLine& line, int32_t columnCount, TwoGroupChoice& ch
     choice.sngLevel = percent == 90 ? 0.90f : percent == 95 ? 0.95f : 0.99f;
 }
 
-AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data)
+// A bootstrap run that completes leaves its plot data in `completed`.
+AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data,
+    std::shared_ptr<const BootstrapRun>& completed)
 {
     const int32_t columns = data.columnCount();
     if (line.command == "descriptives") {
         for (const char* other :
-            { "--dv", "--gv", "--group1", "--group2", "--trials", "--level", "--seed" })
+            { "--dv", "--gv", "--group1", "--group2", "--trials", "--level", "--seed", "--plot" })
             if (line.value(other))
                 throw UsageError { std::string(other) + " is not an option of descriptives" };
         const std::optional<std::string> chosen = line.value("--columns");
@@ -185,7 +192,7 @@ AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data)
     if (line.value("--columns"))
         throw UsageError { "--columns is an option of descriptives only" };
     if (line.command == "yuen") {
-        for (const char* other : { "--trials", "--seed" })
+        for (const char* other : { "--trials", "--seed", "--plot" })
             if (line.value(other))
                 throw UsageError { std::string(other) + " is not an option of yuen" };
         TwoGroupChoice choice;
@@ -198,12 +205,36 @@ AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data)
         wholeNumber(line.value("--trials").value_or("2000"), 1, 1'000'000, "--trials"));
     request.strSeed = line.value("--seed").value_or("");
     request.clockSeed = seedFromClock();
-    return runBootstrapAnalysis(data, request);
+    BootstrapResult result = runBootstrapAnalysis(data, request);
+    completed = result.run;
+    return result;
 }
 
-int run(const std::vector<std::string>& args)
+// Where --plot is to write: a name ending in .svg or .png.
+std::optional<std::string> plotFile(const CommandLine& line)
+{
+    const std::optional<std::string> file = line.value("--plot");
+    if (!file)
+        return std::nullopt;
+    std::string extension = std::filesystem::path(*file).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension != ".svg" && extension != ".png")
+        throw UsageError { "--plot needs a file name ending in .svg or .png" };
+    return file;
+}
+
+int run(const std::vector<std::string>& args, const char* argv0)
 {
     const CommandLine line = parseCommandLine(args);
+    const std::optional<std::string> plot = plotFile(line);
+    // Checked before the run, which may be long.
+    const std::filesystem::path plotter = plotProgramPath(argv0);
+    std::error_code error;
+    if (plot && !std::filesystem::is_regular_file(plotter, error)) {
+        std::cerr << "trellam-cli: --plot needs " << plotter.string() << ", which is missing\n";
+        return 1;
+    }
     if (const std::optional<std::string> threads = line.value("--threads"))
         setWorkerThreads(static_cast<int>(wholeNumber(*threads, 1, 256, "--threads")));
     const std::string delimiter = delimiterOf(line);
@@ -213,12 +244,19 @@ int run(const std::vector<std::string>& args)
         std::cerr << imported.message << '\n';
         return 1;
     }
-    const AnalysisResult result = runCommand(line, imported.data);
+    std::shared_ptr<const BootstrapRun> completed;
+    const AnalysisResult result = runCommand(line, imported.data, completed);
     if (!result.message.empty()) {
         std::cerr << result.message << '\n';
         return 1;
     }
     std::cout << result.report << std::flush;
+    if (plot && completed) {
+        if (const std::string problem = drawPlot(plotter, *completed, *plot); !problem.empty()) {
+            std::cerr << "trellam-cli: " << problem << '\n';
+            return 1;
+        }
+    }
     return std::cout ? 0 : 1;
 }
 
@@ -236,7 +274,7 @@ int main(int argc, char** argv)
         return 0;
     }
     try {
-        return run(args);
+        return run(args, argc > 0 ? argv[0] : nullptr);
     } catch (const UsageError& error) {
         std::cerr << "trellam-cli: " << error.text << '\n' << USAGE;
         return 2;

@@ -162,11 +162,11 @@ BootstrapRequest frmBootstrap::readRequest() const
     return request;
 }
 
-AnalysisResult frmBootstrap::runWhileShowingTrials(BootstrapRequest& request)
+BootstrapResult frmBootstrap::runWhileShowingTrials(BootstrapRequest& request)
 {
     BootstrapControl control;
     request.control = &control;
-    AnalysisResult result;
+    BootstrapResult result;
     std::exception_ptr failure;
     QEventLoop waiting;
     std::jthread worker([&] {
@@ -203,8 +203,13 @@ void frmBootstrap::cmdOK_Click()
 {
     if (m_stopRun)
         return;
-    runAnalysis([this] {
+    std::shared_ptr<const BootstrapRun> completed;
+    runAnalysis([&]() -> AnalysisResult {
         BootstrapRequest request = readRequest();
-        return runWhileShowingTrials(request);
+        BootstrapResult result = runWhileShowingTrials(request);
+        completed = result.run;
+        return result;
     });
+    if (completed)
+        emit runCompleted(completed);
 }

@@ -4,11 +4,14 @@
 #include "forms/TwoGroupDialog.h"
 
 #include <cstdint>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
 class QRadioButton;
 struct BootstrapRequest;
+struct BootstrapResult;
+struct BootstrapRun;
 
 // The two-group choices, the number of trials and an optional seed. OK runs
 // the analysis on a worker thread: the window keeps repainting and shows the
@@ -21,11 +24,15 @@ class frmBootstrap : public TwoGroupDialog {
 public:
     frmBootstrap(const DataMatrix& data, OutputPane* output, QWidget* parent = nullptr);
 
+signals:
+    // A run completed and its report is in the output pane.
+    void runCompleted(std::shared_ptr<const BootstrapRun> run);
+
 private:
     void createControls();
     BootstrapRequest readRequest() const;
     // Runs `request` on a worker thread and waits for it with the window alive.
-    AnalysisResult runWhileShowingTrials(BootstrapRequest& request);
+    BootstrapResult runWhileShowingTrials(BootstrapRequest& request);
 
     void cmdOK_Click();
 

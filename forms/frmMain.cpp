@@ -11,6 +11,7 @@
 #include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
+#include "forms/frmPlot.h"
 #include "forms/frmSaveOutput.h"
 #include "forms/frmYuen.h"
 #include "platform/BusyCursor.h"
@@ -247,6 +248,9 @@ void frmMain::createMenus()
     mnuBootstrap = menuEntry(mnuAnalyses, "mnuBootstrap",
                              QStringLiteral("Effect Size &Bootstrap"));
     mnuYuen = menuEntry(mnuAnalyses, "mnuYuen", QStringLiteral("&Trimmed Means Test"));
+    mnuAnalyses->addSeparator();
+    mnuPlot = menuEntry(mnuAnalyses, "mnuPlot", QStringLiteral("&Plot Last Bootstrap"));
+    mnuPlot->setEnabled(false);
 }
 
 void frmMain::connectHandlers()
@@ -273,6 +277,7 @@ void frmMain::connectHandlers()
     connect(mnuDescriptives, &QAction::triggered, this, &frmMain::mnuDescriptives_Click);
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
     connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
+    connect(mnuPlot, &QAction::triggered, this, &frmMain::mnuPlot_Click);
 }
 
 void frmMain::Form_Load(int splashMilliseconds)
@@ -443,6 +448,13 @@ void frmMain::dataSetChanged()
     delete m_frmDescriptives;
     delete m_frmBootstrap;
     delete m_frmYuen;
+    keepBootstrapRun(nullptr);
+}
+
+void frmMain::keepBootstrapRun(std::shared_ptr<const BootstrapRun> run)
+{
+    m_lastBootstrapRun = std::move(run);
+    mnuPlot->setEnabled(m_lastBootstrapRun != nullptr);
 }
 
 template <typename Dialog, typename... Args>
@@ -560,10 +572,22 @@ void frmMain::mnuDescriptives_Click()
 
 void frmMain::mnuBootstrap_Click()
 {
+    if (!m_frmBootstrap) {
+        m_frmBootstrap = new frmBootstrap(g_sngData, txtOutput, this);
+        connect(m_frmBootstrap, &frmBootstrap::runCompleted, this, &frmMain::keepBootstrapRun);
+    }
     showKept(m_frmBootstrap, g_sngData, txtOutput);
 }
 
 void frmMain::mnuYuen_Click()
 {
     showKept(m_frmYuen, g_sngData, txtOutput);
+}
+
+void frmMain::mnuPlot_Click()
+{
+    if (!m_lastBootstrapRun)
+        return;
+    frmPlot plot(m_lastBootstrapRun, this);
+    plot.exec();
 }

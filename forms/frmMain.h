@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <memory>
 
 class FileChooser;
 class OutputPane;
@@ -24,6 +25,7 @@ class frmDescriptives;
 class frmOpenOutput;
 class frmSaveOutput;
 class frmYuen;
+struct BootstrapRun;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -64,6 +66,8 @@ private:
     // Every change of the data set comes here: the analysis dialogs are
     // discarded, so that their variable lists follow the new data set.
     void dataSetChanged();
+    // Keeps the last completed bootstrap run for its plots.
+    void keepBootstrapRun(std::shared_ptr<const BootstrapRun> run);
     // Shows the dialog kept in `kept` modally, building it on first use from
     // `args` and this window; returns what exec() gives.
     template <typename Dialog, typename... Args> int showKept(QPointer<Dialog>& kept, Args&&... args);
@@ -87,6 +91,7 @@ private:
     void mnuDescriptives_Click();
     void mnuBootstrap_Click();
     void mnuYuen_Click();
+    void mnuPlot_Click();
 
     QWidget* m_central = nullptr;
     QGroupBox* fraSelectData = nullptr;
@@ -124,6 +129,7 @@ private:
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
+    QAction* mnuPlot = nullptr;
 
     // Full path of the data file chosen in the file list, as shown and in
     // native form; empty until one is chosen.
@@ -142,4 +148,6 @@ private:
     QPointer<frmYuen> m_frmYuen;
     QPointer<frmSaveOutput> m_frmSaveOutput;
     QPointer<frmOpenOutput> m_frmOpenOutput;
+    // The last completed bootstrap run, until the next one or an import.
+    std::shared_ptr<const BootstrapRun> m_lastBootstrapRun;
 };

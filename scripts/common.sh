@@ -15,14 +15,15 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-BUILD_PACKAGES=(qt6-base-dev libboost-math-dev cmake ninja-build g++)
+# Qt Charts draws the bootstrap plots; Qt SVG writes them as SVG files.
+BUILD_PACKAGES=(qt6-base-dev qt6-charts-dev qt6-svg-dev libboost-math-dev cmake ninja-build g++)
 # Checkers of the installed launcher entry and AppStream data.
 DESKTOP_CHECK_PACKAGES=(desktop-file-utils appstream)
 # A virtual X display for the window pictures.
 SCREENSHOT_PACKAGES=(xvfb xauth)
 # The window tests also run under a comma-decimal locale; the golden reports
-# are recomputed with NumPy and SciPy.
-TEST_PACKAGES=(locales python3-numpy python3-scipy)
+# are recomputed with NumPy and SciPy; xmllint checks the SVG plots.
+TEST_PACKAGES=(locales python3-numpy python3-scipy libxml2-utils)
 # The fuzz targets: clang with libFuzzer, and llvm-symbolizer for readable crash reports.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm libomp-dev)
 # The ThreadSanitizer run: clang with LLVM's OpenMP runtime and its Archer tool.

@@ -1,5 +1,5 @@
 // trellam-screenshots: brings up the real windows on a sample data file, runs
-// both analyses and saves a picture of each window.
+// both analyses and saves a picture of each window, the bootstrap plot among them.
 // Usage: trellam-screenshots OUTPUT_FOLDER
 // Exits with 1 when a window does not come up or an analysis writes no report.
 #include "GuiDriver.h"
@@ -117,6 +117,14 @@ void runBootstrap(Shooter& shooter, frmMain& main, OutputPane* pane)
         shooter.fail(QStringLiteral("Effect Size Bootstrap wrote no report"));
 }
 
+void shootPlot(Shooter& shooter, frmMain& main)
+{
+    shooter.withDialog(main, "mnuPlot", "frmPlot", [&](QWidget* dialog) {
+        shooter.save(dialog, QStringLiteral("frmPlot"));
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+}
+
 void shootNavigator(Shooter& shooter, frmMain& main)
 {
     shooter.withDialog(main, "mnuNavigateDataFile", "frmNavigate", [&](QWidget* dialog) {
@@ -198,6 +206,7 @@ int main(int argc, char** argv)
     if (shooter.ok()) {
         runDescriptives(shooter, main, pane);
         runBootstrap(shooter, main, pane);
+        shootPlot(shooter, main);
         shootNavigator(shooter, main);
         shootDataView(shooter, main);
         shootOutputFiles(shooter, main);

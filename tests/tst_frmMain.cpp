@@ -118,7 +118,8 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuNavigateDataFile=Navigate Data File",
                                    "mnuViewData=View Data",
                                    "mnuDescriptives=Descriptives",
-                                   "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test"}));
+                                   "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test",
+                                   "mnuPlot=Plot Last Bootstrap"}));
 }
 
 void Tst_frmMain::importThroughTheFileLists()

@@ -1,0 +1,167 @@
+// What a completed bootstrap run leaves for its pictures, and its file form.
+#include "analyses/BootstrapRun.h"
+
+#include <algorithm>
+#include <charconv>
+#include <istream>
+#include <ostream>
+#include <string_view>
+#include <type_traits>
+
+namespace {
+
+const char* const FIRST_LINE = "trellam-bootstrap-run 1";
+
+// Shortest text that reads back as the same float.
+std::string floatText(float value)
+{
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, ec == std::errc() ? end : buffer);
+}
+
+template <typename Number> std::optional<Number> numberFrom(std::string_view text)
+{
+    Number value {};
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+// A header line never breaks inside a value.
+std::string oneLine(std::string text)
+{
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    return text;
+}
+
+void writeValues(std::ostream& out, const std::vector<float>& values)
+{
+    out.write(reinterpret_cast<const char*>(values.data()),
+        static_cast<std::streamsize>(values.size() * sizeof(float)));
+}
+
+// Reads the header lines in order; after the first line that is missing or
+// does not fit, every value is empty and ok() stays false.
+class HeaderReader {
+public:
+    explicit HeaderReader(std::istream& in)
+        : m_in(in)
+    {
+    }
+
+    bool ok() const { return m_ok; }
+
+    // The rest of the next line, which must start with `key` and a space.
+    std::string text(std::string_view key)
+    {
+        std::string line;
+        m_ok = m_ok && std::getline(m_in, line) && line.size() > key.size()
+            && line.compare(0, key.size(), key) == 0 && line[key.size()] == ' ';
+        return m_ok ? line.substr(key.size() + 1) : std::string();
+    }
+
+    template <typename Number> Number number(std::string_view key)
+    {
+        const std::string value = text(key);
+        const std::optional<Number> parsed = m_ok ? numberFrom<Number>(value) : std::nullopt;
+        m_ok = parsed.has_value();
+        return parsed.value_or(Number {});
+    }
+
+    // A number, or "none" for a value the run does not have.
+    template <typename Number> std::optional<Number> optionalNumber(std::string_view key)
+    {
+        const std::string value = text(key);
+        if (!m_ok || value == "none")
+            return std::nullopt;
+        const std::optional<Number> parsed = numberFrom<Number>(value);
+        m_ok = parsed.has_value();
+        return parsed;
+    }
+
+private:
+    std::istream& m_in;
+    bool m_ok = true;
+};
+
+template <typename Number> std::string optionalText(const std::optional<Number>& value)
+{
+    if (!value)
+        return "none";
+    if constexpr (std::is_same_v<Number, float>)
+        return floatText(*value);
+    else
+        return std::to_string(*value);
+}
+
+// Reads `count` values in pieces, so that a damaged count fails at the
+// stream's end instead of asking for memory it never fills.
+bool readValues(std::istream& in, uint64_t count, std::vector<float>& values)
+{
+    constexpr uint64_t PIECE = 1 << 20;
+    values.clear();
+    while (values.size() < count) {
+        const std::size_t start = values.size();
+        const std::size_t piece = static_cast<std::size_t>(std::min(PIECE, count - start));
+        values.resize(start + piece);
+        if (!in.read(reinterpret_cast<char*>(values.data() + start),
+                static_cast<std::streamsize>(piece * sizeof(float))))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void writeBootstrapRun(std::ostream& out, const BootstrapRun& run)
+{
+    out << FIRST_LINE << '\n';
+    out << "level " << floatText(run.sngLevel) << '\n';
+    out << "robust-d " << optionalText(run.sngRobustD) << '\n';
+    out << "trimmed-mean-1 " << floatText(run.sngTrimmedMean1) << '\n';
+    out << "trimmed-mean-2 " << floatText(run.sngTrimmedMean2) << '\n';
+    out << "lower " << optionalText(run.lowerBound) << '\n';
+    out << "upper " << optionalText(run.upperBound) << '\n';
+    out << "seed " << optionalText(run.seed) << '\n';
+    out << "dependent " << run.lngDependent << '\n';
+    out << "dependent-label " << oneLine(run.dependentLabel) << '\n';
+    out << "group-1 " << oneLine(run.strGroup1) << '\n';
+    out << "group-2 " << oneLine(run.strGroup2) << '\n';
+    out << "group-1-size " << run.group1.size() << '\n';
+    out << "group-2-size " << run.group2.size() << '\n';
+    out << "effects " << run.effects.size() << '\n';
+    writeValues(out, run.group1);
+    writeValues(out, run.group2);
+    writeValues(out, run.effects);
+}
+
+std::optional<BootstrapRun> readBootstrapRun(std::istream& in)
+{
+    std::string first;
+    if (!std::getline(in, first) || first != FIRST_LINE)
+        return std::nullopt;
+    HeaderReader header(in);
+    BootstrapRun run;
+    run.sngLevel = header.number<float>("level");
+    run.sngRobustD = header.optionalNumber<float>("robust-d");
+    run.sngTrimmedMean1 = header.number<float>("trimmed-mean-1");
+    run.sngTrimmedMean2 = header.number<float>("trimmed-mean-2");
+    run.lowerBound = header.optionalNumber<float>("lower");
+    run.upperBound = header.optionalNumber<float>("upper");
+    run.seed = header.optionalNumber<uint64_t>("seed");
+    run.lngDependent = header.number<int32_t>("dependent");
+    run.dependentLabel = header.text("dependent-label");
+    run.strGroup1 = header.text("group-1");
+    run.strGroup2 = header.text("group-2");
+    const auto size1 = header.number<uint64_t>("group-1-size");
+    const auto size2 = header.number<uint64_t>("group-2-size");
+    const auto effects = header.number<uint64_t>("effects");
+    if (!header.ok() || !readValues(in, size1, run.group1) || !readValues(in, size2, run.group2)
+        || !readValues(in, effects, run.effects))
+        return std::nullopt;
+    return run;
+}

@@ -1,0 +1,53 @@
+// The platform's dialog for naming a file to save, with a seam through which tests give the name.
+#include "platform/SaveFileDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QQueue>
+#include <QRegularExpression>
+
+namespace {
+
+QQueue<QString>& pendingNames()
+{
+    static QQueue<QString> names;
+    return names;
+}
+
+// "svg" from "SVG picture (*.svg)".
+QString suffixOf(const QString& filter)
+{
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+} // namespace
+
+namespace SaveFileDialog {
+
+QString getSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters)
+{
+    if (!pendingNames().isEmpty())
+        return pendingNames().dequeue();
+    QFileDialog dialog(parent, caption, QDir::currentPath());
+    dialog.setObjectName(QStringLiteral("dlgSaveFile"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    // The suffix follows the chosen filter, and is added before the dialog
+    // checks for a file to replace.
+    dialog.setDefaultSuffix(suffixOf(filters.value(0)));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+void setNextFileName(const QString& path)
+{
+    pendingNames().enqueue(path);
+}
+
+} // namespace SaveFileDialog
