@@ -25,9 +25,9 @@ namespace {
 // Bytes read from the file first; a longer line makes the buffer grow.
 constexpr std::size_t CHUNK_BYTES = std::size_t { 1 } << 18;
 // Bytes read at a time after the first chunk, once the file's density is known.
-constexpr std::size_t BLOCK_BYTES = std::size_t { 1 } << 22;
+constexpr std::size_t BLOCK_BYTES = std::size_t { 1 } << 21;
 // The pieces a block is cut into for parsing on several threads.
-constexpr std::size_t PIECE_BYTES = std::size_t { 1 } << 18;
+constexpr std::size_t PIECE_BYTES = std::size_t { 1 } << 17;
 // After this much of the file its data set is estimated and room made for it.
 constexpr std::size_t RESERVE_SAMPLE_BYTES = std::size_t { 1 } << 18;
 // Rows and fields the matrix first has room for.
@@ -529,14 +529,20 @@ void RowBuilder::parsePieces(const std::vector<std::string_view>& pieces)
 #pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads()) if (count > 1)
     for (std::ptrdiff_t piece = 0; piece < count; ++piece) {
         const auto k = static_cast<std::size_t>(piece);
-        m_pieceRows[k].clear();
+        // Each thread fills a matrix of its own, taken out of the shared list
+        // with its room and put back when done: matrices side by side in the
+        // list would share cache lines on every added value.
+        DataMatrix rows = std::move(m_pieceRows[k]);
+        rows.clear();
+        LineParser::Problem problem;
         try {
             const std::string_view lines = pieces[k];
-            m_pieceProblems[k]
-                = m_parser.parse(lines.data(), lines.data() + lines.size(), m_pieceRows[k]);
+            problem = m_parser.parse(lines.data(), lines.data() + lines.size(), rows);
         } catch (...) {
-            m_pieceProblems[k] = { ImportStatus::TooLarge, 0, 0 };
+            problem = { ImportStatus::TooLarge, 0, 0 };
         }
+        m_pieceRows[k] = std::move(rows);
+        m_pieceProblems[k] = problem;
     }
 }
 
