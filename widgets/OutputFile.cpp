@@ -62,24 +62,31 @@ std::optional<QString> decodeLines(QFile& file, qint64 size)
     QByteArray chunk(qsizetype(qMin(size, READ_CHUNK_BYTES)), Qt::Uninitialized);
     bool afterCr = false;
     char last = '\n';
+    qint64 total = 0;
+    bool startsWithMark = false;
     for (qint64 left = size; left > 0;) {
         const qint64 got = file.read(chunk.data(), qMin<qint64>(chunk.size(), left));
         if (got < 0)
             return std::nullopt;
         if (got == 0)
             break; // the file shrank since it was opened
+        if (total == 0)
+            startsWithMark = QByteArrayView(chunk.constData(), got).startsWith("\xEF\xBB\xBF");
+        total += got;
         left -= got;
         const qsizetype kept = endLinesWithLf(chunk.data(), qsizetype(got), afterCr);
         if (kept > 0)
             last = chunk[kept - 1];
         out = decoder.appendToBuffer(out, QByteArrayView(chunk.constData(), kept));
     }
-    if (last != '\n') {
-        // Through the decoder, the LF also ends a character left unfinished.
-        QChar* const closed = decoder.appendToBuffer(out, "\n");
-        // An LF alone closes no line: the file held nothing but a byte-order mark.
-        if (closed - out > 1 || out != text.constData())
-            out = closed;
+    // Through the decoder, the LF also ends a character left unfinished; the
+    // decoder may swallow it there, and then it is added after the
+    // replacement character. A file of nothing but a byte-order mark has no
+    // line to close.
+    if (last != '\n' && !(startsWithMark && total == 3)) {
+        out = decoder.appendToBuffer(out, "\n");
+        if (out == text.constData() || out[-1] != QLatin1Char('\n'))
+            *out++ = QLatin1Char('\n');
     }
     text.truncate(out - text.constData());
     return text;
