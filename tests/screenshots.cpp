@@ -110,11 +110,26 @@ void runBootstrap(Shooter& shooter, frmMain& main, OutputPane* pane)
         gui::toggleItem(dialog, "lstGV", 0);
         gui::typeInto(dialog, "txtGroup1", QStringLiteral("1"));
         gui::typeInto(dialog, "txtGroup2", QStringLiteral("2"));
+        gui::typeInto(dialog, "txtSeed", QStringLiteral("42"));
         shooter.save(dialog, QStringLiteral("frmBootstrap"));
         gui::click(dialog, "cmdOK");
     });
     if (!waitForReport(pane, QStringLiteral("EFFECT SIZE ESTIMATES")))
         shooter.fail(QStringLiteral("Effect Size Bootstrap wrote no report"));
+}
+
+void runYuen(Shooter& shooter, frmMain& main, OutputPane* pane)
+{
+    shooter.withDialog(main, "mnuYuen", "frmYuen", [&](QWidget* dialog) {
+        gui::toggleItem(dialog, "lstDV", 1);
+        gui::toggleItem(dialog, "lstGV", 0);
+        gui::typeInto(dialog, "txtGroup1", QStringLiteral("1"));
+        gui::typeInto(dialog, "txtGroup2", QStringLiteral("2"));
+        shooter.save(dialog, QStringLiteral("frmYuen"));
+        gui::click(dialog, "cmdOK");
+    });
+    if (!waitForReport(pane, QStringLiteral("TRIMMED MEANS TEST")))
+        shooter.fail(QStringLiteral("Trimmed Means Test wrote no report"));
 }
 
 void shootPlot(Shooter& shooter, frmMain& main)
@@ -205,6 +220,7 @@ int main(int argc, char** argv)
     importSample(shooter, main, examples);
     if (shooter.ok()) {
         runDescriptives(shooter, main, pane);
+        runYuen(shooter, main, pane);
         runBootstrap(shooter, main, pane);
         shootPlot(shooter, main);
         shootNavigator(shooter, main);
