@@ -11,3 +11,7 @@ struct AnalysisResult {
     std::string report;
     bool cancelled = false;
 };
+
+// The message for an analysis that ended in an exception; called inside the
+// catch block that caught it.
+std::string failedAnalysisMessage();

@@ -278,11 +278,8 @@ int main(int argc, char** argv)
     } catch (const UsageError& error) {
         std::cerr << "trellam-cli: " << error.text << '\n' << USAGE;
         return 2;
-    } catch (const std::bad_alloc&) {
-        std::cerr << "The analysis could not be completed: not enough memory.\n";
-        return 1;
-    } catch (const std::exception&) {
-        std::cerr << "The analysis could not be completed.\n";
+    } catch (...) {
+        std::cerr << failedAnalysisMessage() << '\n';
         return 1;
     }
 }

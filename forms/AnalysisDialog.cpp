@@ -8,8 +8,6 @@
 
 #include <QCloseEvent>
 
-#include <exception>
-#include <new>
 
 namespace {
 
@@ -18,10 +16,8 @@ AnalysisResult guardedRun(const std::function<AnalysisResult()>& analysis)
     try {
         const BusyCursor busy;
         return analysis();
-    } catch (const std::bad_alloc&) {
-        return { "The analysis could not be completed: not enough memory.", {} };
     } catch (...) {
-        return { "The analysis could not be completed.", {} };
+        return { failedAnalysisMessage(), {} };
     }
 }
 

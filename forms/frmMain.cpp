@@ -21,7 +21,6 @@
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
 #include "platform/NativePath.h"
-#include "widgets/LineEnds.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,6 +48,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -460,8 +460,12 @@ void frmMain::keepBootstrapRun(std::shared_ptr<const BootstrapRun> run)
 template <typename Dialog, typename... Args>
 int frmMain::showKept(QPointer<Dialog>& kept, Args&&... args)
 {
-    if (!kept)
+    if (!kept) {
         kept = new Dialog(std::forward<Args>(args)..., this);
+        // A completed bootstrap run is kept for its pictures.
+        if constexpr (std::is_same_v<Dialog, frmBootstrap>)
+            connect(kept, &frmBootstrap::runCompleted, this, &frmMain::keepBootstrapRun);
+    }
     return kept->exec();
 }
 
@@ -524,28 +528,25 @@ void frmMain::mnuRedo_Click()
     txtOutput->redo();
 }
 
+// The pane's own cut, copy and paste make the clipboard's line ends.
 void frmMain::mnuCut_Click()
 {
     QApplication::clipboard()->clear();
-    if (!focusInTextBox())
-        return;
-    QApplication::clipboard()->setText(withCrLf(txtOutput->selectedPlainText()));
-    QTextCursor cursor = txtOutput->textCursor();
-    cursor.removeSelectedText();
-    txtOutput->setTextCursor(cursor);
+    if (focusInTextBox())
+        txtOutput->cut();
 }
 
 void frmMain::mnuCopy_Click()
 {
     QApplication::clipboard()->clear();
     if (focusInTextBox())
-        QApplication::clipboard()->setText(withCrLf(txtOutput->selectedPlainText()));
+        txtOutput->copy();
 }
 
 void frmMain::mnuPaste_Click()
 {
     if (focusInTextBox())
-        txtOutput->insertPlainText(withLf(QApplication::clipboard()->text()));
+        txtOutput->paste();
 }
 
 void frmMain::mnuClearOutput_Click()
@@ -572,10 +573,6 @@ void frmMain::mnuDescriptives_Click()
 
 void frmMain::mnuBootstrap_Click()
 {
-    if (!m_frmBootstrap) {
-        m_frmBootstrap = new frmBootstrap(g_sngData, txtOutput, this);
-        connect(m_frmBootstrap, &frmBootstrap::runCompleted, this, &frmMain::keepBootstrapRun);
-    }
     showKept(m_frmBootstrap, g_sngData, txtOutput);
 }
 
