@@ -1,9 +1,9 @@
 // The effect-size bootstrap analysis: checks, resampling, interval and report.
 #include "analyses/BootstrapAnalysis.h"
 
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 #include "data/Parallel.h"
-#include "data/ReportText.h"
+#include "report/ReportText.h"
 #include "stats/RobustStats.h"
 
 #include <algorithm>
@@ -191,6 +191,7 @@ std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics&
 {
     using report::integerText;
     using report::lineEnds;
+    using report::groupRow;
     using report::rule;
     const robust::GroupStatistics& g1 = observed.group1;
     const robust::GroupStatistics& g2 = observed.group2;

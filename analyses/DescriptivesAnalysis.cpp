@@ -1,8 +1,8 @@
 // Descriptives of chosen columns: the figures and the report table.
 #include "analyses/DescriptivesAnalysis.h"
 
-#include "analyses/NumberFormat.h"
-#include "data/ReportText.h"
+#include "report/NumberFormat.h"
+#include "report/ReportText.h"
 #include "stats/VarianceGuard.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ void gatherValues(
 std::string columnName(const DataMatrix& data, int32_t column)
 {
     const std::string& name = data.name(column);
-    return name.empty() ? "Var " + report::integerText(column) : name;
+    return name.empty() ? "Var " + report::integerText(column) : report::printable(name);
 }
 
 // Every cell is cut to its first CELL_WIDTH characters.

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "analyses/AnalysisResult.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 
 #include <cstdint>
 #include <span>

@@ -2,9 +2,9 @@
 // checks, the observed groups, and the pieces of their reports.
 #include "analyses/TwoGroups.h"
 
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 #include "data/NumberText.h"
-#include "data/ReportText.h"
+#include "report/ReportText.h"
 #include "stats/VarianceGuard.h"
 
 #include <cmath>
@@ -12,8 +12,6 @@
 #include <optional>
 
 namespace {
-
-constexpr std::size_t CELL_WIDTH = 15;
 
 bool isChosen(int32_t column)
 {
@@ -97,19 +95,8 @@ int32_t levelPercent(float level)
     return static_cast<int32_t>(std::nearbyint(static_cast<double>(level) * 100.0));
 }
 
-std::string groupRow(std::string_view label, std::string_view group1, std::string_view group2)
-{
-    return report::leftCell(label, CELL_WIDTH) + report::rightCell(group1, CELL_WIDTH)
-        + report::rightCell(group2, CELL_WIDTH) + report::LINE_END;
-}
-
-std::string groupRow(std::string_view label, double group1, double group2)
-{
-    return groupRow(label, formatReportNumber(group1), formatReportNumber(group2));
-}
-
 std::string variablesLine(const DataMatrix& data, const TwoGroupChoice& choice)
 {
-    return "Dep Var = " + variableLabel(data, choice.lngDependent)
-        + "; Grp Var = " + variableLabel(data, choice.lngGrouping) + report::LINE_END;
+    return report::variablesLine(
+        variableLabel(data, choice.lngDependent), variableLabel(data, choice.lngGrouping));
 }

@@ -2,7 +2,8 @@
 // checks, the observed groups, and the pieces of their reports.
 #pragma once
 
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
+#include "report/ReportText.h"
 #include "stats/RobustStats.h"
 
 #include <cstdint>
@@ -52,12 +53,7 @@ ObservedGroups observeGroups(
 // The level as a whole percentage for the reports: 95 for 0.95.
 int32_t levelPercent(float level);
 
-// A row of a group table: the label left-aligned, the two groups' cells
-// right-aligned, each 15 characters wide.
-std::string groupRow(std::string_view label, std::string_view group1, std::string_view group2);
-// The same with report numbers.
-std::string groupRow(std::string_view label, double group1, double group2);
 // "Dep Var = Var k; Grp Var = Var k" for the chosen columns, with its line
-// end; each column as variableLabel (data/modGeneral.h) shows it, so a named
+// end; each column as variableLabel (data/DataMatrix.h) shows it, so a named
 // one reads "Var k (name)".
 std::string variablesLine(const DataMatrix& data, const TwoGroupChoice& choice);

@@ -1,9 +1,9 @@
 // Yuen's trimmed-means test as an analysis: checks, test and report.
 #include "analyses/YuenAnalysis.h"
 
-#include "analyses/NumberFormat.h"
-#include "data/ReportText.h"
-#include "stats/YuenTest.h"
+#include "report/NumberFormat.h"
+#include "report/ReportText.h"
+#include "stats/Yuen.h"
 
 #include <charconv>
 #include <utility>
@@ -11,10 +11,11 @@
 namespace {
 
 std::string reportText(const DataMatrix& data, const TwoGroupChoice& choice,
-    const robust::YuenTest& test, const robust::EffectSize& effect)
+    const robust::YuenResult& test, const robust::EffectSize& effect)
 {
     using report::integerText;
     using report::lineEnds;
+    using report::groupRow;
     using report::rule;
     std::string text = "TRIMMED MEANS TEST (YUEN)" + lineEnds(1) + rule(45);
     text += groupRow("Statistic", "Group 1", "Group 2") + rule(45);
@@ -54,7 +55,7 @@ AnalysisResult runYuenAnalysis(const DataMatrix& data, const TwoGroupChoice& cho
     ObservedGroups observed = observeGroups(data, choice);
     if (!observed.message.empty())
         return { std::move(observed.message), {} };
-    const robust::YuenTest test
+    const robust::YuenResult test
         = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel);
     if (!test.computable)
         return { "Both groups have a zero Winsorized variance.", {} };

@@ -2,7 +2,7 @@
 #include "BenchCommon.h"
 
 #include "analyses/BootstrapAnalysis.h"
-#include "bench/RankCountingSort.h"
+#include "RankCountingSort.h"
 #include "data/Parallel.h"
 #include "forms/frmBootstrap.h"
 #include "widgets/OutputPane.h"

@@ -2,7 +2,7 @@
 #include "BenchCommon.h"
 
 #include "widgets/OutputPane.h"
-#include "widgets/OutputFile.h"
+#include "files/OutputFile.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
 #include "platform/DirListBox.h"

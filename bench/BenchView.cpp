@@ -2,7 +2,7 @@
 // moved to its last row.
 #include "BenchCommon.h"
 
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "forms/frmDataView.h"
 #include "widgets/GridView.h"
 

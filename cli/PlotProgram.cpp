@@ -1,5 +1,5 @@
 // trellam-plot, started by trellam-cli for --plot: Qt stays out of trellam-cli.
-#include "cli/PlotProgram.h"
+#include "PlotProgram.h"
 
 #include <algorithm>
 #include <cerrno>

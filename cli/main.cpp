@@ -3,7 +3,7 @@
 #include "analyses/BootstrapAnalysis.h"
 #include "analyses/DescriptivesAnalysis.h"
 #include "analyses/YuenAnalysis.h"
-#include "cli/PlotProgram.h"
+#include "PlotProgram.h"
 #include "data/DataImport.h"
 #include "data/LayoutGuess.h"
 #include "data/Parallel.h"

@@ -1,7 +1,7 @@
 // Import of a delimited text file of numbers into a data set.
 #pragma once
 
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 
 #include <string>
 
@@ -11,6 +11,7 @@ enum class ImportStatus {
     TooManyFields,  // row of the first line with more than MAX_COLUMNS fields (0: the names)
     Unreadable,     // the file could not be opened or read
     TooLarge,       // the data would not fit in memory
+    Changed,        // the file was cut short while it was read
 };
 
 struct ImportResult {
@@ -37,9 +38,3 @@ struct ImportResult {
 // read as Latin-1).
 ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
                                  const std::string& displayPath, bool firstLineNames = false);
-
-// The import is the only writer of the program's data set (data/modGeneral.h).
-// Makes `data` the current data set, its counts included.
-void setDataSet(DataMatrix data);
-// Forgets the current data set: both counts become 0.
-void clearDataSet();

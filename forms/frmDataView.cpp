@@ -1,7 +1,7 @@
 // frmDataView: the whole data set as a read-only grid.
 #include "forms/frmDataView.h"
 
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "widgets/DataTableModel.h"
 #include "widgets/GridView.h"
 

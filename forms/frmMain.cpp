@@ -7,7 +7,7 @@
 #include "forms/frmSplash.h"
 #include "data/DataImport.h"
 #include "data/LayoutGuess.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
@@ -389,7 +389,7 @@ QString frmMain::chosenDelimiter() const
 void frmMain::cmdImportData_Click()
 {
     if (m_nativeFileName.empty()) {
-        clearDataSet();
+        m_data = DataMatrix();
         dataSetChanged();
         return;
     }
@@ -405,7 +405,7 @@ void frmMain::cmdImportData_Click()
                             QString::fromStdString(result.message));
         return;
     }
-    setDataSet(std::move(result.data));
+    m_data = std::move(result.data);
     lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
     txtOutput->appendReport(QString::fromStdString(result.report));
     dataSetChanged();
@@ -556,29 +556,29 @@ void frmMain::mnuClearOutput_Click()
 
 void frmMain::mnuNavigateDataFile_Click()
 {
-    frmNavigate navigator(g_sngData, this);
+    frmNavigate navigator(m_data, this);
     navigator.exec();
 }
 
 void frmMain::mnuViewData_Click()
 {
-    frmDataView view(g_sngData, this);
+    frmDataView view(m_data, this);
     view.exec();
 }
 
 void frmMain::mnuDescriptives_Click()
 {
-    showKept(m_frmDescriptives, g_sngData, txtOutput);
+    showKept(m_frmDescriptives, m_data, txtOutput);
 }
 
 void frmMain::mnuBootstrap_Click()
 {
-    showKept(m_frmBootstrap, g_sngData, txtOutput);
+    showKept(m_frmBootstrap, m_data, txtOutput);
 }
 
 void frmMain::mnuYuen_Click()
 {
-    showKept(m_frmYuen, g_sngData, txtOutput);
+    showKept(m_frmYuen, m_data, txtOutput);
 }
 
 void frmMain::mnuPlot_Click()

@@ -1,6 +1,8 @@
 // frmMain: the main window with the data selection, the output pane and the menus.
 #pragma once
 
+#include "data/DataMatrix.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -40,6 +42,8 @@ public:
     // from the file with the header line (data/LayoutGuess.h), and the file is
     // imported at once.
     void openDataFile(const std::string& nativePath);
+    // The data set every window reads; only the import replaces it.
+    const DataMatrix& dataSet() const { return m_data; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +135,8 @@ private:
     QAction* mnuYuen = nullptr;
     QAction* mnuPlot = nullptr;
 
+    // The data set of this run: empty until a file is imported.
+    DataMatrix m_data;
     // Full path of the data file chosen in the file list, as shown and in
     // native form; empty until one is chosen.
     QString m_strFileName;

@@ -1,7 +1,7 @@
 // frmNavigate: steps through the data set one cell at a time.
 #include "forms/frmNavigate.h"
 
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "widgets/DataTableModel.h"
 
 #include <QGridLayout>

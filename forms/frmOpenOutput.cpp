@@ -2,7 +2,7 @@
 #include "forms/frmOpenOutput.h"
 
 #include "widgets/OutputPane.h"
-#include "widgets/OutputFile.h"
+#include "files/OutputFile.h"
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"

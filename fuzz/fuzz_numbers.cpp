@@ -4,9 +4,9 @@
 // Input: the whole input is a text for the number rule; its first 8 bytes are
 // also a double and its first 4 a float for the report number formats, and
 // every number the rule accepts is formatted too.
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 #include "data/NumberText.h"
-#include "fuzz/FuzzCheck.h"
+#include "FuzzCheck.h"
 
 #include <bit>
 #include <cmath>

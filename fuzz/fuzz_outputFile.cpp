@@ -1,8 +1,8 @@
 // Fuzz target: reading an output file back, and saving what was read.
 //
 // Input: the bytes of the file.
-#include "widgets/OutputFile.h"
-#include "fuzz/FuzzCheck.h"
+#include "files/OutputFile.h"
+#include "FuzzCheck.h"
 
 #include <QByteArray>
 #include <QDir>

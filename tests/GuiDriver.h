@@ -3,7 +3,7 @@
 
 #include "forms/frmMain.h"
 #include "data/DataImport.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "platform/MessageBox.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
@@ -188,7 +188,6 @@ inline void typeInto(QWidget* window, const char* box, const QString& text)
 // A main window shown offscreen on an empty data set, without the title-screen wait.
 inline void showMainWindow(std::unique_ptr<frmMain>& window)
 {
-    clearDataSet();
     window = std::make_unique<frmMain>(0);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

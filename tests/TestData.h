@@ -1,7 +1,7 @@
 // Small data sets built in memory for the tests.
 #pragma once
 
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 
 #include <vector>
 

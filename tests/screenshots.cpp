@@ -7,7 +7,7 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "forms/frmSplash.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 
 #include <QApplication>
 #include <QDir>
@@ -87,7 +87,7 @@ void shootSplash(Shooter& shooter)
 void importSample(Shooter& shooter, frmMain& main, const QString& examples)
 {
     gui::importDataFile(&main, examples, QLatin1String(sampleFile), QLatin1String(sampleDelimiter));
-    if (g_lngNumRows == 0)
+    if (main.dataSet().rowCount() == 0)
         shooter.fail(QStringLiteral("the sample file was not imported"));
 }
 

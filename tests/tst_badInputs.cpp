@@ -4,7 +4,7 @@
 #include "ImportFiles.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 
@@ -61,11 +61,11 @@ QStringList exactCells(const QList<float>& values)
     return texts;
 }
 
-QStringList rowOfCurrentData(int row)
+QStringList rowOf(const DataMatrix& data, int row)
 {
     QStringList texts;
-    for (int c = 1; c <= g_lngNumCols; ++c)
-        texts << exact(g_sngData(row, c));
+    for (int c = 1; c <= data.columnCount(); ++c)
+        texts << exact(data(row, c));
     return texts;
 }
 
@@ -319,15 +319,15 @@ void Tst_badInputs::importPreviousData()
 {
     writeFile(m_dir->filePath("previous.txt"), "1\t2\r\n3\t4\r\n");
     QCOMPARE(import(QStringLiteral("previous.txt"), QStringLiteral("optTab")).size(), 0);
-    QCOMPARE(g_lngNumRows, 2);
+    QCOMPARE(m_window->dataSet().rowCount(), 2);
     m_previousPane = paneText();
 }
 
 void Tst_badInputs::checkPreviousDataKept()
 {
-    QCOMPARE(g_lngNumRows, 2);
-    QCOMPARE(g_lngNumCols, 2);
-    QCOMPARE(rowOfCurrentData(2), exactCells({ 3, 4 }));
+    QCOMPARE(m_window->dataSet().rowCount(), 2);
+    QCOMPARE(m_window->dataSet().columnCount(), 2);
+    QCOMPARE(rowOf(m_window->dataSet(), 2), exactCells({ 3, 4 }));
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("previous.txt"));
     QCOMPARE(paneText(), m_previousPane);
 }
@@ -429,12 +429,12 @@ void Tst_badInputs::badDataFiles()
         return;
     }
     QCOMPARE(boxText(boxes), QString());
-    QCOMPARE(g_lngNumCols, static_cast<int>(firstRow.size()));
-    QCOMPARE(rowOfCurrentData(1), exactCells(firstRow));
+    QCOMPARE(m_window->dataSet().columnCount(), static_cast<int>(firstRow.size()));
+    QCOMPARE(rowOf(m_window->dataSet(), 1), exactCells(firstRow));
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QFileInfo(path).fileName());
     QVERIFY(paneText().endsWith("Opened the text file: " + QDir::toNativeSeparators(path)
-        + "\nNumber of Cases: " + QString::number(g_lngNumRows)
-        + "\nNumber of Variables: " + QString::number(g_lngNumCols) + "\n\n\n"));
+        + "\nNumber of Cases: " + QString::number(m_window->dataSet().rowCount())
+        + "\nNumber of Variables: " + QString::number(m_window->dataSet().columnCount()) + "\n\n\n"));
 }
 
 void Tst_badInputs::emptyFileLeavesNothingToNavigate()
@@ -490,8 +490,8 @@ void Tst_badInputs::singleLineOf100MegabytesNeedsBoundedMemory()
 
     QCOMPARE(boxText(boxes), message);
     if (message.isEmpty()) {
-        QCOMPARE(g_lngNumRows, 1);
-        QCOMPARE(rowOfCurrentData(1), exactCells({ 1.5f }));
+        QCOMPARE(m_window->dataSet().rowCount(), 1);
+        QCOMPARE(rowOf(m_window->dataSet(), 1), exactCells({ 1.5f }));
     }
     QVERIFY2(growth < 3 * LINE_BYTES,
         qPrintable(QStringLiteral("peak grew by %1 MB").arg(growth >> 20)));
@@ -592,17 +592,17 @@ void Tst_badInputs::fileGrowingDuringImportGivesWholeLines()
     appender.join();
 
     QCOMPARE(boxText(boxes), QString());
-    QVERIFY(g_lngNumRows >= FIRST_LINES);
-    QVERIFY(g_lngNumRows <= written);
-    QCOMPARE(g_lngNumCols, 2);
-    for (int r = 1; r <= g_lngNumRows; ++r) {
-        if (g_sngData(r, 1) != float(r) || g_sngData(r, 2) != float(r))
+    QVERIFY(m_window->dataSet().rowCount() >= FIRST_LINES);
+    QVERIFY(m_window->dataSet().rowCount() <= written);
+    QCOMPARE(m_window->dataSet().columnCount(), 2);
+    for (int r = 1; r <= m_window->dataSet().rowCount(); ++r) {
+        if (m_window->dataSet()(r, 1) != float(r) || m_window->dataSet()(r, 2) != float(r))
             QFAIL(qPrintable(QStringLiteral("row %1 holds %2 and %3")
                                  .arg(r)
-                                 .arg(g_sngData(r, 1))
-                                 .arg(g_sngData(r, 2))));
+                                 .arg(m_window->dataSet()(r, 1))
+                                 .arg(m_window->dataSet()(r, 2))));
     }
-    QVERIFY(paneText().endsWith("Number of Cases: " + QString::number(g_lngNumRows)
+    QVERIFY(paneText().endsWith("Number of Cases: " + QString::number(m_window->dataSet().rowCount())
         + "\nNumber of Variables: 2\n\n\n"));
 #endif
 }
@@ -673,8 +673,8 @@ void Tst_badInputs::importUnderAMemoryLimit()
         return;
     }
     QCOMPARE(boxText(boxes), QString());
-    QCOMPARE(g_lngNumRows, megabytes * (1 << 20) / int(line.size()));
-    QCOMPARE(g_lngNumCols, 2);
+    QCOMPARE(m_window->dataSet().rowCount(), megabytes * (1 << 20) / int(line.size()));
+    QCOMPARE(m_window->dataSet().columnCount(), 2);
 #endif
 }
 

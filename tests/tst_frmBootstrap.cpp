@@ -2,7 +2,7 @@
 #include "forms/frmBootstrap.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 
 #include <QApplication>
 #include <QLineEdit>

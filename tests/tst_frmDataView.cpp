@@ -171,7 +171,9 @@ void Tst_frmDataView::opensFromDataMenuAndClosesWithEscape()
 {
     std::unique_ptr<frmMain> window;
     gui::showMainWindow(window);
-    setDataSet(sampleData());
+    gui::importDataFile(window.get(), QStringLiteral(TRELLAM_SOURCE_DIR "/examples"),
+        QStringLiteral("anxiety_comma.txt"), QStringLiteral("optComma"));
+    QCOMPARE(window->dataSet().rowCount(), 30);
     QString title;
     const bool closed = gui::withModal(
         "frmDataView", [&] { child<QAction>(window.get(), "mnuViewData")->trigger(); },

@@ -2,7 +2,7 @@
 #include "forms/frmDescriptives.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 
 #include "GuiDriver.h"
 #include "TestData.h"

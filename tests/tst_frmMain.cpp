@@ -2,7 +2,7 @@
 #include "GuiDriver.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 
@@ -133,25 +133,25 @@ void Tst_frmMain::importThroughTheFileLists()
              "Opened the text file: " + path
                  + "\nNumber of Cases: 4\nNumber of Variables: 3\n\n\n");
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("scores.txt"));
-    QCOMPARE(g_lngNumRows, 4);
-    QCOMPARE(g_lngNumCols, 3);
-    QCOMPARE(g_sngData(2, 2), MISSING_VALUE);
-    QCOMPARE(g_sngData(3, 1), 0.0f);
-    QCOMPARE(g_sngData(4, 3), 6.0f);
-    QCOMPARE(g_sngData(1, 3), 0.0f);
+    QCOMPARE(m_window->dataSet().rowCount(), 4);
+    QCOMPARE(m_window->dataSet().columnCount(), 3);
+    QCOMPARE(m_window->dataSet()(2, 2), MISSING_VALUE);
+    QCOMPARE(m_window->dataSet()(3, 1), 0.0f);
+    QCOMPARE(m_window->dataSet()(4, 3), 6.0f);
+    QCOMPARE(m_window->dataSet()(1, 3), 0.0f);
 }
 
 void Tst_frmMain::importWithNoFileSelectedForgetsTheDataSet()
 {
     writeFile(m_dir->filePath("a.txt"), "1 2\n");
     import(QStringLiteral("a.txt"), QStringLiteral("optSpace"));
-    QCOMPARE(g_lngNumCols, 2);
+    QCOMPARE(m_window->dataSet().columnCount(), 2);
 
     m_window.reset(new frmMain(0));
     const QString before = child<OutputPane>("txtOutput")->plainText();
     gui::click(m_window.get(), "cmdImportData");
-    QCOMPARE(g_lngNumRows, 0);
-    QCOMPARE(g_lngNumCols, 0);
+    QCOMPARE(m_window->dataSet().rowCount(), 0);
+    QCOMPARE(m_window->dataSet().columnCount(), 0);
     QCOMPARE(child<OutputPane>("txtOutput")->plainText(), before);
 }
 
@@ -167,8 +167,8 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].title, QStringLiteral("Data Editor"));
     QCOMPARE(boxes[0].text, QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
-    QCOMPARE(g_lngNumRows, 2);
-    QCOMPARE(g_sngData(2, 2), 4.0f);
+    QCOMPARE(m_window->dataSet().rowCount(), 2);
+    QCOMPARE(m_window->dataSet()(2, 2), 4.0f);
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("good.txt"));
     QCOMPARE(child<OutputPane>("txtOutput")->plainText(), reportBefore);
 
@@ -178,7 +178,7 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].text, "The file could not be read: "
                  + QDir::toNativeSeparators(m_dir->filePath("bad.txt")));
-    QCOMPARE(g_lngNumRows, 2);
+    QCOMPARE(m_window->dataSet().rowCount(), 2);
 }
 
 void Tst_frmMain::importIgnoresCommaDecimalLocale()
@@ -197,7 +197,7 @@ void Tst_frmMain::importIgnoresCommaDecimalLocale()
     std::setlocale(LC_ALL, "de_DE.UTF-8");
     gui::click(m_window.get(), "cmdImportData");
     std::setlocale(LC_ALL, saved.c_str());
-    QCOMPARE(g_sngData(1, 1), 1.5f);
+    QCOMPARE(m_window->dataSet()(1, 1), 1.5f);
 }
 
 void Tst_frmMain::clearOutputEmptiesPane()

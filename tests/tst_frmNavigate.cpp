@@ -2,7 +2,7 @@
 #include "GuiDriver.h"
 #include "ImportFiles.h"
 #include "data/DataImport.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "forms/frmNavigate.h"
 
 #include <QDir>

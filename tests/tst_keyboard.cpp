@@ -6,7 +6,7 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "forms/frmSplash.h"
-#include "data/modGeneral.h"
+#include "data/DataMatrix.h"
 #include "forms/frmDataView.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
@@ -256,8 +256,8 @@ void Tst_keyboard::importSample()
     gui::press(Qt::Key_Tab);
     QCOMPARE(focusName(), QStringLiteral("cmdImportData"));
     gui::press(Qt::Key_Space);
-    QCOMPARE(g_lngNumRows, 8);
-    QCOMPARE(g_lngNumCols, 3);
+    QCOMPARE(m_window->dataSet().rowCount(), 8);
+    QCOMPARE(m_window->dataSet().columnCount(), 3);
 }
 
 void Tst_keyboard::mainWindowImportsByKeyboard()

@@ -226,6 +226,13 @@ void Tst_names::reportsUseNames()
     QCOMPARE(
         lines[5], QStringLiteral("feed             1.5     0.548         1         2         6"));
 
+    // Control characters in a name never reach a terminal: each shows as "?".
+    data.setNames({ "a\x1b[31mb", "c\td\xc2\x85" });
+    QCOMPARE(variablesLine(data, choice),
+        std::string("Dep Var = Var 1 (a?[31mb); Grp Var = Var 2 (c?d?)\n"));
+    QVERIFY(QString::fromStdString(descriptivesAnalysis(data, columns, '.').report)
+                .contains(QStringLiteral("\na?[31mb ")));
+
     const std::vector<float> huge { 3e38f, -3e38f, 3e38f };
     DataMatrix large = twoGroups(huge, huge);
     large.setNames({ "big" });

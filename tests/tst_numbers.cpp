@@ -1,5 +1,5 @@
 // Tests of how report numbers become text: 3-decimal rounding, the general form and fitting.
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 
 #include <QtTest>
 

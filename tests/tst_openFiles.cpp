@@ -127,15 +127,15 @@ void Tst_openFiles::headerLineThroughTheWindow()
     QCOMPARE(paneText(),
         "Opened the text file: " + pathOf(fileName) + "\nNumber of Cases: " + QString::number(cases)
             + "\nNumber of Variables: 2\n\n\n");
-    QCOMPARE(g_sngData(1, 1), 179.0f);
-    QCOMPARE(variableLabel(g_sngData, 2), std::string("Var 2 (feed)"));
+    QCOMPARE(m_window->dataSet()(1, 1), 179.0f);
+    QCOMPARE(variableLabel(m_window->dataSet(), 2), std::string("Var 2 (feed)"));
 
     // The lists of the analyses and the navigator show the names.
     OutputPane pane;
-    frmDescriptives descriptives(g_sngData, &pane);
+    frmDescriptives descriptives(m_window->dataSet(), &pane);
     QCOMPARE(listTexts(descriptives.findChild<QListWidget*>()),
         (QStringList { "Var 1 (weight)", "Var 2 (feed)" }));
-    frmNavigate navigator(g_sngData);
+    frmNavigate navigator(m_window->dataSet());
     QCOMPARE(
         gui::child<QLabel>(&navigator, "lblColumn")->text(), QStringLiteral("Column: 1 (weight)"));
 }
@@ -148,7 +148,7 @@ void Tst_openFiles::badLineAfterHeaderKeepsOldData()
     child<QRadioButton>("optComma")->click();
     child<QCheckBox>("chkNames")->click();
     clickImport();
-    QCOMPARE(g_sngData.name(2), std::string("score"));
+    QCOMPARE(m_window->dataSet().name(2), std::string("score"));
 
     gui::chooseDataFile(m_window.get(), m_dir->path(), "bad.txt");
     MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -157,10 +157,10 @@ void Tst_openFiles::badLineAfterHeaderKeepsOldData()
     QCOMPARE(MessageBox::lastText(),
         QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
     // The names belong to the data set they came with.
-    QCOMPARE(g_lngNumRows, 1);
-    QCOMPARE(g_lngNumCols, 2);
-    QCOMPARE(g_sngData.name(2), std::string("score"));
-    QCOMPARE(g_sngData.name(3), std::string());
+    QCOMPARE(m_window->dataSet().rowCount(), 1);
+    QCOMPARE(m_window->dataSet().columnCount(), 2);
+    QCOMPARE(m_window->dataSet().name(2), std::string("score"));
+    QCOMPARE(m_window->dataSet().name(3), std::string());
 }
 
 void Tst_openFiles::csvFilesAreCommaDelimited()
@@ -216,8 +216,8 @@ void Tst_openFiles::commandLineOpensFile()
     QVERIFY(child<QRadioButton>("optComma")->isChecked());
     QVERIFY(child<QCheckBox>("chkNames")->isChecked());
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("first analysis.csv"));
-    QCOMPARE(g_lngNumRows, 2);
-    QCOMPARE(g_sngData.name(1), std::string("score"));
+    QCOMPARE(m_window->dataSet().rowCount(), 2);
+    QCOMPARE(m_window->dataSet().name(1), std::string("score"));
 }
 
 void Tst_openFiles::droppedFileOpens()
@@ -240,14 +240,14 @@ void Tst_openFiles::droppedFileKeepsUsersDelimiter()
     writeFile(m_dir->filePath("one.txt"), "5\n6\n");
     child<QRadioButton>("optComma")->click();
     drop(m_window.get(), { QUrl::fromLocalFile(m_dir->filePath("one.txt")) });
-    QTRY_COMPARE(g_lngNumRows, 2);
+    QTRY_COMPARE(m_window->dataSet().rowCount(), 2);
     QVERIFY(child<QRadioButton>("optComma")->isChecked());
 
     // Without the user's choice the first line decides.
     gui::closeMainWindow(m_window);
     gui::showMainWindow(m_window);
     drop(m_window.get(), { QUrl::fromLocalFile(m_dir->filePath("one.txt")) });
-    QTRY_COMPARE(g_lngNumRows, 2);
+    QTRY_COMPARE(m_window->dataSet().rowCount(), 2);
     QVERIFY(child<QRadioButton>("optSpace")->isChecked());
 }
 
@@ -265,7 +265,7 @@ void Tst_openFiles::droppedOutputFileIsRefused()
     QTRY_COMPARE(MessageBox::lastText(),
         QStringLiteral("Row 1 of Column 1 has an invalid entry for analysis."));
     QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Data Editor"));
-    QCOMPARE(g_lngNumRows, 3);
+    QCOMPARE(m_window->dataSet().rowCount(), 3);
     QCOMPARE(paneText(), before);
 }
 
@@ -283,15 +283,16 @@ void Tst_openFiles::nameInOtherEncodingIsListedAndOpens()
     const QString shown = QString::fromUtf8("café.txt");
     gui::chooseDataFile(m_window.get(), m_dir->path(), shown);
     clickImport();
-    QCOMPARE(g_lngNumRows, 2);
+    QCOMPARE(m_window->dataSet().rowCount(), 2);
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), shown);
     QVERIFY(paneText().startsWith("Opened the text file: " + pathOf(shown) + "\n"));
 
     // Dropped, the name comes as the URL's own bytes.
-    clearDataSet();
+    gui::closeMainWindow(m_window);
+    gui::showMainWindow(m_window);
     QUrl url = QUrl::fromEncoded("file://" + QFile::encodeName(m_dir->path()) + "/caf%E9.txt");
     drop(m_window.get(), { url });
-    QTRY_COMPARE(g_lngNumRows, 2);
+    QTRY_COMPARE(m_window->dataSet().rowCount(), 2);
 #else
     QSKIP("file names are bytes on POSIX systems only");
 #endif

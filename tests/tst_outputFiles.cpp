@@ -1,6 +1,6 @@
 // Saving and opening the output pane through the real dialogs, on real files.
 #include "widgets/OutputPane.h"
-#include "widgets/OutputFile.h"
+#include "files/OutputFile.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
 #include "platform/DirListBox.h"

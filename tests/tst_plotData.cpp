@@ -1,6 +1,6 @@
 // Tests of what the bootstrap pictures draw: quartiles, box plots, histogram bins and the kept run.
 #include "analyses/BootstrapAnalysis.h"
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 #include "analyses/PlotSummaries.h"
 
 #include "TestData.h"

@@ -1,6 +1,6 @@
 // Tests of the robust statistics kernel: group summaries, the robust d, the sorts.
-#include "analyses/NumberFormat.h"
-#include "bench/RankCountingSort.h"
+#include "report/NumberFormat.h"
+#include "RankCountingSort.h"
 #include "stats/RobustStats.h"
 
 #include <QtTest>

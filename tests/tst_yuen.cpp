@@ -15,7 +15,7 @@
 // Groups of 2 to 4 values are not trimmed; their rows use trim=0 there, and
 // ttest_ind(a, b, equal_var=False) without trimming gives the same t and p.
 #include "data/DataImport.h"
-#include "stats/YuenTest.h"
+#include "stats/Yuen.h"
 
 #include <QtTest>
 
@@ -160,7 +160,7 @@ void Tst_yuen::matchesScipy()
     QFETCH(Expected, expected);
 
     // Levels are held in single precision and passed widened.
-    const robust::YuenTest r = robust::yuenTest(group1, group2, level);
+    const robust::YuenResult r = robust::yuenTest(group1, group2, level);
     QVERIFY(r.computable);
     QCOMPARE(r.n1, expected.n1);
     QCOMPARE(r.n2, expected.n2);
@@ -173,7 +173,7 @@ void Tst_yuen::matchesScipy()
     COMPARE_CLOSE(r.upper, expected.upper);
 
     // Swapping the groups negates t and mirrors the interval.
-    const robust::YuenTest s = robust::yuenTest(group2, group1, level);
+    const robust::YuenResult s = robust::yuenTest(group2, group1, level);
     QVERIFY(s.computable);
     QCOMPARE(s.t, -r.t);
     QCOMPARE(s.df, r.df);
@@ -198,7 +198,7 @@ void Tst_yuen::bothWinsorizedVariancesZeroIsNotComputable()
     QFETCH(Values, group1);
     QFETCH(Values, group2);
     QFETCH(double, difference);
-    const robust::YuenTest r = robust::yuenTest(group1, group2, 0.95);
+    const robust::YuenResult r = robust::yuenTest(group1, group2, 0.95);
     QVERIFY(!r.computable);
     QCOMPARE(r.winsorizedVariance1, 0.0);
     QCOMPARE(r.winsorizedVariance2, 0.0);
@@ -210,11 +210,11 @@ void Tst_yuen::extremeValuesGiveFiniteResults()
     // Squares near the single-precision limits stay within double precision.
     const Values huge { -3.4e38f, 3.4e38f, 1e38f, -2e38f, 0.0f, 3e38f };
     const Values tiny { 1e-45f, 3e-45f, 0.0f, 6e-45f, 1e-45f, 4e-45f, 0.0f };
-    const robust::YuenTest r = robust::yuenTest(huge, tiny, 0.99);
+    const robust::YuenResult r = robust::yuenTest(huge, tiny, 0.99);
     QVERIFY(r.computable);
     QVERIFY(std::isfinite(r.t) && std::isfinite(r.df) && std::isfinite(r.upper));
     QVERIFY(r.p > 0.0 && r.p <= 1.0);
-    const robust::YuenTest s = robust::yuenTest(tiny, Values { 0.0f, 1e-45f, 0.0f }, 0.99);
+    const robust::YuenResult s = robust::yuenTest(tiny, Values { 0.0f, 1e-45f, 0.0f }, 0.99);
     QVERIFY(s.computable);
     QVERIFY(std::isfinite(s.t) && std::isfinite(s.df) && s.lower < s.upper);
     QVERIFY(s.p > 0.0 && s.p <= 1.0);

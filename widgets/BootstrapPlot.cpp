@@ -2,7 +2,7 @@
 #include "widgets/BootstrapPlot.h"
 
 #include "analyses/BootstrapRun.h"
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 #include "analyses/PlotSummaries.h"
 #include "analyses/TwoGroups.h"
 

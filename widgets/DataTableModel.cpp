@@ -1,8 +1,8 @@
 // The data set as a read-only table: cells are read when shown, never copied.
 #include "widgets/DataTableModel.h"
 
-#include "analyses/NumberFormat.h"
-#include "data/modGeneral.h"
+#include "report/NumberFormat.h"
+#include "data/DataMatrix.h"
 
 #include <QLocale>
 

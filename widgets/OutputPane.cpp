@@ -1,7 +1,7 @@
 // The output pane: an editable plain-text box that reports are appended to.
 #include "widgets/OutputPane.h"
 
-#include "widgets/LineEnds.h"
+#include "files/LineEnds.h"
 
 #include <QFontDatabase>
 #include <QMimeData>

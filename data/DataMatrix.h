@@ -1,4 +1,4 @@
-// The one data set of a run: a matrix of single-precision values and its counts.
+// A data set: a matrix of single-precision values with its column names.
 #pragma once
 
 #include "data/LargeBlockAllocator.h"
@@ -124,10 +124,3 @@ private:
 // "Var k" for a column without a name, "Var k (name)" for a named one: how
 // lists, windows and reports show a column.
 std::string variableLabel(const DataMatrix& data, int32_t column);
-
-// The current data set and its counts, for reading. Only the import writes
-// them (setDataSet and clearDataSet in data/DataImport.h); windows are given
-// the data set when they are built.
-extern const DataMatrix& g_sngData;
-extern const int32_t& g_lngNumRows;
-extern const int32_t& g_lngNumCols;

@@ -28,4 +28,19 @@ std::string rule(std::size_t width);
 // `count` line ends: the first ends the line, the rest leave empty lines.
 std::string lineEnds(int count);
 
+// `text` with every control character shown as "?", so that a name or a path
+// from a file can never move the cursor or change colours in a terminal.
+std::string printable(std::string_view text);
+// "Var k" for a column without a name, "Var k (name)" for a named one: how
+// lists, windows and reports show a column.
+std::string variableLabel(int32_t column, std::string_view name);
+
+// A row of a group table: the label left-aligned, the two groups' cells
+// right-aligned, each 15 characters wide.
+std::string groupRow(std::string_view label, std::string_view group1, std::string_view group2);
+// The same with report numbers.
+std::string groupRow(std::string_view label, double group1, double group2);
+// "Dep Var = <dependent>; Grp Var = <grouping>" with its line end.
+std::string variablesLine(std::string_view dependent, std::string_view grouping);
+
 } // namespace report

@@ -11,7 +11,7 @@ namespace robust {
 // by trimCount(n) values in each tail as the kernel trims. `computable` is
 // false when both Winsorized variances are 0; the test statistic, its degrees
 // of freedom, p and the interval are then 0 and mean nothing.
-struct YuenTest {
+struct YuenResult {
     int32_t n1 = 0;
     int32_t n2 = 0;
     int32_t h1 = 0; // values each trimmed mean keeps: n - 2g
@@ -40,6 +40,6 @@ struct YuenTest {
 // needs at least two values (its h - 1 is then at least 1): the caller checks
 // the sizes first, and a smaller group leaves the test not computable. One
 // Winsorized variance of 0 leaves the test computable.
-YuenTest yuenTest(std::span<const float> group1, std::span<const float> group2, double level);
+YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2, double level);
 
 } // namespace robust

@@ -1,7 +1,7 @@
 // Output files: the output pane's text kept in a plain 8-bit text file.
-#include "widgets/OutputFile.h"
+#include "files/OutputFile.h"
 
-#include "widgets/LineEnds.h"
+#include "files/LineEnds.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // Yuen's test of two independent groups' 20% trimmed means.
-#include "stats/YuenTest.h"
+#include "stats/Yuen.h"
 
 #include "stats/RobustStats.h"
 
@@ -71,9 +71,9 @@ TrimmedGroup trimmedGroup(std::span<const float> values)
 
 } // namespace
 
-YuenTest yuenTest(std::span<const float> group1, std::span<const float> group2, double level)
+YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2, double level)
 {
-    YuenTest result;
+    YuenResult result;
     result.n1 = static_cast<int32_t>(group1.size());
     result.n2 = static_cast<int32_t>(group2.size());
     if (result.n1 < 2 || result.n2 < 2)

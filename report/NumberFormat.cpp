@@ -1,5 +1,5 @@
 // How report numbers become text.
-#include "analyses/NumberFormat.h"
+#include "report/NumberFormat.h"
 
 #include <algorithm>
 #include <cctype>

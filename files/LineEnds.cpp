@@ -1,5 +1,5 @@
 // Line ends where text crosses the program's edge.
-#include "widgets/LineEnds.h"
+#include "files/LineEnds.h"
 
 #include <algorithm>
 

@@ -1,22 +1,9 @@
-// The one data set of a run.
-#include "data/modGeneral.h"
+// A data set: a matrix of single-precision values with its column names.
+#include "data/DataMatrix.h"
 
-#include "data/DataImport.h"
-#include "data/ReportText.h"
+#include "report/ReportText.h"
 
 #include <utility>
-
-namespace {
-
-DataMatrix currentData;
-int32_t currentRows = 0;
-int32_t currentColumns = 0;
-
-} // namespace
-
-const DataMatrix& g_sngData = currentData;
-const int32_t& g_lngNumRows = currentRows;
-const int32_t& g_lngNumCols = currentColumns;
 
 DataMatrix::DataMatrix(DataMatrix&& other) noexcept
 {
@@ -67,20 +54,5 @@ void DataMatrix::clear()
 
 std::string variableLabel(const DataMatrix& data, int32_t column)
 {
-    std::string label = "Var " + report::integerText(column);
-    if (const std::string& name = data.name(column); !name.empty())
-        label += " (" + name + ")";
-    return label;
-}
-
-void setDataSet(DataMatrix data)
-{
-    currentData = std::move(data);
-    currentRows = currentData.rowCount();
-    currentColumns = currentData.columnCount();
-}
-
-void clearDataSet()
-{
-    setDataSet(DataMatrix());
+    return report::variableLabel(column, data.name(column));
 }
