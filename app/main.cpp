@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -15,9 +14,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trellam.png")));
     frmMain window;
-    window.show();
-    // A data file named on the command line opens once the window is up.
-    if (const std::string file = commandLineFile(argc, argv); !file.empty())
-        QTimer::singleShot(0, &window, [&window, file] { window.openDataFile(file); });
+    // The window comes up once the title screen has gone, then opens a data
+    // file named on the command line.
+    const std::string file = commandLineFile(argc, argv);
+    QObject::connect(&window, &frmMain::loaded, &window, [&window, file] {
+        window.show();
+        if (!file.empty())
+            window.openDataFile(file);
+    });
     return app.exec();
 }

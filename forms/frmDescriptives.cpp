@@ -45,7 +45,7 @@ void frmDescriptives::createControls()
     optRanges = new QRadioButton(QStringLiteral("Range of Items"), fraSelectItems);
     optRanges->setObjectName(QStringLiteral("optRanges"));
     optRanges->setChecked(true);
-    optIndividual = new QRadioButton(QStringLiteral("Individiual Items"), fraSelectItems);
+    optIndividual = new QRadioButton(QStringLiteral("Individual Items"), fraSelectItems);
     optIndividual->setObjectName(QStringLiteral("optIndividual"));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);

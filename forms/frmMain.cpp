@@ -9,6 +9,7 @@
 #include "data/LayoutGuess.h"
 #include "data/DataMatrix.h"
 #include "forms/frmDataView.h"
+#include "forms/frmGuide.h"
 #include "forms/frmNavigate.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmPlot.h"
@@ -30,8 +31,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -61,10 +60,11 @@ int px(int twips)
     return (twips + twipsPerPixel / 2) / twipsPerPixel;
 }
 
-int twips(int pixels)
-{
-    return pixels * twipsPerPixel;
-}
+// The data selection's height and least width; the window is never lower
+// than MIN_HEIGHT_TWIPS.
+constexpr int SELECT_HEIGHT_TWIPS = 2220;
+constexpr int SELECT_MIN_WIDTH_TWIPS = 9000;
+constexpr int MIN_HEIGHT_TWIPS = 7000;
 
 // The file types of cmbFileType, in its order.
 const char* const FILE_TYPES[][2] = { { "Text (*.txt)", "*.txt" }, { "Data (*.dat)", "*.dat" },
@@ -124,10 +124,11 @@ frmMain::frmMain(int splashMilliseconds, QWidget* parent)
     connectHandlers();
     // The first size leaves room for the desktop's panels on small or scaled
     // screens, but never less than the data selection and the output need.
+    setMinimumHeight(px(MIN_HEIGHT_TWIPS));
     QSize firstSize(px(12000), px(9000));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         firstSize = firstSize.boundedTo(screen->availableGeometry().size() * 0.9)
-                        .expandedTo(QSize(px(9300), px(7000)));
+                        .expandedTo(QSize(px(9300), px(MIN_HEIGHT_TWIPS)));
     resize(firstSize);
     Form_Load(splashMilliseconds);
 }
@@ -202,6 +203,16 @@ void frmMain::createControls()
 
     fraOutput = named(new QGroupBox(QStringLiteral("Output"), m_central), "fraOutput");
     txtOutput = named(new OutputPane(fraOutput), "txtOutput");
+    (new QVBoxLayout(fraOutput))->addWidget(txtOutput);
+
+    // The data selection keeps its height; the output takes the rest.
+    fraSelectData->setFixedHeight(px(SELECT_HEIGHT_TWIPS));
+    fraSelectData->setMinimumWidth(px(SELECT_MIN_WIDTH_TWIPS));
+    auto* page = new QVBoxLayout(m_central);
+    page->setContentsMargins(px(100), px(100), px(100), px(100));
+    page->setSpacing(px(100));
+    page->addWidget(fraSelectData);
+    page->addWidget(fraOutput, 1);
 
     // Tab from the file choice through the options to the import and the pane.
     setTabOrder(m_files->drvDrive, m_files->dirDirectory);
@@ -251,6 +262,11 @@ void frmMain::createMenus()
     mnuAnalyses->addSeparator();
     mnuPlot = menuEntry(mnuAnalyses, "mnuPlot", QStringLiteral("&Plot Last Bootstrap"));
     mnuPlot->setEnabled(false);
+
+    mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    mnuGuide = menuEntry(mnuHelp, "mnuGuide", QStringLiteral("&User's Guide"),
+                         QKeySequence(Qt::Key_F1));
+    mnuAbout = menuEntry(mnuHelp, "mnuAbout", QStringLiteral("&About Trellam"));
 }
 
 void frmMain::connectHandlers()
@@ -278,66 +294,30 @@ void frmMain::connectHandlers()
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
     connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
     connect(mnuPlot, &QAction::triggered, this, &frmMain::mnuPlot_Click);
+    connect(mnuGuide, &QAction::triggered, this, &frmMain::mnuGuide_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
 
 void frmMain::Form_Load(int splashMilliseconds)
 {
-    // The title screen stays for its full time even when dismissed early;
-    // window events keep running meanwhile. The clock is monotonic, so the
-    // wait cannot go wrong at midnight or when the system time changes.
-    QPointer<frmSplash> splash = new frmSplash;
-    splash->show();
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < splashMilliseconds) {
-        QEventLoop wait;
-        QTimer::singleShot(static_cast<int>(splashMilliseconds - elapsed.elapsed()),
-                           Qt::PreciseTimer, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
-    if (splash)
-        splash->close();
-
     for (const auto& type : FILE_TYPES)
         cmbFileType->addItem(QLatin1String(type[0]));
     cmbFileType->setCurrentIndex(0);
-}
 
-void frmMain::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void frmMain::Form_Resize()
-{
-    if (isMinimized())
-        return;
-    // The rules measure the whole window, frame included, as the user sees it.
-    const int frameExtra = frameGeometry().height() - height();
-    if (twips(frameGeometry().height()) < 7000) {
-        resize(width(), px(7000) - frameExtra);
+    // The title screen stays for its full time even when dismissed early;
+    // the window is ready once it has gone.
+    if (splashMilliseconds <= 0) {
+        m_loaded = true;
         return;
     }
-    const int windowWidth = twips(frameGeometry().width());
-    const int windowHeight = twips(frameGeometry().height());
-
-    const int selectLeft = 100;
-    const int selectTop = 100;
-    const int selectHeight = 2220;
-    const int selectWidth = std::max(windowWidth - selectLeft - 200, 9000);
-    fraSelectData->setGeometry(px(selectLeft), px(selectTop), px(selectWidth), px(selectHeight));
-
-    const int outputTop = selectTop + selectHeight + 100;
-    const int outputHeight = std::max(windowHeight - outputTop - 1200, 600);
-    fraOutput->setGeometry(px(selectLeft), px(outputTop), px(selectWidth), px(outputHeight));
-
-    // The pane sits inside the output frame, clear of its border.
-    const int paneLeft = selectLeft + 100;
-    const int paneTop = 300;
-    const int paneBottomMargin = 100;
-    txtOutput->setGeometry(px(paneLeft), px(paneTop), px(selectWidth - paneLeft - 200),
-                           px(outputHeight - paneTop - paneBottomMargin));
+    QPointer<frmSplash> splash = new frmSplash;
+    splash->show();
+    QTimer::singleShot(splashMilliseconds, Qt::PreciseTimer, this, [this, splash] {
+        if (splash)
+            splash->close();
+        m_loaded = true;
+        emit loaded();
+    });
 }
 
 void frmMain::cmbFileType_Click(int index)
@@ -485,6 +465,9 @@ bool frmMain::confirmExit()
                                    QStringLiteral("Do you want to exit Trellam?"))
         != QMessageBox::Yes)
         return false;
+    // Only text that would be lost is offered for saving.
+    if (!txtOutput->hasUnsavedText())
+        return true;
     const auto save = MessageBox::askYesNoCancel(
         this, QStringLiteral("Save Output"),
         QStringLiteral("Do you want to save the contents of the output?"));
@@ -587,4 +570,28 @@ void frmMain::mnuPlot_Click()
         return;
     frmPlot plot(m_lastBootstrapRun, this);
     plot.exec();
+}
+
+void frmMain::mnuGuide_Click()
+{
+    const QString guide = frmGuide::findGuide();
+    if (guide.isEmpty()) {
+        MessageBox::warning(this, QStringLiteral("User's Guide"),
+                            QStringLiteral("The user's guide is not installed."));
+        return;
+    }
+    frmGuide window(guide, this);
+    window.exec();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    MessageBox::information(this, QStringLiteral("About Trellam"),
+        QStringLiteral("Trellam " TRELLAM_VERSION "\n"
+                       "Robust effect sizes for two independent groups.\n\n"
+                       "Free software under the GNU General Public License, version 3 or "
+                       "later: you may share and change it under its terms. It comes with "
+                       "no warranty.\n\n"
+                       "Built with Qt %1 (Widgets, Charts, SVG), Boost.Math and OpenMP.")
+            .arg(QString::fromLatin1(qVersion())));
 }

@@ -32,9 +32,11 @@ struct BootstrapRun;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    // `splashMilliseconds` is how long the title screen stays while loading.
+    // `splashMilliseconds` is how long the title screen stays; the window is
+    // ready (isLoaded, the signal loaded) once it has gone.
     explicit frmMain(int splashMilliseconds = 2000, QWidget* parent = nullptr);
     ~frmMain() override;
+    bool isLoaded() const { return m_loaded; }
 
     // Opens the data file at `nativePath` (platform/NativePath.h), as given on
     // the command line or dropped: the lists move to it as if it had been
@@ -45,9 +47,12 @@ public:
     // The data set every window reads; only the import replaces it.
     const DataMatrix& dataSet() const { return m_data; }
 
+signals:
+    // The title screen has gone: the window may be shown.
+    void loaded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -56,7 +61,6 @@ private:
     void createMenus();
     void connectHandlers();
     void Form_Load(int splashMilliseconds);
-    void Form_Resize();
     // Asks whether to leave (and whether to save first); true when the program may end.
     bool confirmExit();
     // The delimiter of the chosen option: space, comma or tab, in that order; empty if none.
@@ -96,6 +100,8 @@ private:
     void mnuBootstrap_Click();
     void mnuYuen_Click();
     void mnuPlot_Click();
+    void mnuGuide_Click();
+    void mnuAbout_Click();
 
     QWidget* m_central = nullptr;
     QGroupBox* fraSelectData = nullptr;
@@ -119,6 +125,7 @@ private:
     QMenu* mnuEdit = nullptr;
     QMenu* mnuData = nullptr;
     QMenu* mnuAnalyses = nullptr;
+    QMenu* mnuHelp = nullptr;
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
     QAction* mnuExit = nullptr;
@@ -134,6 +141,8 @@ private:
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
     QAction* mnuPlot = nullptr;
+    QAction* mnuGuide = nullptr;
+    QAction* mnuAbout = nullptr;
 
     // The data set of this run: empty until a file is imported.
     DataMatrix m_data;
@@ -144,6 +153,7 @@ private:
     // The file chosen when the user last clicked a delimiter option; unset
     // while no option is checked or the program checked it.
     std::optional<std::string> m_delimiterChosenFor;
+    bool m_loaded = false;
     // 1 once the user has confirmed leaving the program.
     int32_t m_lngUnloadProgram = 0;
 

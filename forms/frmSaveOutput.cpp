@@ -116,6 +116,7 @@ void frmSaveOutput::cmdSave_Click()
             QStringLiteral("The file could not be saved: ") + QDir::toNativeSeparators(path));
         return;
     }
+    m_output->markSaved();
     m_files->filFile->refresh();
     accept();
 }

@@ -56,7 +56,7 @@ void frmSplash::Form_Load()
     lblName2->setText(QStringLiteral("Independent Groups"));
     lblProductName->setText(QStringLiteral("Trellam:"));
     lblCompany->setText(QStringLiteral("Robust effect sizes with bootstrap confidence intervals"));
-    lblRights->setText(QChar(169) + QStringLiteral("2026 The Trellam developers. All rights reserved."));
+    lblRights->setText(QChar(169) + QStringLiteral("2026 The Trellam developers. Free software under the GNU GPL, version 3 or later."));
 }
 
 void frmSplash::Frame1_Click()

@@ -25,13 +25,14 @@ QString& lastBodyText()
 
 QMessageBox::StandardButton show(QWidget* parent, const QString& title, const QString& text,
                                  QMessageBox::StandardButtons buttons,
-                                 QMessageBox::StandardButton defaultButton)
+                                 QMessageBox::StandardButton defaultButton,
+                                 QMessageBox::Icon icon = QMessageBox::Warning)
 {
     lastTitleText() = title;
     lastBodyText() = text;
     if (!pendingAnswers().isEmpty())
         return pendingAnswers().dequeue();
-    QMessageBox box(QMessageBox::Warning, title, text, buttons, parent);
+    QMessageBox box(icon, title, text, buttons, parent);
     box.setObjectName(QStringLiteral("msgBox"));
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -44,6 +45,11 @@ namespace MessageBox {
 void warning(QWidget* parent, const QString& title, const QString& text)
 {
     show(parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void information(QWidget* parent, const QString& title, const QString& text)
+{
+    show(parent, title, text, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Information);
 }
 
 QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const QString& title,

@@ -11,6 +11,8 @@ namespace MessageBox {
 // A modal warning box (exclamation icon, one OK button).
 void warning(QWidget* parent, const QString& title, const QString& text);
 
+// A modal box that tells something (information icon, one OK button).
+void information(QWidget* parent, const QString& title, const QString& text);
 // A modal question with Yes, No and Cancel (warning icon); returns the button.
 QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const QString& title,
                                            const QString& text);

@@ -196,11 +196,6 @@ inline void showMainWindow(std::unique_ptr<frmMain>& window)
 // Closes the main window without its exit questions.
 inline void closeMainWindow(std::unique_ptr<frmMain>& window)
 {
-    if (window->isVisible()) {
-        MessageBox::setNextAnswer(QMessageBox::Yes); // leave
-        MessageBox::setNextAnswer(QMessageBox::No); // without saving
-        window->close();
-    }
     window.reset();
 }
 

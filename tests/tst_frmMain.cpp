@@ -1,5 +1,6 @@
 // The main window driven offscreen: file choice, import, output pane, edit commands, exit.
 #include "GuiDriver.h"
+#include "platform/MessageBox.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "data/DataMatrix.h"
@@ -18,6 +19,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -45,6 +48,7 @@ private slots:
     void exitQuestions_data();
     void exitQuestions();
     void windowNeverGetsLowerThanItsMinimum();
+    void helpMenu();
     void splashWaitsItsFullTime();
 
 private:
@@ -105,7 +109,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
     QStringList menus;
     for (QAction* action : m_window->menuBar()->actions())
         menus << action->menu()->objectName();
-    QCOMPARE(menus, (QStringList{"mnuFile", "mnuEdit", "mnuData", "mnuAnalyses"}));
+    QCOMPARE(menus, (QStringList{"mnuFile", "mnuEdit", "mnuData", "mnuAnalyses", "mnuHelp"}));
     QStringList entries;
     for (QAction* menu : m_window->menuBar()->actions())
         for (QAction* action : menu->menu()->actions())
@@ -119,7 +123,32 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuViewData=View Data",
                                    "mnuDescriptives=Descriptives",
                                    "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test",
-                                   "mnuPlot=Plot Last Bootstrap"}));
+                                   "mnuPlot=Plot Last Bootstrap",
+                                   "mnuGuide=User's Guide", "mnuAbout=About Trellam"}));
+}
+
+// F1 shows the guide from its file; About names the version and the licence.
+void Tst_frmMain::helpMenu()
+{
+    QString guideText;
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    child<QWidget>("txtOutput")->setFocus();
+    const bool shown = gui::withModal("frmGuide", [] { gui::press(Qt::Key_F1); },
+        [&](QWidget* guide) {
+            guideText = gui::child<QTextBrowser>(guide, "txtGuide")->toPlainText();
+            QTest::keyClick(guide, Qt::Key_Escape);
+        });
+    QVERIFY(shown);
+    QVERIFY(guideText.contains(QStringLiteral("Trellam")));
+    QVERIFY(guideText.contains(QStringLiteral("Individual Items")));
+
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    child<QAction>("mnuAbout")->trigger();
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("About Trellam"));
+    QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Trellam " TRELLAM_VERSION "\n")));
+    QVERIFY(MessageBox::lastText().contains(
+        QStringLiteral("GNU General Public License, version 3 or later")));
 }
 
 void Tst_frmMain::importThroughTheFileLists()
@@ -275,26 +304,39 @@ void Tst_frmMain::exitQuestions_data()
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("second");
     QTest::addColumn<bool>("ends");
+    QTest::addColumn<QString>("pane"); // a new report, nothing, or a file just opened
+    const QString report = QStringLiteral("report");
     for (const bool closeBox : { false, true }) {
         const char* way = closeBox ? "close box" : "Exit";
         QTest::addRow("%s: No to exit keeps running", way)
-            << closeBox << int(QMessageBox::No) << 0 << false;
+            << closeBox << int(QMessageBox::No) << 0 << false << report;
         QTest::addRow("%s: Cancel to exit keeps running", way)
-            << closeBox << int(QMessageBox::Cancel) << 0 << false;
+            << closeBox << int(QMessageBox::Cancel) << 0 << false << report;
         QTest::addRow("%s: Cancel to saving keeps running", way)
-            << closeBox << int(QMessageBox::Yes) << int(QMessageBox::Cancel) << false;
+            << closeBox << int(QMessageBox::Yes) << int(QMessageBox::Cancel) << false << report;
         QTest::addRow("%s: No to saving ends", way)
-            << closeBox << int(QMessageBox::Yes) << int(QMessageBox::No) << true;
+            << closeBox << int(QMessageBox::Yes) << int(QMessageBox::No) << true << report;
+        QTest::addRow("%s: an empty pane is not offered for saving", way)
+            << closeBox << int(QMessageBox::Yes) << 0 << true << QString();
+        QTest::addRow("%s: a file just opened is not offered for saving", way)
+            << closeBox << int(QMessageBox::Yes) << 0 << true << QStringLiteral("opened");
     }
 }
 
-// Both ways out ask whether to exit and then whether to save the output.
+// Both ways out ask whether to exit and then, when the pane holds text not
+// saved yet, whether to save the output.
 void Tst_frmMain::exitQuestions()
 {
     QFETCH(bool, closeBox);
     QFETCH(int, first);
     QFETCH(int, second);
     QFETCH(bool, ends);
+    QFETCH(QString, pane);
+    auto* output = child<OutputPane>("txtOutput");
+    if (pane == QLatin1String("report"))
+        output->appendReport(QStringLiteral("Robust Cohen's D = 0.5\n"));
+    else if (pane == QLatin1String("opened"))
+        output->replaceText(QStringLiteral("an output file\n"));
     const QList<int> answers = second ? QList<int> { first, second } : QList<int> { first };
     int asked = 0;
     const QList<gui::Box> boxes = answeringBoxes(
@@ -318,15 +360,24 @@ void Tst_frmMain::exitQuestions()
     QCOMPARE(m_window->isVisible(), !ends);
 }
 
+// The layouts keep the data selection at its size and give the output the
+// rest, however small the window is made.
 void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()
 {
     m_window->resize(500, 200);
-    QTRY_VERIFY(m_window->frameGeometry().height() * 15 >= 7000 - 15);
+    QTRY_VERIFY(m_window->height() * 15 >= 7000 - 15);
     auto* select = child<QGroupBox>("fraSelectData");
     QVERIFY(select->width() >= 600);
+    QCOMPARE(select->height(), 2220 / 15);
     auto* output = child<QGroupBox>("fraOutput");
-    QCOMPARE(output->y(), 2420 / 15); // 100 twips below the data selection
+    QVERIFY(output->y() > select->geometry().bottom());
     QCOMPARE(output->width(), select->width());
+    auto* pane = child<QWidget>("txtOutput");
+    QVERIFY(output->rect().contains(pane->geometry()));
+
+    m_window->resize(1400, 1000);
+    QTRY_COMPARE(select->height(), 2220 / 15);
+    QTRY_VERIFY(output->height() > 1000 - 2 * select->height());
 }
 
 void Tst_frmMain::splashWaitsItsFullTime()
@@ -342,7 +393,11 @@ void Tst_frmMain::splashWaitsItsFullTime()
     QElapsedTimer clock;
     clock.start();
     frmMain window(400);
+    QVERIFY(!window.isLoaded());
+    QSignalSpy loaded(&window, &frmMain::loaded);
+    QVERIFY(loaded.wait(2000));
     QVERIFY(clock.elapsed() >= 400);
+    QVERIFY(window.isLoaded());
     QVERIFY(splashSeen);
     for (QWidget* widget : QApplication::topLevelWidgets())
         QVERIFY(!(widget->objectName() == QLatin1String("frmSplash") && widget->isVisible()));

@@ -452,7 +452,9 @@ void Tst_keyboard::exitQuestionAnsweredByKeyboard()
     });
     QVERIFY(m_window->isVisible());
 
-    // Enter answers Yes, then N answers No to saving: the program ends.
+    // Enter answers Yes, then N answers No to saving the new report: the
+    // program ends.
+    gui::child<OutputPane>(m_window.get(), "txtOutput")->appendReport(QStringLiteral("report\n"));
     m_window->activateWindow();
     QVERIFY(waitForFocus(m_window.get()));
     const QList<gui::Box> boxes = gui::answeringBoxes(exitByMenu, [](QMessageBox* box) {

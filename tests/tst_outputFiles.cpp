@@ -272,6 +272,7 @@ private slots:
     void openOutputTakesUpTo64MiB();
     void replacingAChosenFileAsksFirst();
     void exitSaveAsksBeforeReplacing();
+    void exitDoesNotOfferSavedText();
     void failedSaveInPlaceKeepsTheOldFile_data();
     void failedSaveInPlaceKeepsTheOldFile();
     void fileWithSeveralNamesIsWrittenInPlace();
@@ -740,7 +741,7 @@ void Tst_outputFiles::exitSaveAsksBeforeReplacing()
     writeFile(path("kept.txt"), "kept\r\n");
     std::unique_ptr<frmMain> window;
     gui::showMainWindow(window);
-    child<OutputPane>(window.get(), "txtOutput")->replaceText(QStringLiteral("report\n"));
+    child<OutputPane>(window.get(), "txtOutput")->appendReport(QStringLiteral("report\n"));
 
     for (const auto answer : { QMessageBox::No, QMessageBox::Yes }) {
         MessageBox::setNextAnswer(QMessageBox::Yes); // leave
@@ -764,6 +765,30 @@ void Tst_outputFiles::exitSaveAsksBeforeReplacing()
             replaced ? QByteArray("report\r\n\r\n") : QByteArray("kept\r\n"));
         QCOMPARE(window->isVisible(), !replaced);
     }
+    gui::closeMainWindow(window);
+}
+
+// What was just saved is not offered for saving again on the way out.
+void Tst_outputFiles::exitDoesNotOfferSavedText()
+{
+    std::unique_ptr<frmMain> window;
+    gui::showMainWindow(window);
+    child<OutputPane>(window.get(), "txtOutput")->appendReport(QStringLiteral("report\n"));
+    const bool saveShown = gui::withModal(
+        "frmSaveOutput", [&] { child<QAction>(window.get(), "mnuSaveOutput")->trigger(); },
+        [&](QWidget* save) {
+            Dialogs::showFolder(*static_cast<QDialog*>(save), m_dir->path());
+            child<QLineEdit>(save, "txtSavedFileName")->setText(QStringLiteral("saved"));
+            child<QPushButton>(save, "cmdSave")->click();
+        });
+    QVERIFY(saveShown);
+    QCOMPARE(readFile(path("saved.txt")), QByteArray("report\r\n\r\n"));
+    const QList<gui::Box> boxes = gui::answeringBoxes([&] { QVERIFY(window->close()); },
+        [](QMessageBox* box) {
+            const bool leaving = box->text() == QLatin1String("Do you want to exit Trellam?");
+            box->button(leaving ? QMessageBox::Yes : QMessageBox::Cancel)->click();
+        });
+    QCOMPARE(boxes.size(), 1);
     gui::closeMainWindow(window);
 }
 

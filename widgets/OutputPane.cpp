@@ -96,4 +96,15 @@ void OutputPane::replaceText(const QString& text)
     QTextCursor(doc).insertText(text);
     doc->setUndoRedoEnabled(undoWasEnabled);
     moveCursor(QTextCursor::Start);
+    markSaved();
+}
+
+void OutputPane::markSaved()
+{
+    document()->setModified(false);
+}
+
+bool OutputPane::hasUnsavedText() const
+{
+    return document()->isModified() && !document()->isEmpty();
 }

@@ -24,8 +24,14 @@ public:
     QString plainText() const;
     // The selected text, lines ended by LF.
     QString selectedPlainText() const;
-    // Replaces the whole text, as opening a file does: the undo history starts afresh.
+    // Replaces the whole text, as opening a file does: the undo history starts
+    // afresh, and the text counts as saved.
     void replaceText(const QString& text);
+    // The text as it is now has been saved.
+    void markSaved();
+    // True when the pane holds text that changed since it was last saved or
+    // opened; an empty pane has nothing to lose.
+    bool hasUnsavedText() const;
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
