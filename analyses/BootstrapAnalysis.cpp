@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -96,6 +95,12 @@ bool stopRequested(const BootstrapRequest& request)
     return request.control && request.control->stopRequested.load(std::memory_order_relaxed);
 }
 
+void beginTrial(const BootstrapRequest& request, int32_t trial)
+{
+    if (request.onTrial)
+        request.onTrial(trial);
+}
+
 void countTrial(const BootstrapRequest& request)
 {
     if (request.control)
@@ -109,6 +114,7 @@ std::vector<float> scriptedEffects(const robust::OrderedGroup& group1,
     Trial trial { group1, group2, request.sort, {}, {} };
     std::vector<float> effects;
     for (int32_t t = 1; t <= request.lngTrials && !stopRequested(request); ++t) {
+        beginTrial(request, t);
         if (const std::optional<float> d = trial.effect(request.uniform))
             effects.push_back(*d);
         countTrial(request);
@@ -125,30 +131,32 @@ std::vector<float> parallelEffects(const robust::OrderedGroup& group1,
     std::vector<float> slots(static_cast<std::size_t>(trials));
     std::vector<char> valid(static_cast<std::size_t>(trials), 0);
     std::exception_ptr failure;
-    std::mutex failureMutex;
     std::atomic<bool> failed { false };
 #pragma omp parallel num_threads(workerThreads())
     {
-        // No exception may leave the parallel region: the first is kept and
-        // thrown again once every thread has finished.
-        try {
-            Trial trial { group1, group2, request.sort, {}, {} };
+        Trial trial { group1, group2, request.sort, {}, {} };
 #pragma omp for schedule(dynamic, 4)
-            for (int32_t t = 0; t < trials; ++t) {
-                if (failed.load(std::memory_order_relaxed) || stopRequested(request))
-                    continue;
+        for (int32_t t = 0; t < trials; ++t) {
+            if (failed.load(std::memory_order_relaxed) || stopRequested(request))
+                continue;
+            // No exception may leave the loop: the first is kept, the other
+            // trials are skipped, and it is thrown again after the region.
+            try {
+                beginTrial(request, t + 1);
                 TrialStream stream(seed, static_cast<uint64_t>(t) + 1);
                 if (const std::optional<float> d = trial.effect(stream)) {
                     slots[static_cast<std::size_t>(t)] = *d;
                     valid[static_cast<std::size_t>(t)] = 1;
                 }
                 countTrial(request);
+            } catch (...) {
+#pragma omp critical(bootstrapFailure)
+                {
+                    if (!failure)
+                        failure = std::current_exception();
+                }
+                failed = true;
             }
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureMutex);
-            if (!failure)
-                failure = std::current_exception();
-            failed = true;
         }
     }
     if (failure)

@@ -27,6 +27,11 @@ struct BootstrapRequest : TwoGroupChoice {
     uint64_t clockSeed = 0;
     // When set, the run reports its progress here and stops when asked.
     BootstrapControl* control = nullptr;
+    // When set, called as every trial begins with the trial's 1-based number,
+    // on whichever thread runs that trial (several may call at once). The
+    // dialog shows its progress through it; tests make a trial fail with it.
+    // An exception it throws ends the run and reaches the caller.
+    std::function<void(int32_t trial)> onTrial;
     // When set, replaces every trial's own generator with one sequence, drawn
     // trial after trial on one thread: each call gives the next uniform
     // number in [0, 1).
@@ -48,7 +53,9 @@ struct BootstrapResult : AnalysisResult {
 // `request.lngTrials` resamples, and the report. Trials run on
 // workerThreads() threads; each draws from its own generator, made from the
 // seed and the trial's number, so that the report does not depend on the
-// number of threads. A stop request gives a result marked cancelled.
+// number of threads. A stop request gives a result marked cancelled. An
+// exception inside a trial (std::bad_alloc, or one from `onTrial`) stops the
+// other trials and is thrown again to the caller.
 BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request);
 
 // A seed from the clock, different for two runs in the same second.

@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 
-
 namespace {
 
 AnalysisResult guardedRun(const std::function<AnalysisResult()>& analysis)
@@ -32,7 +31,11 @@ AnalysisDialog::AnalysisDialog(const DataMatrix& data, OutputPane* output, QWidg
 
 void AnalysisDialog::runAnalysis(const std::function<AnalysisResult()>& analysis)
 {
-    const AnalysisResult result = guardedRun(analysis);
+    showResult(guardedRun(analysis));
+}
+
+void AnalysisDialog::showResult(const AnalysisResult& result)
+{
     if (result.cancelled)
         return;
     if (!result.message.empty()) {
@@ -44,12 +47,17 @@ void AnalysisDialog::runAnalysis(const std::function<AnalysisResult()>& analysis
     accept();
 }
 
-void AnalysisDialog::cmdCancel_Click()
+void AnalysisDialog::reject()
 {
     if (m_stopRun)
         m_stopRun();
     else
-        reject();
+        QDialog::reject();
+}
+
+void AnalysisDialog::cmdCancel_Click()
+{
+    reject();
 }
 
 void AnalysisDialog::closeEvent(QCloseEvent* event)

@@ -20,6 +20,10 @@ public:
     // dialogs whenever the data set changes.
     AnalysisDialog(const DataMatrix& data, OutputPane* output, QWidget* parent);
 
+    // Hides the dialog; while a run can be stopped, stops it instead and
+    // stays open. Cancel, Escape and the close box all come here.
+    void reject() override;
+
 protected:
     // Runs `analysis` under the busy pointer and shows its outcome: a message
     // in a warning box titled "Analysis Error", the dialog staying open; or
@@ -28,12 +32,13 @@ protected:
     // A run stopped by the user (a result marked cancelled) leaves the
     // dialog open with nothing appended.
     void runAnalysis(const std::function<AnalysisResult()>& analysis);
-    // Hides the dialog, or stops the run under way.
+    // Shows `result` as runAnalysis does.
+    void showResult(const AnalysisResult& result);
     void cmdCancel_Click();
     void closeEvent(QCloseEvent* event) override;
 
     const DataMatrix& m_data;
-    // Set while a run can be stopped: Cancel stops it instead of hiding.
+    // Set while a run can be stopped: reject() stops it instead of hiding.
     std::function<void()> m_stopRun;
 
 private:

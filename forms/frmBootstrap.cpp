@@ -1,71 +1,20 @@
 // frmBootstrap: the effect-size bootstrap dialog.
 #include "forms/frmBootstrap.h"
 
-#include "analyses/BootstrapAnalysis.h"
-
-#include <QAbstractButton>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPromise>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
-#include <QWindow>
 
 #include <array>
 #include <exception>
-#include <thread>
 #include <utility>
 
 namespace {
-
-// While it lives, the user reaches only the dialog's Cancel button: Escape
-// and a close request to the dialog stop the run too, and everything else
-// (input to any window, other close requests) is dropped, so that a run ends
-// with exactly one outcome while the screen keeps repainting.
-class RunInputFilter : public QObject {
-public:
-    RunInputFilter(QWidget* dialog, QAbstractButton* cancel, std::function<void()> stop)
-        : m_dialog(dialog)
-        , m_cancel(cancel)
-        , m_stop(std::move(stop))
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~RunInputFilter() override { QCoreApplication::instance()->removeEventFilter(this); }
-    RunInputFilter(const RunInputFilter&) = delete;
-    RunInputFilter& operator=(const RunInputFilter&) = delete;
-
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close) {
-            // A close box reaches the dialog's native window first.
-            if (target == m_dialog || target == m_dialog->windowHandle())
-                m_stop();
-            event->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress
-            && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            m_stop();
-            return true;
-        }
-        const bool input = event->isInputEvent() || event->type() == QEvent::Shortcut
-            || event->type() == QEvent::ShortcutOverride;
-        return input && target != m_cancel;
-    }
-
-private:
-    QWidget* m_dialog;
-    QAbstractButton* m_cancel;
-    std::function<void()> m_stop;
-};
 
 QRadioButton* option(const char* name, const QString& caption, QWidget* parent)
 {
@@ -80,10 +29,25 @@ frmBootstrap::frmBootstrap(const DataMatrix& data, OutputPane* output, QWidget* 
     : TwoGroupDialog(data, output, parent)
 {
     setObjectName(QStringLiteral("frmBootstrap"));
-    setWindowTitle(QStringLiteral("Effect Size Bootsrap"));
+    setWindowTitle(QStringLiteral("Effect Size Bootstrap"));
     createControls();
     connect(cmdOK, &QPushButton::clicked, this, &frmBootstrap::cmdOK_Click);
+    connect(&m_run, &QFutureWatcherBase::progressValueChanged, this,
+        [this](int trial) { txtTrial->setText(QString::number(trial)); });
+    connect(&m_run, &QFutureWatcherBase::finished, this, &frmBootstrap::runFinished);
     opt600->setChecked(true);
+}
+
+frmBootstrap::~frmBootstrap()
+{
+    m_control.stopRequested = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void frmBootstrap::setTrialHook(std::function<void(int32_t trial)> hook)
+{
+    m_trialHook = std::move(hook);
 }
 
 void frmBootstrap::createControls()
@@ -162,54 +126,89 @@ BootstrapRequest frmBootstrap::readRequest() const
     return request;
 }
 
-BootstrapResult frmBootstrap::runWhileShowingTrials(BootstrapRequest& request)
+void frmBootstrap::startRun(BootstrapRequest request)
 {
-    BootstrapControl control;
-    request.control = &control;
-    BootstrapResult result;
-    std::exception_ptr failure;
-    QEventLoop waiting;
-    std::jthread worker([&] {
+    m_control.completedTrials = 0;
+    m_control.stopRequested = false;
+    request.control = &m_control;
+    QPromise<BootstrapResult> promise;
+    const QFuture<BootstrapResult> outcome = promise.future();
+    promise.start();
+    m_runTrials = request.lngTrials;
+    m_trialBefore = txtTrial->text();
+    m_focusBefore = focusWidget();
+    setInputsEnabled(false);
+    m_busy.emplace();
+    m_stopRun = [this] { m_control.stopRequested = true; };
+    m_worker = std::jthread([&data = m_data, hook = m_trialHook, request = std::move(request),
+                                promise = std::move(promise)]() mutable {
+        // The watcher passes the trial on at most 25 times a second: painting
+        // costs more than a trial.
+        request.onTrial = [&](int32_t trial) {
+            if (hook)
+                hook(trial);
+            promise.setProgressValue(trial);
+        };
+        // Nothing may leave the worker: a failure goes to the dialog with the outcome.
         try {
-            result = runBootstrapAnalysis(m_data, request);
+            promise.addResult(runBootstrapAnalysis(data, request));
         } catch (...) {
-            failure = std::current_exception();
+            promise.setException(std::current_exception());
         }
-        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+        promise.finish();
     });
-
-    // Painting costs more than a trial: the counter is shown at most about
-    // 60 times a second.
-    const QString trialBefore = txtTrial->text();
-    QTimer counter;
-    connect(&counter, &QTimer::timeout, this,
-        [&] { txtTrial->setText(QString::number(control.completedTrials.load())); });
-    counter.start(16);
-    const auto stop = [&] { control.stopRequested = true; };
-    m_stopRun = stop;
-    {
-        const RunInputFilter filter(this, cmdCancel, stop);
-        waiting.exec();
-    }
-    m_stopRun = nullptr;
-    worker.join();
-    if (failure)
-        std::rethrow_exception(failure);
-    txtTrial->setText(result.cancelled ? trialBefore : QString::number(request.lngTrials));
-    return result;
+    // Told of a run that has already ended, the watcher still reports its end.
+    m_run.setFuture(outcome);
 }
 
-void frmBootstrap::cmdOK_Click()
+void frmBootstrap::runFinished()
 {
-    if (m_stopRun)
-        return;
+    endRun();
+    txtTrial->setText(m_trialBefore);
     std::shared_ptr<const BootstrapRun> completed;
     runAnalysis([&]() -> AnalysisResult {
-        BootstrapRequest request = readRequest();
-        BootstrapResult result = runWhileShowingTrials(request);
+        BootstrapResult result = m_run.result();
+        if (result.run)
+            txtTrial->setText(QString::number(m_runTrials));
         completed = result.run;
         return result;
     });
     if (completed)
         emit runCompleted(completed);
+}
+
+void frmBootstrap::endRun()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    m_stopRun = nullptr;
+    m_busy.reset();
+    setInputsEnabled(true);
+    if (m_focusBefore)
+        m_focusBefore->setFocus();
+}
+
+void frmBootstrap::setInputsEnabled(bool enabled)
+{
+    // The focus passes to Cancel during a run; Enter pressed again there
+    // must not stop the run.
+    cmdCancel->setAutoDefault(enabled);
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control != cmdCancel && control != lblTrial && control != txtTrial)
+            control->setEnabled(enabled);
+    }
+}
+
+void frmBootstrap::cmdOK_Click()
+{
+    if (m_stopRun) // one run at a time
+        return;
+    try {
+        startRun(readRequest());
+    } catch (...) {
+        // Not started, or stopped at once: no outcome will come.
+        m_control.stopRequested = true;
+        endRun();
+        showResult({ failedAnalysisMessage(), {} });
+    }
 }

@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QDir>
@@ -155,6 +156,34 @@ inline bool withMenuDialog(QWidget* window, const char* menuEntry, const char* c
 inline void click(QWidget* window, const char* name)
 {
     child<QAbstractButton>(window, name)->click();
+}
+
+// Clicks the control `name` of `window` as the window system delivers a
+// click: to the window first, at the control's centre.
+inline void clickInWindow(QWidget* window, const char* name)
+{
+    auto* control = child<QWidget>(window, name);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+        control->mapTo(window, control->rect().center()));
+}
+
+// Sends `window` what its close box sends: a close request to its native
+// window. Returns whether the window agreed to close.
+inline bool closeBox(QWidget* window)
+{
+    QCloseEvent close;
+    QApplication::sendEvent(window->windowHandle(), &close);
+    return close.isAccepted();
+}
+
+// Clicks OK in the analysis dialog `dialog` as a user does and waits until
+// the run it starts has ended, OK being enabled again. A message box that
+// the run shows must be answered meanwhile, as answeringBoxes does.
+inline void runToEnd(QWidget* dialog)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    clickInWindow(dialog, "cmdOK");
+    QTRY_VERIFY_WITH_TIMEOUT(child<QWidget>(dialog, "cmdOK")->isEnabled(), 60000);
 }
 
 // Toggles the check of entry `row` of the list `list` as a user does: makes it current, then Space.

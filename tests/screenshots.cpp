@@ -113,6 +113,9 @@ void runBootstrap(Shooter& shooter, frmMain& main, OutputPane* pane)
         gui::typeInto(dialog, "txtSeed", QStringLiteral("42"));
         shooter.save(dialog, QStringLiteral("frmBootstrap"));
         gui::click(dialog, "cmdOK");
+        // The trials run on a worker; the dialog hides when they are done.
+        if (!QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 30000))
+            shooter.fail(QStringLiteral("Effect Size Bootstrap did not finish its run"));
     });
     if (!waitForReport(pane, QStringLiteral("EFFECT SIZE ESTIMATES")))
         shooter.fail(QStringLiteral("Effect Size Bootstrap wrote no report"));

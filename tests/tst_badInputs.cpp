@@ -366,7 +366,7 @@ QList<Box> Tst_badInputs::runBootstrap(
         gui::toggleItem(dialog, "lstGV", grouping - 1);
         gui::typeInto(dialog, "txtGroup1", group1);
         gui::typeInto(dialog, "txtGroup2", group2);
-        boxes = answeringBoxes([&] { gui::click(dialog, "cmdOK"); });
+        boxes = answeringBoxes([&] { gui::runToEnd(dialog); });
     });
     return boxes;
 }

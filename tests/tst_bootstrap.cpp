@@ -2,10 +2,14 @@
 #include "analyses/BootstrapAnalysis.h"
 
 #include "TestData.h"
+#include "data/Parallel.h"
 
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 Q_DECLARE_METATYPE(DataMatrix)
@@ -68,11 +72,34 @@ DataMatrix thirtyCases()
         { 26, 61.5f, 2 }, { 27, 64.8f, 3 }, { 28, 51.7f, 1 }, { 29, 41.7f, 2 }, { 30, 61.6f, 3 } });
 }
 
+// The two ways trials run: spread over `threads` threads, each on its own
+// stream, or one after another from a scripted uniform source.
+void addTrialPaths()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<bool>("scripted");
+    QTest::newRow("own streams on 4 threads") << 4 << false;
+    QTest::newRow("own streams on 1 thread") << 1 << false;
+    QTest::newRow("scripted uniform numbers") << 4 << true;
+}
+
+void chooseTrialPath(BootstrapRequest& r, int threads, bool scripted)
+{
+    setWorkerThreads(threads);
+    if (scripted) {
+        r.uniform = [next = 0]() mutable {
+            next = (next + 37) % 100;
+            return next / 100.0;
+        };
+    }
+}
+
 } // namespace
 
 class Tst_bootstrap : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup();
     void percentileEntries_data();
     void percentileEntries();
     void levelPercent_data();
@@ -90,7 +117,10 @@ private slots:
     void longIdenticalGroupsGiveNoEffect_data();
     void longIdenticalGroupsGiveNoEffect();
     void eachResampleDrawsEachGroupInTurn();
-    void progressCountsEveryTrial();
+    void everyTrialIsAnnouncedOnce_data();
+    void everyTrialIsAnnouncedOnce();
+    void aFailedTrialReachesTheCaller_data();
+    void aFailedTrialReachesTheCaller();
     void seedDecidesTheInterval();
 };
 
@@ -437,13 +467,68 @@ void Tst_bootstrap::eachResampleDrawsEachGroupInTurn()
         line(result, "Number of valid"), QString("Number of valid robust D bootstrap trials = 0"));
 }
 
-void Tst_bootstrap::progressCountsEveryTrial()
+void Tst_bootstrap::cleanup()
 {
+    setWorkerThreads(0);
+}
+
+void Tst_bootstrap::everyTrialIsAnnouncedOnce_data()
+{
+    addTrialPaths();
+}
+
+void Tst_bootstrap::everyTrialIsAnnouncedOnce()
+{
+    QFETCH(int, threads);
+    QFETCH(bool, scripted);
     BootstrapRequest r = request(600);
+    chooseTrialPath(r, threads, scripted);
+    std::vector<std::atomic<int>> calls(602);
+    r.onTrial = [&](int32_t trial) { ++calls.at(static_cast<std::size_t>(trial)); };
     BootstrapControl control;
     r.control = &control;
-    runBootstrapAnalysis(twoGroups({ 1, 2, 3 }, { 4, 6, 5 }), r);
+    const AnalysisResult result = runBootstrapAnalysis(twoGroups({ 1, 2, 3 }, { 4, 6, 5 }), r);
+    QVERIFY(!result.report.empty());
     QCOMPARE(control.completedTrials.load(), 600);
+    QCOMPARE(calls[0].load(), 0);
+    for (std::size_t trial = 1; trial <= 600; ++trial)
+        QVERIFY2(calls[trial] == 1, qPrintable(QString::number(trial)));
+    QCOMPARE(calls[601].load(), 0);
+}
+
+void Tst_bootstrap::aFailedTrialReachesTheCaller_data()
+{
+    addTrialPaths();
+}
+
+// A trial that runs out of memory (here: one that says so on trial 7) ends
+// the run with that very exception, and the trials after it are not run.
+void Tst_bootstrap::aFailedTrialReachesTheCaller()
+{
+    QFETCH(int, threads);
+    QFETCH(bool, scripted);
+    BootstrapRequest r = request(2000);
+    chooseTrialPath(r, threads, scripted);
+    BootstrapControl control;
+    r.control = &control;
+    r.onTrial = [](int32_t trial) {
+        if (trial == 7)
+            throw std::bad_alloc();
+    };
+    const DataMatrix data = twoGroups({ 1, 2, 3, 9 }, { 4, 6, 5, 8 });
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, runBootstrapAnalysis(data, r));
+    QVERIFY(control.completedTrials.load() < 2000);
+    if (scripted || threads == 1)
+        QCOMPARE(control.completedTrials.load(), 6);
+
+    // Any other failure keeps its type too; the next run is unaffected.
+    r.onTrial = [](int32_t trial) {
+        if (trial == 1999)
+            throw std::runtime_error("trial failed");
+    };
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, runBootstrapAnalysis(data, r));
+    r.onTrial = nullptr;
+    QVERIFY(!runBootstrapAnalysis(data, r).report.empty());
 }
 
 void Tst_bootstrap::seedDecidesTheInterval()

@@ -3,6 +3,7 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "data/DataMatrix.h"
+#include "data/Parallel.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,14 +12,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include "GuiDriver.h"
 #include "TestData.h"
 
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 Q_DECLARE_METATYPE(DataMatrix)
 
@@ -69,13 +72,20 @@ private slots:
     void messages();
     void reportIsAppendedAndDialogHides_data();
     void reportIsAppendedAndDialogHides();
-    void otherInputDuringARunIsIgnored();
-    void cancelEscapeAndCloseBoxStopARun_data();
-    void cancelEscapeAndCloseBoxStopARun();
+    void stoppingARunAppendsNothing_data();
+    void stoppingARunAppendsNothing();
+    void aRunTakesNoOtherInput();
+    void failedRunShowsItsMessage_data();
+    void failedRunShowsItsMessage();
+    void closingTheProgramDuringARun();
     void choicesLastUntilCloseBoxOrImport();
 
 private:
     void openDialog();
+    void chooseGroups(QWidget* dialog);
+    void startHeldRun(QWidget* dialog);
+    void releaseTrials();
+    void verifyInputsEnabled(QWidget* dialog, bool enabled);
     void importDataFile(const QString& name, const QByteArray& bytes);
 
     std::unique_ptr<OutputPane> m_pane;
@@ -83,6 +93,9 @@ private:
     DataMatrix m_data;
     QTemporaryDir m_folder;
     std::unique_ptr<frmMain> m_window;
+    // Trials held by startHeldRun() wait for this.
+    std::atomic<bool> m_release { false };
+    QString m_trialBefore;
 };
 
 void Tst_frmBootstrap::initTestCase()
@@ -92,12 +105,16 @@ void Tst_frmBootstrap::initTestCase()
 
 void Tst_frmBootstrap::init()
 {
+    m_release = false;
+    m_trialBefore.clear();
     m_pane = std::make_unique<OutputPane>();
     m_pane->setPlainText(QStringLiteral("Earlier text"));
 }
 
 void Tst_frmBootstrap::cleanup()
 {
+    releaseTrials();
+    setWorkerThreads(0);
     delete m_dialog;
     m_pane.reset();
     if (m_window)
@@ -111,11 +128,20 @@ void Tst_frmBootstrap::openDialog()
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
 }
 
+// Var 1 by Var 2, groups 1 and 2.
+void Tst_frmBootstrap::chooseGroups(QWidget* dialog)
+{
+    toggleItem(dialog, "lstDV", 0);
+    toggleItem(dialog, "lstGV", 1);
+    typeInto(dialog, "txtGroup1", "1");
+    typeInto(dialog, "txtGroup2", "2");
+}
+
 void Tst_frmBootstrap::showsItsControlsAndDefaults()
 {
     m_data = matrixFromRows({ { 1, 2, 3 } });
     openDialog();
-    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Effect Size Bootsrap"));
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Effect Size Bootstrap"));
     for (const char* list : { "lstDV", "lstGV" }) {
         auto* widget = child<QListWidget>(m_dialog, list);
         QCOMPARE(widget->count(), 3);
@@ -152,7 +178,7 @@ void Tst_frmBootstrap::listsKeepAtMostOneChecked()
     // Unchecking the only checked entry leaves none: OK then asks for one.
     toggleItem(m_dialog, "lstDV", 1);
     QVERIFY(checkedRows(m_dialog, "lstDV").isEmpty());
-    const QList<gui::Box> boxes = gui::answeringBoxes([this] { click(m_dialog, "cmdOK"); });
+    const QList<gui::Box> boxes = gui::answeringBoxes([this] { gui::runToEnd(m_dialog); });
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QStringLiteral("A dependent variable must be selected."));
 
@@ -218,10 +244,11 @@ void Tst_frmBootstrap::messages()
     typeInto(m_dialog, "txtGroup1", group1);
     typeInto(m_dialog, "txtGroup2", group2);
 
-    const QList<gui::Box> boxes = gui::answeringBoxes([this] { click(m_dialog, "cmdOK"); });
+    const QList<gui::Box> boxes = gui::answeringBoxes([this] { gui::runToEnd(m_dialog); });
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
     QCOMPARE(boxes.first().text, message);
+    QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QString());
     QVERIFY(m_dialog->isVisible());
     QCOMPARE(m_pane->toPlainText(), QStringLiteral("Earlier text"));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -252,13 +279,10 @@ void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
     QFETCH(int, percent);
     m_data = nineteenCases();
     openDialog();
-    toggleItem(m_dialog, "lstDV", 0);
-    toggleItem(m_dialog, "lstGV", 1);
-    typeInto(m_dialog, "txtGroup1", "1");
-    typeInto(m_dialog, "txtGroup2", "2");
+    chooseGroups(m_dialog);
     click(m_dialog, qPrintable(trialOption));
     click(m_dialog, qPrintable(levelOption));
-    click(m_dialog, "cmdOK");
+    gui::runToEnd(m_dialog);
 
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -275,80 +299,176 @@ void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
     QVERIFY(text.endsWith("Number of valid robust D bootstrap trials = " + count + "\n\n\n\n\n\n"));
 }
 
-void Tst_frmBootstrap::otherInputDuringARunIsIgnored()
+// A run held on its trial 41 until released; the trials before it show.
+void Tst_frmBootstrap::startHeldRun(QWidget* dialog)
 {
-    m_data = largeGroups(4000);
-    QWidget mainWindow;
-    mainWindow.show();
-    m_dialog = new frmBootstrap(m_data, m_pane.get(), &mainWindow);
-    m_dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
-    toggleItem(m_dialog, "lstDV", 0);
-    toggleItem(m_dialog, "lstGV", 1);
-    typeInto(m_dialog, "txtGroup1", "1");
-    typeInto(m_dialog, "txtGroup2", "2");
-
-    // While the trials run on their worker, a second OK, typing and a close
-    // request to the main window all arrive.
-    bool sentDuringRun = false;
-    QTimer::singleShot(0, [&] {
-        const QCursor* cursor = QApplication::overrideCursor();
-        QVERIFY(cursor && cursor->shape() == Qt::WaitCursor);
-        sentDuringRun = true;
-        QTest::mouseClick(child<QPushButton>(m_dialog, "cmdOK"), Qt::LeftButton);
-        child<QPushButton>(m_dialog, "cmdOK")->click();
-        QTest::keyClicks(child<QLineEdit>(m_dialog, "txtGroup1"), "9");
-        mainWindow.close();
+    qobject_cast<frmBootstrap*>(dialog)->setTrialHook([this](int32_t trial) {
+        if (trial > 40)
+            m_release.wait(false);
     });
-    child<QPushButton>(m_dialog, "cmdOK")->click();
-
-    QVERIFY(sentDuringRun);
-    QCOMPARE(reportCount(*m_pane), 1);
-    QCOMPARE(child<QLineEdit>(m_dialog, "txtGroup1")->text(), QStringLiteral("1"));
-    QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QStringLiteral("600"));
-    QVERIFY(mainWindow.isVisible());
-    QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    gui::clickInWindow(dialog, "cmdOK");
+    QTRY_VERIFY(!child<QLineEdit>(dialog, "txtTrial")->text().isEmpty()
+        && child<QLineEdit>(dialog, "txtTrial")->text() != m_trialBefore);
 }
 
-void Tst_frmBootstrap::cancelEscapeAndCloseBoxStopARun_data()
+void Tst_frmBootstrap::releaseTrials()
+{
+    m_release = true;
+    m_release.notify_all();
+}
+
+// Every input but Cancel is disabled while a run is under way.
+void Tst_frmBootstrap::verifyInputsEnabled(QWidget* dialog, bool enabled)
+{
+    for (const char* name : { "lstDV", "lstGV", "txtGroup1", "txtGroup2", "opt600", "opt2000",
+             "opt90CI", "opt99CI", "txtSeed", "cmdOK" })
+        QVERIFY2(child<QWidget>(dialog, name)->isEnabled() == enabled, name);
+    QVERIFY(child<QWidget>(dialog, "cmdCancel")->isEnabled());
+    const QCursor* cursor = QApplication::overrideCursor();
+    QCOMPARE(cursor && cursor->shape() == Qt::WaitCursor, !enabled);
+}
+
+void Tst_frmBootstrap::stoppingARunAppendsNothing_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel") << "Cancel";
-    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("Cancel clicked") << "Cancel";
+    QTest::newRow("Escape pressed") << "Escape";
     QTest::newRow("close box") << "close box";
 }
 
-void Tst_frmBootstrap::cancelEscapeAndCloseBoxStopARun()
+// Cancel, Escape and the close box, delivered as the window system delivers
+// them, stop a run at its next trial and leave the dialog as it was before OK.
+void Tst_frmBootstrap::stoppingARunAppendsNothing()
 {
     QFETCH(QString, how);
-    m_data = largeGroups(50000);
+    m_data = largeGroups(2000);
     openDialog();
-    toggleItem(m_dialog, "lstDV", 0);
-    toggleItem(m_dialog, "lstGV", 1);
-    typeInto(m_dialog, "txtGroup1", "1");
-    typeInto(m_dialog, "txtGroup2", "2");
+    chooseGroups(m_dialog);
+    gui::runToEnd(m_dialog); // a completed run of 600 trials first
+    QCOMPARE(reportCount(*m_pane), 1);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    const QString before = m_pane->plainText();
+    auto* txtTrial = child<QLineEdit>(m_dialog, "txtTrial");
+    m_trialBefore = txtTrial->text();
+    QCOMPARE(m_trialBefore, QStringLiteral("600"));
     click(m_dialog, "opt2000");
 
-    QString trialShown;
-    QTimer::singleShot(100, [&] {
-        trialShown = child<QLineEdit>(m_dialog, "txtTrial")->text();
-        if (how == "Cancel")
-            QTest::mouseClick(child<QPushButton>(m_dialog, "cmdCancel"), Qt::LeftButton);
-        else if (how == "Escape")
-            QTest::keyClick(m_dialog, Qt::Key_Escape);
-        else
-            m_dialog->close();
-    });
-    child<QPushButton>(m_dialog, "cmdOK")->click();
+    startHeldRun(m_dialog);
+    verifyInputsEnabled(m_dialog, false);
+    if (how == "Cancel")
+        gui::clickInWindow(m_dialog, "cmdCancel");
+    else if (how == "Escape")
+        QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Escape);
+    else
+        QVERIFY(!gui::closeBox(m_dialog));
+    releaseTrials();
 
-    // The run stopped before its end: nothing appended, the dialog as before OK.
-    QVERIFY(!trialShown.isEmpty());
-    QVERIFY(trialShown.toInt() < 2000);
-    QCOMPARE(reportCount(*m_pane), 0);
+    QTRY_VERIFY(child<QWidget>(m_dialog, "cmdOK")->isEnabled());
+    QCOMPARE(m_pane->plainText(), before);
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(txtTrial->text(), m_trialBefore);
+    QVERIFY(child<QRadioButton>(m_dialog, "opt2000")->isChecked());
+    verifyInputsEnabled(m_dialog, true);
+
+    // Only the run was stopped: the next OK runs to the end.
+    m_dialog->setTrialHook(nullptr);
+    gui::runToEnd(m_dialog);
+    QCOMPARE(reportCount(*m_pane), 2);
+    QCOMPARE(txtTrial->text(), QStringLiteral("2000"));
+    QVERIFY(!m_dialog->isVisible());
+}
+
+// Opened from the main window, the dialog is the only window that takes
+// input during a run: a second OK, typing and the main window's own buttons
+// and menus reach nothing.
+void Tst_frmBootstrap::aRunTakesNoOtherInput()
+{
+    gui::showMainWindow(m_window);
+    importDataFile(QStringLiteral("groups.txt"), "40\t1\n46\t1\n54\t1\n59\t2\n65\t2\n62\t2\n");
+    auto* pane = child<OutputPane>(m_window.get(), "txtOutput");
+    const QString imported = pane->plainText();
+    QVERIFY(!imported.isEmpty());
+    QVERIFY(
+        gui::withMenuDialog(m_window.get(), "mnuBootstrap", "frmBootstrap", [&](QWidget* dialog) {
+            chooseGroups(dialog);
+            startHeldRun(dialog);
+            gui::clickInWindow(dialog, "cmdOK");
+            QTest::keyClick(dialog->windowHandle(), Qt::Key_Return);
+            gui::clickInWindow(dialog, "txtGroup1");
+            QTest::keyClick(dialog->windowHandle(), '9');
+            gui::clickInWindow(m_window.get(), "cmdImportData");
+            QTest::keyClick(m_window->windowHandle(), Qt::Key_F, Qt::AltModifier);
+            QVERIFY(!QApplication::activePopupWidget());
+            verifyInputsEnabled(dialog, false); // still the first run
+            releaseTrials();
+            QTRY_VERIFY(!dialog->isVisible());
+            QCOMPARE(child<QLineEdit>(dialog, "txtGroup1")->text(), QStringLiteral("1"));
+            QCOMPARE(child<QLineEdit>(dialog, "txtTrial")->text(), QStringLiteral("600"));
+        }));
+    const QString text = pane->plainText();
+    QVERIFY(text.startsWith(imported));
+    QVERIFY(text.mid(imported.size()).startsWith(QStringLiteral("GROUP-LEVEL STATISTICS\n")));
+    QCOMPARE(reportCount(*pane), 1);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void Tst_frmBootstrap::failedRunShowsItsMessage_data()
+{
+    QTest::addColumn<bool>("outOfMemory");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no memory for a trial")
+        << true << "The analysis could not be completed: not enough memory.";
+    QTest::newRow("any other failure") << false << "The analysis could not be completed.";
+}
+
+// A trial that fails on one of several threads ends the run with its
+// message; nothing is appended and the dialog runs again afterwards.
+void Tst_frmBootstrap::failedRunShowsItsMessage()
+{
+    QFETCH(bool, outOfMemory);
+    QFETCH(QString, message);
+    setWorkerThreads(4);
+    m_data = nineteenCases();
+    openDialog();
+    chooseGroups(m_dialog);
+    m_dialog->setTrialHook([outOfMemory](int32_t trial) {
+        if (trial == 7 && outOfMemory)
+            throw std::bad_alloc();
+        if (trial == 7)
+            throw std::runtime_error("trial 7");
+    });
+    const QList<gui::Box> boxes = gui::answeringBoxes([this] { gui::runToEnd(m_dialog); });
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("Analysis Error"));
+    QCOMPARE(boxes.first().text, message);
+    QCOMPARE(m_pane->plainText(), QStringLiteral("Earlier text"));
     QVERIFY(m_dialog->isVisible());
     QCOMPARE(child<QLineEdit>(m_dialog, "txtTrial")->text(), QString());
-    QVERIFY(child<QRadioButton>(m_dialog, "opt2000")->isChecked());
+    verifyInputsEnabled(m_dialog, true);
+
+    m_dialog->setTrialHook(nullptr);
+    gui::runToEnd(m_dialog);
+    QCOMPARE(reportCount(*m_pane), 1);
+}
+
+// The program may close while a run is under way: the dialog stops its
+// worker and waits for it before it goes.
+void Tst_frmBootstrap::closingTheProgramDuringARun()
+{
+    m_data = largeGroups(2000);
+    auto mainWindow = std::make_unique<QWidget>();
+    mainWindow->show();
+    m_dialog = new frmBootstrap(m_data, m_pane.get(), mainWindow.get());
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    chooseGroups(m_dialog);
+    click(m_dialog, "opt2000");
+    startHeldRun(m_dialog);
+    releaseTrials();
+    mainWindow.reset();
+    QVERIFY(!m_dialog);
+    QCOMPARE(m_pane->plainText(), QStringLiteral("Earlier text"));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 

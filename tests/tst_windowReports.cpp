@@ -99,7 +99,7 @@ void Tst_windowReports::reportsMatchTheCommandLine()
                 click(dialog, "opt2000");
                 click(dialog, qPrintable(level));
                 typeInto(dialog, "txtSeed", QStringLiteral("20261208"));
-                click(dialog, "cmdOK");
+                gui::runToEnd(dialog);
             });
     } else {
         ran = gui::withMenuDialog(window.get(), "mnuYuen", "frmYuen", [&](QWidget* dialog) {
