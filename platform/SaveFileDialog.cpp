@@ -38,6 +38,8 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QStringLi
     dialog.setObjectName(QStringLiteral("dlgSaveFile"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // confirmSave asks, by the program's rules, which see a link to nothing too.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(filters);
     // The suffix follows the chosen filter, and is added before the dialog
     // checks for a file to replace.
