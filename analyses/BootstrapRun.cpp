@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <istream>
 #include <ostream>
 #include <string_view>
@@ -115,7 +116,40 @@ bool readValues(std::istream& in, uint64_t count, std::vector<float>& values)
     return true;
 }
 
+// Characters of UTF-8 text: every byte but those that continue a character.
+std::size_t characterCount(const std::string& text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(),
+        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+bool allFinite(const std::vector<float>& values)
+{
+    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
 } // namespace
+
+std::string plotRunProblem(const BootstrapRun& run)
+{
+    if (run.group1.empty() || run.group2.empty())
+        return "a group has no values";
+    const std::optional<float> numbers[] = { run.sngLevel, run.sngTrimmedMean1, run.sngTrimmedMean2,
+        run.sngRobustD, run.lowerBound, run.upperBound };
+    for (const std::optional<float>& number : numbers) {
+        if (number && !std::isfinite(*number))
+            return "a number of the run is not finite";
+    }
+    if (!allFinite(run.group1) || !allFinite(run.group2))
+        return "a group's value is not finite";
+    if (!allFinite(run.effects))
+        return "a bootstrap d is not finite";
+    for (const std::string* label : { &run.dependentLabel, &run.strGroup1, &run.strGroup2 }) {
+        if (characterCount(*label) > MAX_PLOT_LABEL)
+            return "a label is longer than " + std::to_string(MAX_PLOT_LABEL) + " characters";
+    }
+    return {};
+}
 
 void writeBootstrapRun(std::ostream& out, const BootstrapRun& run)
 {

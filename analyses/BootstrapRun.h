@@ -1,6 +1,7 @@
 // What a completed bootstrap run leaves for its pictures, and its file form.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -31,6 +32,17 @@ struct BootstrapRun {
     int32_t lngDependent = 0;
     std::string dependentLabel;
 };
+
+// The longest label (the dependent variable's, or a group's value as typed)
+// that a picture shows, in characters.
+inline constexpr std::size_t MAX_PLOT_LABEL = 1000;
+
+// Why the pictures of `run` cannot be drawn, or an empty text: a group
+// without values, a number that is not finite (the level, the trimmed means,
+// the observed d, the bounds, the effects or a group's values) or a label
+// longer than MAX_PLOT_LABEL. A run the analysis completed always passes;
+// trellam-plot checks what it is handed.
+std::string plotRunProblem(const BootstrapRun& run);
 
 // Writes `run` for trellam-plot: a text header of "key value" lines, then the
 // three value lists as raw single-precision numbers in this machine's byte

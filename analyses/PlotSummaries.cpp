@@ -3,13 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
 // Markers of outliers closer than this share of the range overlap anyway.
 constexpr double OUTLIER_SPACING = 1.0 / 1000.0;
 
-// The p-quantile by the rule in PlotSummaries.h; `values` is partly reordered.
+// The p-quantile by the rule in PlotSummaries.h of finite `values` (at
+// least one), which are partly reordered.
 double quantile(std::span<float> values, double p)
 {
     const double h = static_cast<double>(values.size() - 1) * p;
@@ -35,22 +37,42 @@ std::vector<float> thinned(std::vector<float> ascending, double spacing)
     return kept;
 }
 
+// The finite ones of `values`: a value that is not a number would break
+// the ordering that the quantiles and the bins rely on.
+std::vector<float> finiteValues(std::span<const float> values)
+{
+    std::vector<float> finite;
+    finite.reserve(values.size());
+    std::copy_if(values.begin(), values.end(), std::back_inserter(finite),
+        [](float value) { return std::isfinite(value); });
+    return finite;
+}
+
 } // namespace
 
 Quartiles quartiles(std::span<float> values)
 {
     Quartiles result;
+    // Only finite values count; they are gathered at the front.
+    values = values.first(static_cast<std::size_t>(
+        std::partition(values.begin(), values.end(), [](float v) { return std::isfinite(v); })
+        - values.begin()));
+    if (values.empty())
+        return result;
     result.median = quantile(values, 0.5);
     result.lower = quantile(values, 0.25);
     result.upper = quantile(values, 0.75);
     return result;
 }
 
-BoxSummary boxSummary(std::span<const float> values)
+BoxSummary boxSummary(std::span<const float> given)
 {
-    std::vector<float> scratch(values.begin(), values.end());
+    // Reordered by the quartiles; nothing after them depends on the order.
+    std::vector<float> values = finiteValues(given);
     BoxSummary box;
-    box.quartiles = quartiles(scratch);
+    if (values.empty())
+        return box;
+    box.quartiles = quartiles(values);
     const double spread = box.quartiles.upper - box.quartiles.lower;
     const double lowFence = box.quartiles.lower - 1.5 * spread;
     const double highFence = box.quartiles.upper + 1.5 * spread;
@@ -75,9 +97,11 @@ BoxSummary boxSummary(std::span<const float> values)
     return box;
 }
 
-Histogram freedmanDiaconis(std::span<const float> values, int32_t maxBins)
+Histogram freedmanDiaconis(std::span<const float> given, int32_t maxBins)
 {
     Histogram histogram;
+    // Reordered by the quartiles; nothing after them depends on the order.
+    std::vector<float> values = finiteValues(given);
     if (values.empty())
         return histogram;
     const auto [least, most] = std::minmax_element(values.begin(), values.end());
@@ -89,8 +113,7 @@ Histogram freedmanDiaconis(std::span<const float> values, int32_t maxBins)
         histogram.counts = { static_cast<int64_t>(values.size()) };
         return histogram;
     }
-    std::vector<float> scratch(values.begin(), values.end());
-    const Quartiles q = quartiles(scratch);
+    const Quartiles q = quartiles(values);
     const double spread = q.upper - q.lower;
     const double wanted = spread > 0.0 ? std::ceil(range / (2.0 * spread * std::pow(n, -1.0 / 3.0)))
                                        : std::ceil(std::log2(n)) + 1.0;

@@ -15,8 +15,11 @@ struct Quartiles {
     double upper = 0.0;
 };
 
-// The quartiles of `values` (at least one, any order), found by partial
-// ordering in linear time. `values` is reordered.
+// Values that are not finite are left out of every summary below: they have
+// no place on an axis, and no order among the others.
+
+// The quartiles of `values` (any order), found by partial ordering in linear
+// time; none gives zeros. `values` is reordered.
 Quartiles quartiles(std::span<float> values);
 
 // A box plot of one group: quartiles, whiskers to the furthest values within
@@ -35,7 +38,7 @@ struct BoxSummary {
     std::vector<float> outliers;
 };
 
-// The box plot of `values` (at least one, any order).
+// The box plot of `values` (any order); none gives zeros and no outliers.
 BoxSummary boxSummary(std::span<const float> values);
 
 // Equal-width bins from `start`, `counts.size()` of them, the last one closed

@@ -206,8 +206,8 @@ int runOutput(const std::vector<std::string>& args)
     printTime("fill pane (replaceText)", fill, 1.0);
     printTime("save (frmSaveOutput cmdSave)", saving, 1.0);
     printTime("open (frmOpenOutput cmdOpen)", opening, 1.0);
-    printTime(
-        "  of which reading the file", medianTiming(3, [&] { readOutputText(savedPath); }), 1.0);
+    printTime("  of which reading the file",
+        medianTiming(3, [&] { readOutputText(QFile::encodeName(savedPath).toStdString()); }), 1.0);
 
     const Timing append = medianTiming(5, [&] {
         pane.appendReport(sampleReport(0));

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -99,8 +100,11 @@ int runPlot(const std::vector<std::string>& args)
     bool written = true;
     for (const char* file : { "plot.svg", "plot.png" }) {
         const QString path = folder.filePath(QLatin1String(file));
-        const double seconds = medianSeconds(repeats,
-            [&] { written = BootstrapPlot::savePicture(*run, path).isEmpty() && written; });
+        const double seconds = medianSeconds(repeats, [&] {
+            written
+                = BootstrapPlot::savePicture(*run, QFile::encodeName(path).toStdString()).isEmpty()
+                && written;
+        });
         std::cout << "  write " << file << ": median " << seconds << " s\n";
         const double whole = medianSeconds(
             repeats, [&] { written = runPlotProgram(plotter, *run, path) && written; });

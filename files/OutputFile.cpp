@@ -1,15 +1,18 @@
-// Output files: the output pane's text kept in a plain 8-bit text file.
+// Output files: the output pane's text kept in a plain 8-bit text file, and
+// the safe writing that every file the program saves goes through.
 #include "files/OutputFile.h"
 
 #include "files/LineEnds.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,9 +116,9 @@ private:
     int m_fd;
 };
 
-int openFile(const QString& path, int flags)
+int openFile(const std::string& path, int flags)
 {
-    return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    return ::open(path.c_str(), flags | O_CLOEXEC);
 }
 
 // Reads up to `count` bytes from `offset` on; the bytes read, or -1.
@@ -149,7 +152,7 @@ bool writeAt(int fd, const QByteArray& bytes, qint64 offset)
 // read first and its new size reserved before anything is written, so a
 // full disk stops the save before the file changes; any later failure puts
 // the old bytes and size back.
-bool writeInPlace(const QString& path, const QByteArray& bytes)
+bool writeInPlace(const std::string& path, const QByteArray& bytes)
 {
     const Descriptor file(openFile(path, O_RDWR | O_NONBLOCK));
     struct stat info { };
@@ -187,7 +190,7 @@ bool takeOwnerAndMode(int fd, const struct stat& old)
 #endif
 
 // Opens `path` into `file` for reading when it is a regular file.
-bool openRegularFile(QFile& file, const QString& path)
+bool openRegularFile(QFile& file, const std::string& path)
 {
 #ifdef Q_OS_UNIX
     // Opened without blocking, then judged on the opened file: a pipe
@@ -205,35 +208,75 @@ bool openRegularFile(QFile& file, const QString& path)
     }
     return true;
 #else
-    file.setFileName(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    file.setFileName(QString::fromStdString(path));
+    return QFileInfo(file.fileName()).isFile()
+        && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 #endif
 }
 
-// Writes the bytes to a new file beside `path` that then takes its place;
-// `fitNewFile`, given the new file's descriptor, makes it like the old one.
-// Nothing, with the target untouched, when the new file cannot be made, or
-// false when it cannot be written or put in place.
+#ifdef Q_OS_UNIX
+// The folder part of a native path.
+std::string folderPart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new empty file in `folder`, made as any new file is (the umask sets its
+// permissions), under a hidden name that goes to `made`; -1 when the folder
+// takes no new file.
+int newFileIn(const std::string& folder, std::string& made)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        made = folder + "/.trellam-";
+        for (int i = 0; i < 8; ++i)
+            made += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+        const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Writes the bytes to a new file beside `path` that then takes its place,
+// which for a symbolic link is the link itself; `fitNewFile`, given the new
+// file's descriptor, makes it like the old one. Nothing, with the target
+// untouched, when the new file cannot be made, or false when it cannot be
+// written or put in place.
 template <class FitNewFile>
 std::optional<bool> replaceThroughNewFile(
-    const QString& path, const QByteArray& bytes, FitNewFile&& fitNewFile)
+    const std::string& path, const QByteArray& bytes, FitNewFile&& fitNewFile)
 {
-    // QSaveFile follows a symbolic link and writes the new file beside its
-    // target; it never writes into the target itself.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    std::string made;
+    const Descriptor file(newFileIn(folderPart(path), made));
+    if (file.get() < 0)
         return std::nullopt;
-    if (!fitNewFile(file.handle())) {
-        file.cancelWriting();
+    if (!fitNewFile(file.get())) {
+        ::unlink(made.c_str());
         return std::nullopt;
     }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    if (!writeAt(file.get(), bytes, 0) || ::fsync(file.get()) != 0
+        || ::rename(made.c_str(), path.c_str()) != 0) {
+        ::unlink(made.c_str());
         return false;
     }
-    return file.commit();
+    return true;
 }
+
+// The file a symbolic link finally leads to; empty when that cannot be told.
+std::string linkedFile(const std::string& link)
+{
+    char* resolved = ::realpath(link.c_str(), nullptr);
+    if (!resolved)
+        return {};
+    std::string file(resolved);
+    std::free(resolved);
+    return file;
+}
+#endif
 
 } // namespace
 
@@ -244,19 +287,50 @@ QString outputFileName(const QString& typedName)
     return typedName + QLatin1String(".txt");
 }
 
-bool saveOutputText(const QString& path, const QString& text)
+SaveTarget saveTarget(const std::string& nativePath)
 {
-    QByteArray bytes = withCrLf(text).toLocal8Bit();
-    bytes.append(fileLineEnd.data(), fileLineEnd.size());
 #ifdef Q_OS_UNIX
-    const QByteArray nativePath = QFile::encodeName(path);
+    struct stat entry { };
+    if (::lstat(nativePath.c_str(), &entry) != 0)
+        return SaveTarget::Missing;
+    struct stat file { };
+    if (::stat(nativePath.c_str(), &file) != 0)
+        return S_ISLNK(entry.st_mode) && errno == ENOENT ? SaveTarget::DanglingLink
+                                                         : SaveTarget::NotAFile;
+    return S_ISREG(file.st_mode) ? SaveTarget::File : SaveTarget::NotAFile;
+#else
+    const QFileInfo info(QString::fromStdString(nativePath));
+    if (info.exists())
+        return info.isFile() ? SaveTarget::File : SaveTarget::NotAFile;
+    return info.isSymLink() ? SaveTarget::DanglingLink : SaveTarget::Missing;
+#endif
+}
+
+QString notSavedMessage(const QString& shownPath)
+{
+    return QStringLiteral("The file could not be saved: ") + shownPath;
+}
+
+bool writeFileSafely(const std::string& nativePath, const QByteArray& bytes)
+{
+    const SaveTarget target = saveTarget(nativePath);
+    if (target == SaveTarget::NotAFile)
+        return false;
+#ifdef Q_OS_UNIX
+    // A new name, or a link to nothing, which gives way to the new file
+    // rather than having its missing target made.
+    if (target != SaveTarget::File)
+        return replaceThroughNewFile(nativePath, bytes, [](int) { return true; }).value_or(false);
+    // Through a link, the file it leads to is replaced, beside itself.
+    struct stat entry { };
+    const bool isLink = ::lstat(nativePath.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+    const std::string path = isLink ? linkedFile(nativePath) : nativePath;
     struct stat old { };
-    if (::stat(nativePath.constData(), &old) != 0)
-        return replaceThroughNewFile(path, bytes, [](int) { return true; }).value_or(false);
+    if (path.empty() || ::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode))
+        return false;
     // Replacing the file through a new one would otherwise get past a file
     // that was made read-only to keep it.
-    if (!S_ISREG(old.st_mode)
-        || ::faccessat(AT_FDCWD, nativePath.constData(), W_OK, AT_EACCESS) != 0)
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
         return false;
     if (old.st_nlink > 1)
         return writeInPlace(path, bytes);
@@ -264,15 +338,31 @@ bool saveOutputText(const QString& path, const QString& text)
         = replaceThroughNewFile(path, bytes, [&old](int fd) { return takeOwnerAndMode(fd, old); });
     return replaced ? *replaced : writeInPlace(path, bytes);
 #else
-    const QFileInfo target(path);
-    if (target.exists() && !target.isWritable())
+    const QString path = QString::fromStdString(nativePath);
+    const QFileInfo info(path);
+    if (info.exists() && !info.isWritable())
         return false;
     // QSaveFile copies an existing file's permissions to the new file.
-    return replaceThroughNewFile(path, bytes, [](int) { return true; }).value_or(false);
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 #endif
 }
 
-std::optional<QString> readOutputText(const QString& path, OutputReadFailure* failure)
+bool saveOutputText(const std::string& nativePath, const QString& text)
+{
+    QByteArray bytes = withCrLf(text).toLocal8Bit();
+    bytes.append(fileLineEnd.data(), fileLineEnd.size());
+    return writeFileSafely(nativePath, bytes);
+}
+
+std::optional<QString> readOutputText(const std::string& nativePath, OutputReadFailure* failure)
 {
     const auto fail = [failure](OutputReadFailure why) {
         if (failure)
@@ -280,7 +370,7 @@ std::optional<QString> readOutputText(const QString& path, OutputReadFailure* fa
         return std::nullopt;
     };
     QFile file;
-    if (!openRegularFile(file, path))
+    if (!openRegularFile(file, nativePath))
         return fail(OutputReadFailure::Unreadable);
     if (file.size() > MAX_OUTPUT_FILE_BYTES)
         return fail(OutputReadFailure::TooLarge);

@@ -9,8 +9,8 @@
 #include "platform/FileChooser.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/NativePath.h"
 
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -91,7 +91,7 @@ void frmOpenOutput::cmdOpen_Click()
         return;
     }
     // The folder is the one shown now, whenever the file was chosen.
-    const QString path = joinPath(m_files->folder(), name);
+    const std::string path = m_files->filFile->filePath(name);
     OutputReadFailure failure = OutputReadFailure::Unreadable;
     bool loaded = false;
     try {
@@ -104,13 +104,13 @@ void frmOpenOutput::cmdOpen_Click()
         const QString problem = failure == OutputReadFailure::TooLarge
             ? QStringLiteral("The file is too large to open: ")
             : QStringLiteral("The file could not be read: ");
-        MessageBox::warning(this, caption, problem + QDir::toNativeSeparators(path));
+        MessageBox::warning(this, caption, problem + displayPath(path));
         return;
     }
     accept();
 }
 
-bool frmOpenOutput::loadIntoPane(const QString& path, OutputReadFailure& failure)
+bool frmOpenOutput::loadIntoPane(const std::string& path, OutputReadFailure& failure)
 {
     BusyCursor busy;
     const std::optional<QString> text = readOutputText(path, &failure);

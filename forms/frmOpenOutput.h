@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 class FileChooser;
 class OutputPane;
 enum class OutputReadFailure;
@@ -21,7 +23,7 @@ private:
     void connectHandlers();
     // Reads the whole file first, so that the pane changes only when it was
     // read; otherwise `failure` says why not.
-    bool loadIntoPane(const QString& path, OutputReadFailure& failure);
+    bool loadIntoPane(const std::string& path, OutputReadFailure& failure);
 
     void filFile_Click(const QString& fileName);
     void cmdOpen_Click();

@@ -4,6 +4,7 @@
 #include "analyses/BootstrapRun.h"
 #include "platform/BusyCursor.h"
 #include "platform/MessageBox.h"
+#include "platform/NativePath.h"
 #include "platform/SaveFileDialog.h"
 #include "widgets/BootstrapPlot.h"
 
@@ -95,9 +96,14 @@ void frmPlot::connectHandlers()
 
 void frmPlot::cmdSavePlot_Click()
 {
-    const QString path = SaveFileDialog::getSaveFileName(this, QStringLiteral("Save Plot"),
+    const QString chosen = SaveFileDialog::getSaveFileName(this, QStringLiteral("Save Plot"),
         { QStringLiteral("SVG picture (*.svg)"), QStringLiteral("PNG picture (*.png)") });
-    if (path.isEmpty())
+    if (chosen.isEmpty())
+        return;
+    const std::string path = nativePath(chosen);
+    // A name that is no picture's is refused by savePicture before anything is asked.
+    if (BootstrapPlot::isPictureName(chosen)
+        && !SaveFileDialog::confirmSave(this, windowTitle(), path))
         return;
     QString problem;
     try {

@@ -9,9 +9,8 @@
 #include "platform/FileChooser.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFileDialog.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,15 +92,10 @@ void frmSaveOutput::cmdSave_Click()
         return;
     }
     // The folder is the one shown now, whenever the name was typed or chosen.
-    const QString fileName = outputFileName(name);
-    const QString path = joinPath(m_files->folder(), fileName);
+    const std::string path = m_files->filFile->filePath(outputFileName(name));
     // A click in the file list takes that file's name, so a file is never
     // replaced unasked; on No the dialog stays for another name.
-    if (QFileInfo(path).isFile()
-        && MessageBox::askYesNo(this, caption,
-               QDir::toNativeSeparators(fileName)
-                   + QStringLiteral(" already exists. Do you want to replace it?"))
-            != QMessageBox::Yes)
+    if (!SaveFileDialog::confirmSave(this, caption, path))
         return;
     bool saved = false;
     try {
@@ -112,8 +106,7 @@ void frmSaveOutput::cmdSave_Click()
     }
     if (!saved) {
         // The dialog stays open so that another name or folder can be tried.
-        MessageBox::warning(this, caption,
-            QStringLiteral("The file could not be saved: ") + QDir::toNativeSeparators(path));
+        SaveFileDialog::warnNotSaved(this, caption, path);
         return;
     }
     m_output->markSaved();

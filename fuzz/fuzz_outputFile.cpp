@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     writeFile(opened, bytes);
-    const std::optional<QString> text = readOutputText(opened);
+    const std::optional<QString> text = readOutputText(QFile::encodeName(opened).toStdString());
     FUZZ_CHECK(text.has_value());
     FUZZ_CHECK(endsEveryLineInLf(*text));
     // A UTF-8 byte-order mark at the start is no text of its own.
@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Saved again, the text comes back with one more line end; valid text
     // keeps its bytes.
-    FUZZ_CHECK(saveOutputText(saved, *text));
+    FUZZ_CHECK(saveOutputText(QFile::encodeName(saved).toStdString(), *text));
     const QByteArray savedBytes = readFile(saved);
     FUZZ_CHECK(savedBytes == withLineEnds(text->toUtf8(), "\r\n") + "\r\n");
     if (isUtf8(content))
@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString kept = *text;
     if (kept.startsWith(QChar(0xFEFF)))
         kept.remove(0, 1);
-    const std::optional<QString> reread = readOutputText(saved);
+    const std::optional<QString> reread = readOutputText(QFile::encodeName(saved).toStdString());
     FUZZ_CHECK(
         reread && *reread == kept + u'\n', "the saved text reads back otherwise");
     return 0;

@@ -127,6 +127,13 @@ std::string FileListBox::currentFilePath() const
     return path + currentItem()->data(NativeNameRole).toByteArray().toStdString();
 }
 
+std::string FileListBox::filePath(const QString& name) const
+{
+    if (currentItem() && currentItem()->text() == name)
+        return currentFilePath();
+    return nativePath(joinPath(path(), name));
+}
+
 bool FileListBox::setCurrentFile(const std::string& nativeName)
 {
     const QByteArray wanted = QByteArray::fromStdString(nativeName);

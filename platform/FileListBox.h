@@ -33,6 +33,10 @@ public:
     void refresh();
     // The native path (platform/NativePath.h) of the current file; empty when none is current.
     std::string currentFilePath() const;
+    // The native path of the file `name` in the folder listed: the current
+    // file's own bytes when `name` is the name it shows, so that a name not
+    // valid in the system's encoding is found; otherwise `name` encoded.
+    std::string filePath(const QString& name) const;
     // Makes the file of native name `nativeName` current, without emitting
     // fileClicked; false when it is not listed.
     bool setCurrentFile(const std::string& nativeName);

@@ -1,6 +1,10 @@
 // The platform's dialog for naming a file to save, with a seam through which tests give the name.
 #include "platform/SaveFileDialog.h"
 
+#include "platform/MessageBox.h"
+#include "platform/NativePath.h"
+#include "files/OutputFile.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QQueue>
@@ -34,6 +38,8 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QStringLi
     dialog.setObjectName(QStringLiteral("dlgSaveFile"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // confirmSave asks, by the program's rules, which see a link to nothing too.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(filters);
     // The suffix follows the chosen filter, and is added before the dialog
     // checks for a file to replace.
@@ -43,6 +49,29 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QStringLi
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
+}
+
+bool confirmSave(QWidget* parent, const QString& title, const std::string& nativePath)
+{
+    switch (saveTarget(nativePath)) {
+    case SaveTarget::Missing:
+        return true;
+    case SaveTarget::NotAFile:
+        warnNotSaved(parent, title, nativePath);
+        return false;
+    case SaveTarget::File:
+    case SaveTarget::DanglingLink:
+        break;
+    }
+    return MessageBox::askYesNo(parent, title,
+               displayPath(nativeFileName(nativePath))
+                   + QStringLiteral(" already exists. Do you want to replace it?"))
+        == QMessageBox::Yes;
+}
+
+void warnNotSaved(QWidget* parent, const QString& title, const std::string& nativePath)
+{
+    MessageBox::warning(parent, title, notSavedMessage(displayPath(nativePath)));
 }
 
 void setNextFileName(const QString& path)

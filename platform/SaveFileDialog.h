@@ -4,15 +4,29 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
 class QWidget;
 
 namespace SaveFileDialog {
 
-// Asks for a file to save with the platform's standard dialog, which asks
-// before replacing a file. `filters` are "SVG picture (*.svg)"-style entries;
-// a name typed without an extension gets the chosen filter's. Returns the
-// full path, or an empty text when the user cancels.
+// Asks for a file to save with the platform's standard dialog; the caller
+// asks before replacing a file, through confirmSave. `filters` are
+// "SVG picture (*.svg)"-style entries; a name typed without an extension gets
+// the chosen filter's. Returns the full path, or an empty text when the user
+// cancels.
 QString getSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters);
+
+// Before a save onto `nativePath` (platform/NativePath.h), in the window
+// `parent` with the title `title`: a folder, pipe or device there, or a link
+// to one, is refused at once with warnNotSaved; anything else by that name, a
+// link to nothing included, is replaced only when the user answers Yes to
+// "<name> already exists. Do you want to replace it?" (No the default). True
+// when the save may go ahead.
+bool confirmSave(QWidget* parent, const QString& title, const std::string& nativePath);
+
+// "The file could not be saved: <path>" in a warning box.
+void warnNotSaved(QWidget* parent, const QString& title, const std::string& nativePath);
 
 // Tests: the next dialog is not shown and gives `path` at once (empty for
 // Cancel). Each call answers one dialog; calls queue up in order.

@@ -2,6 +2,7 @@
 // for trellam-cli, which stays free of Qt and hands the run over a pipe.
 // Usage: trellam-plot FILE.svg|FILE.png, with the run on standard input.
 #include "analyses/BootstrapRun.h"
+#include "platform/NativePath.h"
 #include "widgets/BootstrapPlot.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <string>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -27,8 +29,9 @@ int main(int argc, char** argv)
     // No window is ever shown: the pictures need no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QString path = QString::fromLocal8Bit(argv[1]);
-    if (!BootstrapPlot::isPictureName(path)) {
+    // The name's own bytes, which need not be valid in the system's encoding.
+    const std::string path = commandLineFile(argc, argv);
+    if (!BootstrapPlot::isPictureName(displayPath(path))) {
         std::cerr << "trellam-plot: the picture's name must end in .svg or .png\n";
         return 2;
     }
@@ -36,6 +39,10 @@ int main(int argc, char** argv)
     const std::optional<BootstrapRun> run = readBootstrapRun(std::cin);
     if (!run) {
         std::cerr << "trellam-plot: standard input holds no bootstrap run\n";
+        return 1;
+    }
+    if (const std::string problem = plotRunProblem(*run); !problem.empty()) {
+        std::cerr << "trellam-plot: the run cannot be drawn: " << problem << '\n';
         return 1;
     }
     const QString problem = BootstrapPlot::savePicture(*run, path);

@@ -1,16 +1,24 @@
 // trellam-cli bootstrap --plot: the picture files it has trellam-plot write, and its refusals.
+#include "FileKinds.h"
 #include "PictureFiles.h"
+
+#include "analyses/BootstrapRun.h"
 
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <limits>
+#include <sstream>
 
 namespace {
 
 const QString CLI = QStringLiteral(TRELLAM_CLI);
+const QString PLOT = QStringLiteral(TRELLAM_PLOT);
 const QString SAMPLE = QStringLiteral(TRELLAM_SOURCE_DIR "/examples/anxiety_comma.txt");
 
 struct Outcome {
@@ -19,10 +27,14 @@ struct Outcome {
     QString err;
 };
 
-Outcome run(const QString& program, const QStringList& args)
+Outcome run(const QString& program, const QStringList& args, const QByteArray& input = {},
+    const QString& folder = {})
 {
     QProcess process;
+    process.setWorkingDirectory(folder);
     process.start(program, args);
+    process.write(input);
+    process.closeWriteChannel();
     Outcome outcome;
     if (!process.waitForFinished(120000))
         return outcome;
@@ -49,6 +61,32 @@ QString validTrials(const QString& report)
     return valid.match(report).captured(1);
 }
 
+// A run as trellam-cli hands it to trellam-plot.
+QByteArray runBytes(const BootstrapRun& run)
+{
+    std::ostringstream out(std::ios::binary);
+    writeBootstrapRun(out, run);
+    return QByteArray::fromStdString(out.str());
+}
+
+BootstrapRun smallRun()
+{
+    BootstrapRun run;
+    run.group1 = { 1, 2, 3, 4 };
+    run.group2 = { 2, 3, 5, 8 };
+    run.sngTrimmedMean1 = 2.5f;
+    run.sngTrimmedMean2 = 4.5f;
+    run.effects = { 0.1f, 0.4f, 0.5f, 0.9f };
+    run.lowerBound = 0.1f;
+    run.upperBound = 0.9f;
+    run.sngRobustD = 0.45f;
+    run.strGroup1 = "1";
+    run.strGroup2 = "2";
+    run.lngDependent = 2;
+    run.dependentLabel = "Var 2";
+    return run;
+}
+
 } // namespace
 
 class Tst_cliPlot : public QObject {
@@ -60,6 +98,11 @@ private slots:
     void refusals_data();
     void refusals();
     void missingPlotProgramStopsBeforeTheRun();
+    void plotReplacesOnlyFiles_data();
+    void plotReplacesOnlyFiles();
+    void plotNameNotValidUtf8IsWrittenAsGiven();
+    void plotProgramRefusesWhatItCannotDraw_data();
+    void plotProgramRefusesWhatItCannotDraw();
 
 private:
     QTemporaryDir m_dir;
@@ -150,6 +193,117 @@ void Tst_cliPlot::missingPlotProgramStopsBeforeTheRun()
     QVERIFY2(outcome.err.contains(QStringLiteral("--plot needs ")), qPrintable(outcome.err));
     QVERIFY(outcome.out.isEmpty());
     QVERIFY(!QFile::exists(m_dir.filePath("x.svg")));
+}
+
+void Tst_cliPlot::plotReplacesOnlyFiles_data()
+{
+    using filekinds::Kind;
+    QTest::addColumn<Kind>("kind"); // what plot.svg is before
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("type"); // what plot.svg is after
+    QTest::newRow("a file is replaced") << Kind::File << true << "file";
+    QTest::newRow("a link to a file: the file is replaced") << Kind::LinkToFile << true << "link";
+    QTest::newRow("a link to nothing gives way to the file")
+        << Kind::DanglingLink << true << "file";
+    QTest::newRow("a named pipe is refused") << Kind::Pipe << false << "pipe";
+    QTest::newRow("a folder is refused") << Kind::Folder << false << "folder";
+    QTest::newRow("a link to the null device is refused") << Kind::LinkToDevice << false << "link";
+}
+
+// --plot writes as the windows save: only a regular file is replaced, a link
+// to nothing gives way to the picture, and anything else is refused after
+// the report, with exit 1.
+void Tst_cliPlot::plotReplacesOnlyFiles()
+{
+    QFETCH(filekinds::Kind, kind);
+    QFETCH(bool, written);
+    QFETCH(QString, type);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("plot.svg"));
+    if (!filekinds::make(path, kind))
+        QSKIP("making a device node needs root");
+    const QList<QByteArray> before = filekinds::nativeEntries(folder.path());
+
+    const Outcome outcome
+        = run(CLI, bootstrap(QStringLiteral("bootstrap"), { QStringLiteral("--plot"), path }));
+
+    QCOMPARE(outcome.out, m_plainReport);
+    QCOMPARE(filekinds::entryType(path), type);
+    QCOMPARE(filekinds::nativeEntries(folder.path()), before);
+    if (!written) {
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(QStringLiteral("The file could not be saved: ") + path),
+            qPrintable(outcome.err));
+        return;
+    }
+    QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+    QVERIFY(pictures::svgTexts(path).contains(
+        QStringLiteral("Bootstrap distribution of Robust Cohen's D (V = %1)")
+            .arg(validTrials(m_plainReport))));
+    QCOMPARE(filekinds::entryType(folder.filePath(QStringLiteral("never made"))),
+        QStringLiteral("nothing"));
+}
+
+// A name that is not valid UTF-8 is the file system's own bytes, kept as
+// given: that very file is written, and no other.
+void Tst_cliPlot::plotNameNotValidUtf8IsWrittenAsGiven()
+{
+    QTemporaryDir folder;
+    // The shell makes the name's bytes, which a QString argument could not carry.
+    QStringList args { QStringLiteral("-c"),
+        QStringLiteral("exec \"$@\" \"$(printf '\\377\\376.svg')\""), QStringLiteral("sh"), CLI };
+    args << bootstrap(QStringLiteral("bootstrap"), { QStringLiteral("--plot") });
+    const Outcome outcome = run(QStringLiteral("/bin/sh"), args, {}, folder.path());
+    const QByteArray native = QFile::encodeName(folder.path()) + "/\xff\xfe.svg";
+    // The test folder's own removal would not see the name.
+    const auto removed = qScopeGuard([&native] { ::unlink(native.constData()); });
+    QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+    QCOMPARE(filekinds::nativeEntries(folder.path()), QList<QByteArray> { "\xff\xfe.svg" });
+    QCOMPARE(filekinds::entryType(native), QStringLiteral("file"));
+}
+
+void Tst_cliPlot::plotProgramRefusesWhatItCannotDraw_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("message"); // empty: drawn
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const auto with = [](auto change) {
+        BootstrapRun run = smallRun();
+        change(run);
+        return runBytes(run);
+    };
+    const QString notFinite = QStringLiteral("is not finite");
+    QTest::newRow("a run it can draw") << runBytes(smallRun()) << QString();
+    QTest::newRow("an empty group") << with([](BootstrapRun& r) { r.group2.clear(); })
+                                    << QStringLiteral("a group has no values");
+    QTest::newRow("a NaN observed d")
+        << with([nan](BootstrapRun& r) { r.sngRobustD = nan; }) << notFinite;
+    QTest::newRow("a label of 100 KB")
+        << with([](BootstrapRun& r) { r.dependentLabel = std::string(100 * 1024, 'v'); })
+        << QStringLiteral("a label is longer than 1000 characters");
+}
+
+// trellam-plot checks what comes on its standard input: what it cannot draw
+// is refused on standard error with exit 1, and no picture is written.
+void Tst_cliPlot::plotProgramRefusesWhatItCannotDraw()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("plot.png"));
+
+    const Outcome outcome = run(PLOT, { path }, input);
+
+    if (message.isEmpty()) {
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+        QImage image;
+        QVERIFY(image.load(path, "PNG"));
+        return;
+    }
+    QCOMPARE(outcome.exitCode, 1);
+    QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
+    QVERIFY(outcome.err.size() < 1000);
+    QCOMPARE(filekinds::nativeEntries(folder.path()), QList<QByteArray> {});
 }
 
 QTEST_GUILESS_MAIN(Tst_cliPlot)

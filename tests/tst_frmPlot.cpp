@@ -1,5 +1,6 @@
 // The bootstrap plot window driven offscreen: what it draws after a real run, its files, clipboard
 // and layout.
+#include "FileKinds.h"
 #include "GuiDriver.h"
 #include "PictureFiles.h"
 
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QValueAxis>
 
+#include <limits>
 #include <memory>
 #include <random>
 
@@ -141,6 +143,9 @@ private slots:
     void coloursStayApartInGreyScale();
     void millionObservationsMakeFewChartItems();
     void noValidTrialAndNoObservedDLeaveOnlyTheGroups();
+    void saveReplacesOnlyFilesAndAsksFirst_data();
+    void saveReplacesOnlyFilesAndAsksFirst();
+    void runThatCannotBeDrawnStillOpens();
 
 private:
     // Imports examples/anxiety_comma.txt and runs the bootstrap on Var 2 by Var 1.
@@ -306,7 +311,7 @@ void Tst_frmPlot::saveProblemsAreShown_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
     QTest::newRow("a folder that does not exist")
-        << QStringLiteral("missing/plot.svg") << QStringLiteral("cannot be written");
+        << QStringLiteral("missing/plot.svg") << QStringLiteral("The file could not be saved: ");
     QTest::newRow("neither svg nor png")
         << QStringLiteral("plot.txt") << QStringLiteral("is not an .svg or .png file name.");
     QTest::newRow("cancel writes nothing") << QString() << QString();
@@ -480,6 +485,85 @@ void Tst_frmPlot::noValidTrialAndNoObservedDLeaveOnlyTheGroups()
     QVERIFY(distribution->series().isEmpty());
     auto* axis = qobject_cast<QValueAxis*>(distribution->axes(Qt::Horizontal).value(0));
     QVERIFY(axis && axis->min() >= -10 && axis->max() <= 10 && axis->min() < axis->max());
+    QCOMPARE(series<QBoxPlotSeries>(chartOf(&window, "picGroups"), "serBoxes")->count(), 2);
+}
+
+void Tst_frmPlot::saveReplacesOnlyFilesAndAsksFirst_data()
+{
+    using filekinds::Kind;
+    QTest::addColumn<Kind>("kind"); // what plot.svg is before
+    QTest::addColumn<int>("answer"); // to the question; Ok where none may come
+    QTest::addColumn<QString>("type"); // what plot.svg is after
+    QTest::addColumn<bool>("written");
+    const int yes = QMessageBox::Yes;
+    const int no = QMessageBox::No;
+    const int none = QMessageBox::Ok;
+    QTest::newRow("a file, No keeps it") << Kind::File << no << "file" << false;
+    QTest::newRow("a file, Yes replaces it") << Kind::File << yes << "file" << true;
+    QTest::newRow("a link to a file, Yes replaces the file")
+        << Kind::LinkToFile << yes << "link" << true;
+    QTest::newRow("a link to nothing, No keeps it") << Kind::DanglingLink << no << "link" << false;
+    QTest::newRow("a link to nothing, Yes puts the file in its place")
+        << Kind::DanglingLink << yes << "file" << true;
+    QTest::newRow("a named pipe is refused unasked") << Kind::Pipe << none << "pipe" << false;
+    QTest::newRow("a folder is refused unasked") << Kind::Folder << none << "folder" << false;
+    QTest::newRow("a link to the null device is refused unasked")
+        << Kind::LinkToDevice << none << "link" << false;
+}
+
+// Save follows Save Output's rules: a name taken by a file or a link is
+// replaced only on Yes, No the default; anything else is refused at once.
+void Tst_frmPlot::saveReplacesOnlyFilesAndAsksFirst()
+{
+    QFETCH(filekinds::Kind, kind);
+    QFETCH(int, answer);
+    QFETCH(QString, type);
+    QFETCH(bool, written);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("plot.svg"));
+    if (!filekinds::make(path, kind))
+        QSKIP("making a device node needs root");
+    const QList<QByteArray> before = filekinds::nativeEntries(folder.path());
+    frmPlot window(generatedRun(50, 100));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    SaveFileDialog::setNextFileName(path);
+    MessageBox::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    gui::child<QAbstractButton>(&window, "cmdSavePlot")->click();
+
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Bootstrap Plot"));
+    QCOMPARE(MessageBox::lastText(),
+        answer == QMessageBox::Ok
+            ? "The file could not be saved: " + QDir::toNativeSeparators(path)
+            : QStringLiteral("plot.svg already exists. Do you want to replace it?"));
+    QCOMPARE(filekinds::entryType(path), type);
+    QCOMPARE(filekinds::nativeEntries(folder.path()), before);
+    QCOMPARE(filekinds::entryType(folder.filePath(QStringLiteral("never made"))),
+        QStringLiteral("nothing"));
+    if (answer == QMessageBox::Ok)
+        return; // a pipe would keep a reader waiting
+    const QStringList texts = pictures::svgTexts(path);
+    QCOMPARE(texts.contains(QStringLiteral("Bootstrap distribution of Robust Cohen's D (V = 100)")),
+        written);
+}
+
+// The window draws whatever run it is given: empty groups and values that
+// are not finite are left out, never a crash.
+void Tst_frmPlot::runThatCannotBeDrawnStillOpens()
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::shared_ptr<BootstrapRun> run = generatedRun(20, 50);
+    run->group2.clear();
+    run->group1[3] = nan;
+    run->group1[4] = -inf;
+    run->effects[0] = nan;
+    run->effects[1] = inf;
+    frmPlot window(run);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(barTotal(chartOf(&window, "picDistribution")), 48);
     QCOMPARE(series<QBoxPlotSeries>(chartOf(&window, "picGroups"), "serBoxes")->count(), 2);
 }
 

@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -279,6 +280,8 @@ void Tst_openFiles::nameInOtherEncodingIsListedAndOpens()
     QVERIFY(fd >= 0);
     QCOMPARE(::write(fd, "7\n8\n", 4), ssize_t(4));
     ::close(fd);
+    // The test folder's own removal would not see the name.
+    const auto removed = qScopeGuard([&path] { ::unlink(path.constData()); });
 
     const QString shown = QString::fromUtf8("café.txt");
     gui::chooseDataFile(m_window.get(), m_dir->path(), shown);

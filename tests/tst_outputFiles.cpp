@@ -13,13 +13,20 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include "GuiDriver.h"
 
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include "FileKinds.h"
+#endif
+
 #include <csignal>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -277,6 +284,11 @@ private slots:
     void failedSaveInPlaceKeepsTheOldFile();
     void fileWithSeveralNamesIsWrittenInPlace();
     void replacingAsRootKeepsOwnerGroupAndPermissions();
+    void saveRefusesWhatIsNotAFile_data();
+    void saveRefusesWhatIsNotAFile();
+    void danglingLinkIsAskedAndGivesWayToAFile_data();
+    void danglingLinkIsAskedAndGivesWayToAFile();
+    void nameNotValidUtf8OpensAndIsReplaced();
 
 private:
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
@@ -679,7 +691,8 @@ void Tst_outputFiles::openOutputTakesUpTo64MiB()
     largest.close();
 
     OutputReadFailure failure = OutputReadFailure::TooLarge;
-    const std::optional<QString> text = readOutputText(largest.fileName(), &failure);
+    const std::optional<QString> text
+        = readOutputText(QFile::encodeName(largest.fileName()).toStdString(), &failure);
 
     QVERIFY(text);
     // CR LF became LF, and an LF closes the last line.
@@ -898,6 +911,137 @@ void Tst_outputFiles::replacingAsRootKeepsOwnerGroupAndPermissions()
     QCOMPARE(saved.st_gid, NORMAL_GROUP);
     QCOMPARE(saved.st_mode & 07777, mode);
     QCOMPARE(entries(m_dir->path()), QStringList { "theirs.txt" });
+#endif
+}
+
+void Tst_outputFiles::saveRefusesWhatIsNotAFile_data()
+{
+#ifdef Q_OS_UNIX
+    using filekinds::Kind;
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("type"); // what out.txt stays
+    QTest::newRow("a named pipe") << Kind::Pipe << "pipe";
+    QTest::newRow("a device node") << Kind::Device << "device";
+    QTest::newRow("a folder") << Kind::Folder << "folder";
+    QTest::newRow("a link to a named pipe") << Kind::LinkToPipe << "link";
+    QTest::newRow("a link to the null device") << Kind::LinkToDevice << "link";
+    QTest::newRow("a link to a folder") << Kind::LinkToFolder << "link";
+#endif
+}
+
+// Only a regular file is replaced: anything else by the name is refused at
+// once, unasked, and stays as it was.
+void Tst_outputFiles::saveRefusesWhatIsNotAFile()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("named pipes, device nodes and links are made with POSIX calls");
+#else
+    QFETCH(filekinds::Kind, kind);
+    QFETCH(QString, type);
+    if (!filekinds::make(path("out.txt"), kind))
+        QSKIP("making a device node needs root");
+    const QList<QByteArray> before = filekinds::nativeEntries(m_dir->path());
+    Dialogs dialogs(m_dir->path(), QStringLiteral("report\n"));
+
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    dialogs.saveAs(QStringLiteral("out"));
+
+    // A question would have taken the answer and been the last box.
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Save Output"));
+    QCOMPARE(MessageBox::lastText(),
+        "The file could not be saved: " + QDir::toNativeSeparators(path("out.txt")));
+    QVERIFY(dialogs.save.isVisible());
+    QCOMPARE(filekinds::entryType(path("out.txt")), type);
+    QCOMPARE(filekinds::nativeEntries(m_dir->path()), before);
+#endif
+}
+
+void Tst_outputFiles::danglingLinkIsAskedAndGivesWayToAFile_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<bool>("asNormalUser");
+    QTest::newRow("No keeps the link") << false << false;
+    QTest::newRow("Yes puts a file in the link's place") << true << false;
+    QTest::newRow("Yes puts a file in the link's place, as a normal user") << true << true;
+}
+
+// A link to nothing is a name that exists: asked like a file, and on Yes the
+// link itself gives way to the file; what it pointed to is never made.
+void Tst_outputFiles::danglingLinkIsAskedAndGivesWayToAFile()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("symbolic links are made with POSIX calls");
+#else
+    QFETCH(bool, replace);
+    QFETCH(bool, asNormalUser);
+    QString folder = qEnvironmentVariable(NORMAL_USER_FOLDER);
+    if (asNormalUser && folder.isEmpty()) {
+        if (::geteuid() != 0)
+            QSKIP("changing user needs root");
+        QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0);
+        const NormalUserRun run = runAsNormalUser(m_dir->path());
+        if (!run.started)
+            QSKIP(qPrintable("the test program cannot run as the normal user: " + run.output));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QCOMPARE(statOf(path("out.txt")).st_uid, NORMAL_USER);
+        return;
+    }
+    if (folder.isEmpty())
+        folder = m_dir->path();
+    const QString out = QDir(folder).filePath("out.txt");
+    QVERIFY(filekinds::make(out, filekinds::Kind::DanglingLink));
+    Dialogs dialogs(folder, QStringLiteral("new"));
+
+    MessageBox::setNextAnswer(replace ? QMessageBox::Yes : QMessageBox::No);
+    dialogs.saveAs(QStringLiteral("out"));
+
+    QCOMPARE(MessageBox::lastText(),
+        QStringLiteral("out.txt already exists. Do you want to replace it?"));
+    QCOMPARE(dialogs.save.isVisible(), !replace);
+    QCOMPARE(filekinds::entryType(out), QString(replace ? "file" : "link"));
+    if (replace)
+        QCOMPARE(readFile(out), QByteArray("new\r\n"));
+    QCOMPARE(filekinds::entryType(QDir(folder).filePath("never made")), QString("nothing"));
+    QCOMPARE(filekinds::nativeEntries(folder), QList<QByteArray> { "out.txt" });
+#endif
+}
+
+// A name written on a system of another encoding is listed, opens into the
+// pane, and saving onto it replaces that very file.
+void Tst_outputFiles::nameNotValidUtf8OpensAndIsReplaced()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file names are bytes on POSIX systems only");
+#else
+    const QByteArray name("\xff\xfe.txt");
+    const std::string native = (QFile::encodeName(m_dir->path()) + '/' + name).toStdString();
+    std::ofstream(native, std::ios::binary) << "saved\r\nearlier\r\n";
+    // The test folder's own removal would not see the name.
+    const auto removed = qScopeGuard([&native] { ::unlink(native.c_str()); });
+    const auto nativeBytes = [&native] {
+        std::ifstream in(native, std::ios::binary);
+        return QByteArray::fromStdString(
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    };
+    const QString shown = QString::fromLatin1(name);
+    Dialogs dialogs(m_dir->path(), QStringLiteral("pane\n"));
+
+    Dialogs::chooseFile(dialogs.open, shown);
+    dialogs.openChosenFile();
+    QCOMPARE(MessageBox::lastText(), QString());
+    QCOMPARE(dialogs.pane.plainText(), QStringLiteral("saved\nearlier\n"));
+    QVERIFY(!dialogs.open.isVisible());
+
+    dialogs.pane.replaceText(QStringLiteral("new report\n"));
+    Dialogs::chooseFile(dialogs.save, shown);
+    QCOMPARE(child<QLineEdit>(&dialogs.save, "txtSavedFileName")->text(), shown);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    child<QPushButton>(&dialogs.save, "cmdSave")->click();
+
+    QCOMPARE(MessageBox::lastText(), shown + " already exists. Do you want to replace it?");
+    QVERIFY(!dialogs.save.isVisible());
+    QCOMPARE(filekinds::nativeEntries(m_dir->path()), QList<QByteArray> { name });
+    QCOMPARE(nativeBytes(), QByteArray("new report\r\n\r\n"));
 #endif
 }
 

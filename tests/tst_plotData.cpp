@@ -8,11 +8,13 @@
 #include <QtTest>
 
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <sstream>
 
 using Values = std::vector<float>;
 Q_DECLARE_METATYPE(Values)
+Q_DECLARE_METATYPE(BootstrapRun)
 
 namespace {
 
@@ -116,6 +118,10 @@ private slots:
     void completedRunKeepsWhatTheReportSays();
     void onlyACompletedRunLeavesItsData();
     void observedDThatCannotBeComputedIsLeftOut();
+    void summariesLeaveOutWhatIsNotFinite_data();
+    void summariesLeaveOutWhatIsNotFinite();
+    void runsThatCannotBeDrawn_data();
+    void runsThatCannotBeDrawn();
 };
 
 void Tst_plotData::quartilesInterpolateLinearly_data()
@@ -336,6 +342,127 @@ void Tst_plotData::observedDThatCannotBeComputedIsLeftOut()
     QCOMPARE(line(result.report, "Robust Cohen's D = "), QString("Robust Cohen's D = 9999999"));
     QVERIFY(result.run);
     QVERIFY(!result.run->sngRobustD);
+}
+
+void Tst_plotData::summariesLeaveOutWhatIsNotFinite_data()
+{
+    QTest::addColumn<Values>("values");
+    QTest::addColumn<Values>("finite"); // the same values without those that are not finite
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    QTest::newRow("no values") << Values {} << Values {};
+    QTest::newRow("only NaN and infinities") << Values { nan, inf, -inf, nan } << Values {};
+    QTest::newRow("NaN among values") << Values { 3, nan, 1, 2, nan, 10 } << Values { 3, 1, 2, 10 };
+    QTest::newRow("infinities at both ends")
+        << Values { -inf, 0.5f, 4, 1, 2.5f, inf } << Values { 0.5f, 4, 1, 2.5f };
+    QTest::newRow("one finite value") << Values { nan, 7 } << Values { 7 };
+    Values many = fiftySeven;
+    many.insert(many.begin() + 10, 20, nan);
+    many.push_back(inf);
+    QTest::newRow("fifty-seven values and NaNs") << many << fiftySeven;
+}
+
+// A value that is not finite has no order and no place on an axis: every
+// summary is that of the finite values alone, and none gives zeros and no bins.
+void Tst_plotData::summariesLeaveOutWhatIsNotFinite()
+{
+    QFETCH(Values, values);
+    QFETCH(Values, finite);
+    const BoxSummary box = boxSummary(values);
+    const Histogram histogram = freedmanDiaconis(values);
+    Values reordered = values;
+    const Quartiles q = quartiles(reordered);
+
+    const BoxSummary expectedBox = finite.empty() ? BoxSummary {} : boxSummary(finite);
+    QCOMPARE(box.quartiles.lower, expectedBox.quartiles.lower);
+    QCOMPARE(box.quartiles.median, expectedBox.quartiles.median);
+    QCOMPARE(box.quartiles.upper, expectedBox.quartiles.upper);
+    QCOMPARE(box.lowerWhisker, expectedBox.lowerWhisker);
+    QCOMPARE(box.upperWhisker, expectedBox.upperWhisker);
+    QCOMPARE(box.minimum, expectedBox.minimum);
+    QCOMPARE(box.maximum, expectedBox.maximum);
+    QCOMPARE(box.lngOutliers, expectedBox.lngOutliers);
+    QCOMPARE(box.outliers, expectedBox.outliers);
+    QCOMPARE(q.median, box.quartiles.median);
+    QCOMPARE(q.lower, box.quartiles.lower);
+    QCOMPARE(q.upper, box.quartiles.upper);
+
+    const Histogram expected = freedmanDiaconis(finite);
+    QCOMPARE(histogram.counts, expected.counts);
+    QCOMPARE(histogram.start, expected.start);
+    QCOMPARE(histogram.binWidth, expected.binWidth);
+    QCOMPARE(std::accumulate(histogram.counts.begin(), histogram.counts.end(), int64_t { 0 }),
+        static_cast<int64_t>(finite.size()));
+    if (finite.empty()) {
+        QCOMPARE(box.maximum, 0.0);
+        QVERIFY(histogram.counts.empty());
+    }
+}
+
+void Tst_plotData::runsThatCannotBeDrawn_data()
+{
+    QTest::addColumn<BootstrapRun>("run");
+    QTest::addColumn<QString>("problem");
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const auto with = [](auto change) {
+        BootstrapRun run = sampleRun();
+        change(run);
+        return run;
+    };
+    const QString notFinite = QStringLiteral("a number of the run is not finite");
+    const QString longLabel = QStringLiteral("a label is longer than 1000 characters");
+
+    QTest::newRow("a run the analysis could complete") << sampleRun() << QString();
+    QTest::newRow("no valid trial and no observed d") << with([](BootstrapRun& r) {
+        r.effects.clear();
+        r.lowerBound.reset();
+        r.upperBound.reset();
+        r.sngRobustD.reset();
+    }) << QString();
+    QTest::newRow("labels of 1000 characters, two bytes each") << with([](BootstrapRun& r) {
+        std::string label;
+        for (int i = 0; i < 1000; ++i)
+            label += "\xc3\xa9";
+        r.dependentLabel = r.strGroup1 = r.strGroup2 = label;
+    }) << QString();
+    QTest::newRow("group 1 without values")
+        << with([](BootstrapRun& r) { r.group1.clear(); }) << "a group has no values";
+    QTest::newRow("group 2 without values")
+        << with([](BootstrapRun& r) { r.group2.clear(); }) << "a group has no values";
+    QTest::newRow("a NaN observed d")
+        << with([nan](BootstrapRun& r) { r.sngRobustD = nan; }) << notFinite;
+    QTest::newRow("an infinite lower bound")
+        << with([inf](BootstrapRun& r) { r.lowerBound = -inf; }) << notFinite;
+    QTest::newRow("an infinite upper bound")
+        << with([inf](BootstrapRun& r) { r.upperBound = inf; }) << notFinite;
+    QTest::newRow("a NaN level") << with([nan](BootstrapRun& r) { r.sngLevel = nan; }) << notFinite;
+    QTest::newRow("an infinite trimmed mean")
+        << with([inf](BootstrapRun& r) { r.sngTrimmedMean2 = inf; }) << notFinite;
+    QTest::newRow("a NaN bootstrap d")
+        << with([nan](BootstrapRun& r) { r.effects[1] = nan; }) << "a bootstrap d is not finite";
+    QTest::newRow("an infinite value in group 1")
+        << with([inf](BootstrapRun& r) { r.group1.back() = inf; })
+        << "a group's value is not finite";
+    QTest::newRow("a NaN value in group 2")
+        << with([nan](BootstrapRun& r) { r.group2.front() = nan; })
+        << "a group's value is not finite";
+    QTest::newRow("a dependent label of 1001 characters")
+        << with([](BootstrapRun& r) { r.dependentLabel = std::string(1001, 'x'); }) << longLabel;
+    QTest::newRow("a group value of 100 KB")
+        << with([](BootstrapRun& r) { r.strGroup2 = std::string(100 * 1024, '2'); }) << longLabel;
+}
+
+// trellam-plot refuses what the analysis never hands over; each run passes
+// through the file form first, as trellam-plot gets it.
+void Tst_plotData::runsThatCannotBeDrawn()
+{
+    QFETCH(BootstrapRun, run);
+    QFETCH(QString, problem);
+    QCOMPARE(QString::fromStdString(plotRunProblem(run)), problem);
+    const std::optional<BootstrapRun> back = readBack(written(run));
+    QVERIFY(back);
+    QCOMPARE(QString::fromStdString(plotRunProblem(*back)), problem);
 }
 
 QTEST_GUILESS_MAIN(Tst_plotData)

@@ -5,6 +5,8 @@
 #include "report/NumberFormat.h"
 #include "analyses/PlotSummaries.h"
 #include "analyses/TwoGroups.h"
+#include "platform/NativePath.h"
+#include "files/OutputFile.h"
 
 #include <QApplication>
 #include <QAreaSeries>
@@ -13,7 +15,6 @@
 #include <QBoxSet>
 #include <QBuffer>
 #include <QChart>
-#include <QDir>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -25,7 +26,6 @@
 #include <QLineSeries>
 #include <QMimeData>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QValueAxis>
@@ -383,23 +383,23 @@ private:
 
 } // namespace
 
-QString savePicture(
-    const BootstrapRun& run, const QString& path, const QSize& size, qreal devicePixelRatio)
+QString savePicture(const BootstrapRun& run, const std::string& nativePath, const QSize& size,
+    qreal devicePixelRatio)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!isPictureName(path))
+    const QString shown = displayPath(nativePath);
+    if (!isPictureName(shown))
         return QStringLiteral("%1 is not an .svg or .png file name.").arg(shown);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString());
+    // Drawn whole first: the file changes only once everything is there.
+    QBuffer drawn;
+    drawn.open(QIODevice::WriteOnly);
     Picture picture(run);
     const QSize pictureSize = picture.sizeFor(size);
-    if (QFileInfo(path).suffix().toLower() == QLatin1String("svg"))
-        picture.writeSvg(&file, pictureSize);
-    else if (!picture.image(pictureSize, devicePixelRatio).save(&file, "PNG"))
-        file.cancelWriting();
-    if (!file.commit())
-        return QStringLiteral("%1 could not be written: %2").arg(shown, file.errorString());
+    if (QFileInfo(shown).suffix().toLower() == QLatin1String("svg"))
+        picture.writeSvg(&drawn, pictureSize);
+    else if (!picture.image(pictureSize, devicePixelRatio).save(&drawn, "PNG"))
+        return notSavedMessage(shown);
+    if (!writeFileSafely(nativePath, drawn.data()))
+        return notSavedMessage(shown);
     return QString();
 }
 

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <string>
+
 class QChart;
 class QMimeData;
 struct BootstrapRun;
@@ -29,13 +31,15 @@ QSize chartMinimumSize(QChart* chart);
 // them equal halves.
 QSize plotMinimumSize(QChart* distribution, QChart* groups);
 
-// Writes both plots side by side, each on half of `size`, to `path`: SVG or
-// PNG by the name's extension (any case); a PNG holds size ×
-// `devicePixelRatio` pixels. An empty `size` is a roomy default that still
-// shows both plots whole. The file is replaced only once the whole picture
-// is written. Returns an empty text, or what went wrong.
-QString savePicture(const BootstrapRun& run, const QString& path, const QSize& size = QSize(),
-    qreal devicePixelRatio = 1);
+// Writes both plots side by side, each on half of `size`, to the file at
+// `nativePath` (platform/NativePath.h): SVG or PNG by the name's extension
+// (any case); a PNG holds size × `devicePixelRatio` pixels. An empty `size`
+// is a roomy default that still shows both plots whole. The file is written
+// as every saved file is (writeFileSafely): only a regular file is replaced,
+// and only once the whole picture is written. Returns an empty text, or what
+// went wrong.
+QString savePicture(const BootstrapRun& run, const std::string& nativePath,
+    const QSize& size = QSize(), qreal devicePixelRatio = 1);
 
 // True for a name that savePicture can write: it ends in .svg or .png.
 bool isPictureName(const QString& path);
