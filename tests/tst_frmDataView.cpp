@@ -1,6 +1,7 @@
 // The data grid driven offscreen: headings, cells, selection and Copy, the
 // ends of a long data set, no data, and Escape.
 #include "GuiDriver.h"
+#include "TestData.h"
 
 #include "forms/frmDataView.h"
 #include "widgets/GridView.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QScrollBar>
+#include <QToolTip>
 
 using gui::child;
 
@@ -49,6 +51,7 @@ private slots:
     void showsHeadingsAndCells();
     void copiesSelectionAsTabSeparatedText();
     void reachesTheLastOfManyRows();
+    void longNamesLeaveValuesInView();
     void noDataShowsOnlyThat_data();
     void noDataShowsOnlyThat();
     void opensFromDataMenuAndClosesWithEscape();
@@ -143,6 +146,44 @@ void Tst_frmDataView::reachesTheLastOfManyRows()
     QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
     QCOMPARE(grid->verticalScrollBar()->value(), 0);
+}
+
+void Tst_frmDataView::longNamesLeaveValuesInView()
+{
+    const std::string longName("reaction_time_in_milliseconds_after_the_second_warning_signal_ab");
+    QCOMPARE(longName.size(), std::size_t(64));
+    DataMatrix data = matrixFromRows(std::vector<std::vector<float>> { { 1, 2, 3, 4 } });
+    data.setNames({ longName, "", longName, "x" });
+    frmDataView view(data);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    GridView* grid = gridOf(&view);
+    const QFontMetrics metrics(grid->font());
+    const QString label = "Var 3 (" + QString::fromStdString(longName) + ")";
+    const auto width
+        = [&](int column) { return grid->visualRect(grid->model()->index(0, column)).width(); };
+
+    // Long names are cut to what some 20 characters take; short ones keep
+    // the width of a value, so every column of the four is in view.
+    QCOMPARE(width(1), width(3));
+    QCOMPARE(width(0), width(2));
+    QVERIFY(width(0) > width(1));
+    QVERIFY(width(0) <= metrics.horizontalAdvance(QString(24, QLatin1Char('x'))));
+    QVERIFY(width(0) < metrics.horizontalAdvance(label) / 2);
+    QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(0, 3))));
+
+    // The tooltip of a heading holds its label whole; a cell has none.
+    const QRect cell = grid->visualRect(grid->model()->index(0, 2));
+    const QPoint onHeading(cell.center().x(), cell.top() - 2);
+    QHelpEvent help(QEvent::ToolTip, onHeading, grid->viewport()->mapToGlobal(onHeading));
+    QApplication::sendEvent(grid->viewport(), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), label);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QHelpEvent onCell(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid->viewport(), &onCell);
+    QVERIFY(!QToolTip::isVisible());
 }
 
 void Tst_frmDataView::noDataShowsOnlyThat_data()

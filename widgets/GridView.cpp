@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionHeader>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -79,10 +80,14 @@ void GridView::measureColumns()
     m_rowHeaderWidth = metrics.horizontalAdvance(QString(digits, QLatin1Char('8'))) + padding;
     // Wide enough for the longest value a cell shows.
     const int valueWidth = metrics.horizontalAdvance(QStringLiteral("-8.888888E+08")) + padding;
+    // A long name would push the values out of sight: its heading is cut
+    // short at about 20 characters, and its tooltip shows it whole.
+    const int widestHeading = std::max(valueWidth, 20 * metrics.averageCharWidth() + padding);
     m_columnStart.assign(1, 0);
     for (int column = 0; column < columns(); ++column) {
         const QString heading = model()->headerData(column, Qt::Horizontal).toString();
-        const int width = std::max(valueWidth, metrics.horizontalAdvance(heading) + padding);
+        const int width
+            = std::clamp(metrics.horizontalAdvance(heading) + padding, valueWidth, widestHeading);
         m_columnStart.push_back(m_columnStart.back() + width);
     }
 }
@@ -127,6 +132,12 @@ QRect GridView::visualRect(const QModelIndex& index) const
     const int left = m_rowHeaderWidth + columnStart(index.column()) - horizontalOffset();
     const int width = columnStart(index.column() + 1) - columnStart(index.column());
     return QRect(left, clampedPosition(top), width, m_rowHeight);
+}
+
+QRect GridView::headingRect(int column) const
+{
+    return QRect(m_rowHeaderWidth + columnStart(column) - horizontalOffset(), 0,
+        columnStart(column + 1) - columnStart(column), m_headerHeight);
 }
 
 QModelIndex GridView::indexAt(const QPoint& point) const
@@ -299,10 +310,12 @@ void GridView::paintEvent(QPaintEvent*)
     heading.state |= QStyle::State_Raised;
     heading.orientation = Qt::Horizontal;
     heading.textAlignment = Qt::AlignCenter;
+    const QFontMetrics metrics(font());
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, &heading, this);
     for (int column = leftColumn; hasColumns && column <= rightColumn; ++column) {
-        heading.rect = QRect(m_rowHeaderWidth + columnStart(column) - horizontalOffset(), 0,
-            columnStart(column + 1) - columnStart(column), m_headerHeight);
-        heading.text = model()->headerData(column, Qt::Horizontal).toString();
+        heading.rect = headingRect(column);
+        heading.text = metrics.elidedText(model()->headerData(column, Qt::Horizontal).toString(),
+            Qt::ElideRight, heading.rect.width() - margins);
         style()->drawControl(QStyle::CE_Header, &heading, &painter, this);
     }
     heading.orientation = Qt::Vertical;
@@ -316,6 +329,20 @@ void GridView::paintEvent(QPaintEvent*)
     heading.rect = QRect(0, 0, m_rowHeaderWidth, m_headerHeight);
     heading.text.clear();
     style()->drawControl(QStyle::CE_Header, &heading, &painter, this);
+}
+
+bool GridView::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractItemView::viewportEvent(event);
+    // A column heading's tooltip is the heading whole, as it may be cut short.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int column = columnAt(help->pos().x(), false);
+    if (help->pos().y() >= m_headerHeight || column < 0)
+        return QAbstractItemView::viewportEvent(event);
+    QToolTip::showText(help->globalPos(), model()->headerData(column, Qt::Horizontal).toString(),
+        viewport(), headingRect(column));
+    return true;
 }
 
 void GridView::keyPressEvent(QKeyEvent* event)

@@ -14,6 +14,7 @@
 // QTableView's headers keep an entry per row. Cells are selected by mouse
 // or keyboard (a heading selects its row or column, the corner everything)
 // and Copy hands the selection out as tab-separated text with LF line ends.
+// A long column heading is cut short with "..."; its tooltip shows it whole.
 class GridView : public QAbstractItemView {
     Q_OBJECT
 public:
@@ -43,6 +44,7 @@ protected:
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -58,6 +60,8 @@ private:
     // when `clamp` is set, else -1 outside the cells.
     int rowAt(int y, bool clamp) const;
     int columnAt(int x, bool clamp) const;
+    // Where a column's heading is drawn in the viewport.
+    QRect headingRect(int column) const;
     void measureColumns();
     void selectRange(
         int top, int left, int bottom, int right, QItemSelectionModel::SelectionFlags command);
