@@ -5,7 +5,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class QTimer;
 
 // Shows a table model as a grid with its column headings above and its row
 // headings at the left, both painted by the view itself. Every row has the
@@ -19,6 +22,7 @@ class GridView : public QAbstractItemView {
     Q_OBJECT
 public:
     explicit GridView(QWidget* parent = nullptr);
+    ~GridView() override;
 
     void setModel(QAbstractItemModel* model) override;
     void reset() override;
@@ -27,12 +31,15 @@ public:
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint& point) const override;
 
-    // The selected cells as text: one line per row of the selection's
-    // bounding box, fields separated by tabs, each line ended by LF; a cell
-    // inside the box that is not selected gives an empty field.
-    QString selectedText() const;
-    // Puts selectedText() on the clipboard.
+    // Puts the selected cells on the clipboard as text: one line per row of
+    // the selection's bounding box, fields separated by tabs, each line ended
+    // by LF; a cell inside the box that is not selected gives an empty field.
+    // A long selection is copied a piece at a time, with the window live and
+    // the busy pointer on until it is done. A text beyond LARGEST_COPY
+    // characters, or one that memory cannot hold, is refused with a message
+    // and leaves the clipboard as it was.
     void copy();
+    static constexpr qsizetype LARGEST_COPY = qsizetype { 64 } << 20; // 64 MiB of ASCII text
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -65,6 +72,19 @@ private:
     void measureColumns();
     void selectRange(
         int top, int left, int bottom, int right, QItemSelectionModel::SelectionFlags command);
+    // Whether the text of the cells of a box would clearly pass LARGEST_COPY,
+    // judged from a few thousand of them: a copy found so is refused at once
+    // instead of after seconds of building.
+    bool sampledBeyondLimit(int top, int left, int bottom, int right) const;
+    // Adds the next rows of the copy under way to its text, then hands the
+    // text out or asks for the next piece.
+    void copyPiece();
+    // Drops the copy under way and says why.
+    void refuseCopy();
+
+    struct CopyJob;
+    std::unique_ptr<CopyJob> m_copy; // the copy under way, if any
+    QTimer* m_copyNext = nullptr;
 
     int m_rowHeight = 0;
     int m_headerHeight = 0;
