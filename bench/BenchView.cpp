@@ -1,12 +1,14 @@
-// Benchmark of the data grid: the real window opened on a large data set and
-// moved to its last row.
+// Benchmark of the data grid: the real window opened on a large data set,
+// moved to its last row, and everything copied.
 #include "BenchCommon.h"
 
 #include "data/DataMatrix.h"
 #include "forms/frmDataView.h"
+#include "platform/MessageBox.h"
 #include "widgets/GridView.h"
 
 #include <QApplication>
+#include <QClipboard>
 
 #include <charconv>
 #include <iostream>
@@ -71,10 +73,22 @@ int runView(const std::vector<std::string>& args)
     });
     const bool atEnd
         = grid->indexAt(grid->visualRect(grid->currentIndex()).center()).row() == int(rows - 1);
+    // Copy of everything, until its text is on the clipboard or it is refused.
+    grid->selectAll();
+    QApplication::clipboard()->clear();
+    MessageBox::setNextAnswer(QMessageBox::Ok); // a refusal's box
+    const double copySeconds = medianSeconds(1, [&] {
+        grid->copy();
+        while (QApplication::overrideCursor())
+            QApplication::processEvents();
+    });
+    const qsizetype copied = QApplication::clipboard()->text().size();
     std::cout << "view " << rows << " rows x " << columns << " columns: open " << openSeconds
               << " s, to the last row " << lastRowSeconds << " s, together "
-              << openSeconds + lastRowSeconds << " s; peak memory " << peakResidentMB() << " MB ("
-              << dataMB << " MB with the data alone)\n";
+              << openSeconds + lastRowSeconds << " s; copy of everything " << copySeconds << " s ("
+              << (copied > 0 ? std::to_string(copied) + " characters" : std::string("refused"))
+              << "); peak memory " << peakResidentMB() << " MB (" << dataMB
+              << " MB with the data alone)\n";
     delete view;
     return atEnd ? 0 : 1;
 }

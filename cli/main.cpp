@@ -11,6 +11,7 @@
 #include <cctype>
 #include <charconv>
 #include <clocale>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -224,6 +225,18 @@ std::optional<std::string> plotFile(const CommandLine& line)
     return file;
 }
 
+// Writes `text` to standard output; when it does not all get there (closed,
+// a full disk, a reader gone) says so on standard error, since an exit
+// status alone is easily missed.
+bool printed(const std::string& text)
+{
+    std::cout << text << std::flush;
+    if (std::cout)
+        return true;
+    std::cerr << "trellam-cli: the report could not be written to standard output.\n";
+    return false;
+}
+
 int run(const std::vector<std::string>& args, const char* argv0)
 {
     const CommandLine line = parseCommandLine(args);
@@ -244,35 +257,41 @@ int run(const std::vector<std::string>& args, const char* argv0)
         std::cerr << imported.message << '\n';
         return 1;
     }
+    // Said here for every command; an analysis would only find no column to use.
+    if (imported.data.rowCount() == 0 || imported.data.columnCount() == 0) {
+        std::cerr << "The data file holds no data: " << line.file << '\n';
+        return 1;
+    }
     std::shared_ptr<const BootstrapRun> completed;
     const AnalysisResult result = runCommand(line, imported.data, completed);
     if (!result.message.empty()) {
         std::cerr << result.message << '\n';
         return 1;
     }
-    std::cout << result.report << std::flush;
+    if (!printed(result.report))
+        return 1;
     if (plot && completed) {
         if (const std::string problem = drawPlot(plotter, *completed, *plot); !problem.empty()) {
             std::cerr << "trellam-cli: " << problem << '\n';
             return 1;
         }
     }
-    return std::cout ? 0 : 1;
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
+    // A reader that has gone away makes the write fail, so that it is reported.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << USAGE;
-        return 0;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        std::cout << "trellam-cli " TRELLAM_VERSION "\n";
-        return 0;
-    }
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h"))
+        return printed(USAGE) ? 0 : 1;
+    if (args.size() == 1 && args[0] == "--version")
+        return printed("trellam-cli " TRELLAM_VERSION "\n") ? 0 : 1;
     try {
         return run(args, argc > 0 ? argv[0] : nullptr);
     } catch (const UsageError& error) {

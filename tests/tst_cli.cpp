@@ -1,7 +1,10 @@
 // trellam-cli end to end: whole reports on the sample files against golden
 // texts, its messages and exit codes.
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -11,11 +14,31 @@ struct Run {
     QByteArray err;
 };
 
-Run runCli(const QStringList& args)
+// Where the program's standard output goes, when not to the test.
+enum class Output { Captured, Closed, FullDisk, ReaderGone };
+
+Run runCli(const QStringList& args, Output output = Output::Captured)
 {
     QProcess process;
     process.setWorkingDirectory(QStringLiteral(TRELLAM_SOURCE_DIR));
+    // A pipe whose reading end is already closed: the first write fails.
+    int readerGone[2] = { -1, -1 };
+    if (output == Output::ReaderGone) {
+        if (pipe(readerGone) != 0)
+            qFatal("no pipe");
+        close(readerGone[0]);
+    }
+    if (output == Output::FullDisk)
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.setChildProcessModifier([output, readerGone] {
+        if (output == Output::Closed)
+            close(STDOUT_FILENO);
+        else if (output == Output::ReaderGone)
+            dup2(readerGone[1], STDOUT_FILENO);
+    });
     process.start(QStringLiteral(TRELLAM_CLI), args);
+    if (output == Output::ReaderGone)
+        close(readerGone[1]);
     process.waitForFinished(120000);
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
         process.readAllStandardOutput(), process.readAllStandardError() };
@@ -41,6 +64,10 @@ private slots:
     void sameReportOnAnyNumberOfThreads();
     void failures_data();
     void failures();
+    void noDataInTheFile_data();
+    void noDataInTheFile();
+    void reportNotWritten_data();
+    void reportNotWritten();
 };
 
 void Tst_cli::goldenReports_data()
@@ -133,6 +160,75 @@ void Tst_cli::failures()
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(QString::fromUtf8(run.err).section('\n', 0, 0), firstLine);
     QCOMPARE(run.err.contains("usage: trellam-cli"), exitCode == 2);
+}
+
+void Tst_cli::noDataInTheFile_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("names");
+    const QList<QStringList> commands { { "descriptives" },
+        QStringList { "yuen" } + bootstrapGroups, QStringList { "bootstrap" } + bootstrapGroups };
+    for (const QStringList& command : commands) {
+        const QByteArray bytes = command.first().toUtf8();
+        const char* name = bytes.constData();
+        QTest::addRow("%s of an empty file", name) << command << QByteArray() << false;
+        QTest::addRow("%s of empty lines only", name) << command << QByteArray("\n\n\n") << false;
+        QTest::addRow("%s of a byte order mark alone", name)
+            << command << QByteArray("\xEF\xBB\xBF") << false;
+        QTest::addRow("%s of names without cases", name)
+            << command << QByteArray("score,group\n") << true;
+    }
+}
+
+void Tst_cli::noDataInTheFile()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, names);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("no data.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+    file.close();
+    QStringList args = QStringList { command.first(), path } + command.mid(1);
+    if (names)
+        args << "--names";
+    const Run run = runCli(args);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(QString::fromUtf8(run.err), "The data file holds no data: " + path + "\n");
+}
+
+void Tst_cli::reportNotWritten_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("output");
+    const QStringList descriptives { "descriptives", "examples/anxiety_comma.txt" };
+    const QStringList bootstrap = QStringList { "bootstrap", "examples/reaction_times_tab.txt" }
+        + bootstrapGroups + QStringList { "--seed", "1" };
+    QTest::newRow("descriptives, standard output closed") << descriptives << int(Output::Closed);
+    QTest::newRow("descriptives, a full disk") << descriptives << int(Output::FullDisk);
+    QTest::newRow("descriptives, the reader gone") << descriptives << int(Output::ReaderGone);
+    QTest::newRow("bootstrap, standard output closed") << bootstrap << int(Output::Closed);
+    QTest::newRow("bootstrap, a full disk") << bootstrap << int(Output::FullDisk);
+    QTest::newRow("bootstrap, the reader gone") << bootstrap << int(Output::ReaderGone);
+    QTest::newRow("the version, a full disk")
+        << QStringList { "--version" } << int(Output::FullDisk);
+    QTest::newRow("the help, the reader gone")
+        << QStringList { "--help" } << int(Output::ReaderGone);
+}
+
+void Tst_cli::reportNotWritten()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, output);
+    const Run run = runCli(args, Output(output));
+    // Exit code 1, not a death by SIGPIPE (which runCli gives as -1).
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(
+        run.err, QByteArray("trellam-cli: the report could not be written to standard output.\n"));
 }
 
 QTEST_GUILESS_MAIN(Tst_cli)

@@ -2,6 +2,7 @@
 #include "widgets/GridView.h"
 
 #include "platform/BusyCursor.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,6 +12,8 @@
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionHeader>
+#include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -32,11 +35,17 @@ GridView::GridView(QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_copyNext = new QTimer(this);
+    m_copyNext->setSingleShot(true);
+    connect(m_copyNext, &QTimer::timeout, this, &GridView::copyPiece);
     measureColumns();
 }
 
+GridView::~GridView() = default;
+
 void GridView::setModel(QAbstractItemModel* model)
 {
+    m_copy.reset();
     QAbstractItemView::setModel(model);
     measureColumns();
     updateGeometries();
@@ -44,6 +53,7 @@ void GridView::setModel(QAbstractItemModel* model)
 
 void GridView::reset()
 {
+    m_copy.reset();
     QAbstractItemView::reset();
     measureColumns();
     updateGeometries();
@@ -79,10 +89,14 @@ void GridView::measureColumns()
     m_rowHeaderWidth = metrics.horizontalAdvance(QString(digits, QLatin1Char('8'))) + padding;
     // Wide enough for the longest value a cell shows.
     const int valueWidth = metrics.horizontalAdvance(QStringLiteral("-8.888888E+08")) + padding;
+    // A long name would push the values out of sight: its heading is cut
+    // short at about 20 characters, and its tooltip shows it whole.
+    const int widestHeading = std::max(valueWidth, 20 * metrics.averageCharWidth() + padding);
     m_columnStart.assign(1, 0);
     for (int column = 0; column < columns(); ++column) {
         const QString heading = model()->headerData(column, Qt::Horizontal).toString();
-        const int width = std::max(valueWidth, metrics.horizontalAdvance(heading) + padding);
+        const int width
+            = std::clamp(metrics.horizontalAdvance(heading) + padding, valueWidth, widestHeading);
         m_columnStart.push_back(m_columnStart.back() + width);
     }
 }
@@ -127,6 +141,12 @@ QRect GridView::visualRect(const QModelIndex& index) const
     const int left = m_rowHeaderWidth + columnStart(index.column()) - horizontalOffset();
     const int width = columnStart(index.column() + 1) - columnStart(index.column());
     return QRect(left, clampedPosition(top), width, m_rowHeight);
+}
+
+QRect GridView::headingRect(int column) const
+{
+    return QRect(m_rowHeaderWidth + columnStart(column) - horizontalOffset(), 0,
+        columnStart(column + 1) - columnStart(column), m_headerHeight);
 }
 
 QModelIndex GridView::indexAt(const QPoint& point) const
@@ -299,10 +319,12 @@ void GridView::paintEvent(QPaintEvent*)
     heading.state |= QStyle::State_Raised;
     heading.orientation = Qt::Horizontal;
     heading.textAlignment = Qt::AlignCenter;
+    const QFontMetrics metrics(font());
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, &heading, this);
     for (int column = leftColumn; hasColumns && column <= rightColumn; ++column) {
-        heading.rect = QRect(m_rowHeaderWidth + columnStart(column) - horizontalOffset(), 0,
-            columnStart(column + 1) - columnStart(column), m_headerHeight);
-        heading.text = model()->headerData(column, Qt::Horizontal).toString();
+        heading.rect = headingRect(column);
+        heading.text = metrics.elidedText(model()->headerData(column, Qt::Horizontal).toString(),
+            Qt::ElideRight, heading.rect.width() - margins);
         style()->drawControl(QStyle::CE_Header, &heading, &painter, this);
     }
     heading.orientation = Qt::Vertical;
@@ -316,6 +338,20 @@ void GridView::paintEvent(QPaintEvent*)
     heading.rect = QRect(0, 0, m_rowHeaderWidth, m_headerHeight);
     heading.text.clear();
     style()->drawControl(QStyle::CE_Header, &heading, &painter, this);
+}
+
+bool GridView::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractItemView::viewportEvent(event);
+    // A column heading's tooltip is the heading whole, as it may be cut short.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int column = columnAt(help->pos().x(), false);
+    if (help->pos().y() >= m_headerHeight || column < 0)
+        return QAbstractItemView::viewportEvent(event);
+    QToolTip::showText(help->globalPos(), model()->headerData(column, Qt::Horizontal).toString(),
+        viewport(), headingRect(column));
+    return true;
 }
 
 void GridView::keyPressEvent(QKeyEvent* event)
@@ -355,12 +391,24 @@ void GridView::mousePressEvent(QMouseEvent* event)
     event->accept();
 }
 
-QString GridView::selectedText() const
+struct GridView::CopyJob {
+    QItemSelection selection; // as it was when Copy was asked for
+    bool oneBlock = true;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    int row = 0; // the next row to add
+    QString text;
+    BusyCursor busy;
+};
+
+void GridView::copy()
 {
+    m_copy.reset(); // Copy asked for again starts afresh
     const QItemSelection selection
         = selectionModel() ? selectionModel()->selection() : QItemSelection();
-    if (selection.isEmpty())
-        return {};
+    if (selection.isEmpty() || !model())
+        return;
     int top = std::numeric_limits<int>::max();
     int left = top;
     int bottom = -1;
@@ -371,25 +419,88 @@ QString GridView::selectedText() const
         bottom = std::max(bottom, range.bottom());
         right = std::max(right, range.right());
     }
-    const bool oneBlock = selection.size() == 1;
-    QString text;
-    for (int row = top; row <= bottom; ++row) {
-        for (int column = left; column <= right; ++column) {
-            if (column > left)
-                text += QLatin1Char('\t');
-            const QModelIndex index = model()->index(row, column, rootIndex());
-            if (oneBlock || selectionModel()->isSelected(index))
-                text += model()->data(index).toString();
+    try {
+        // Every cell gives its tab or line end, and a selected one at least one
+        // character more: a box that passes the limit even so is refused at once.
+        const bool oneBlock = selection.size() == 1;
+        const qint64 cells = qint64(bottom - top + 1) * (right - left + 1);
+        if (cells * (oneBlock ? 2 : 1) > LARGEST_COPY
+            || (oneBlock && sampledBeyondLimit(top, left, bottom, right))) {
+            refuseCopy();
+            return;
         }
-        text += QLatin1Char('\n');
+        m_copy = std::make_unique<CopyJob>();
+        m_copy->selection = selection;
+        m_copy->oneBlock = oneBlock;
+        m_copy->row = top;
+        m_copy->left = left;
+        m_copy->bottom = bottom;
+        m_copy->right = right;
+    } catch (...) { // only memory can fail here
+        refuseCopy();
+        return;
     }
-    return text;
+    copyPiece();
 }
 
-void GridView::copy()
+bool GridView::sampledBeyondLimit(int top, int left, int bottom, int right) const
 {
-    BusyCursor busy; // a whole long data set takes a while
-    const QString text = selectedText();
-    if (!text.isEmpty())
-        QApplication::clipboard()->setText(text);
+    constexpr qint64 samples = 4096;
+    const qint64 rows = qint64(bottom) - top + 1;
+    const qint64 width = right - left + 1;
+    if (rows * width <= samples)
+        return false;
+    // Spread over the rows, going through the columns in turn.
+    qint64 length = 0;
+    for (qint64 i = 0; i < samples; ++i) {
+        const QModelIndex index
+            = model()->index(int(top + rows * i / samples), int(left + i % width), rootIndex());
+        length += model()->data(index).toString().size() + 1;
+    }
+    // A quarter beyond: a text near the limit is measured as it is built.
+    return length * rows * width / samples > LARGEST_COPY / 4 * 5;
+}
+
+void GridView::copyPiece()
+{
+    // About a hundredth of a second of reading cells, between which the
+    // window repaints and takes keys; a small selection is done at once.
+    constexpr qint64 cellsPerPiece = 1 << 16;
+    if (!m_copy)
+        return;
+    CopyJob& job = *m_copy;
+    try {
+        const qint64 rowsPerPiece = std::max<qint64>(1, cellsPerPiece / (job.right - job.left + 1));
+        const int last = int(std::min<qint64>(job.bottom, job.row + rowsPerPiece - 1));
+        for (; job.row <= last; ++job.row) {
+            for (int column = job.left; column <= job.right; ++column) {
+                if (column > job.left)
+                    job.text += QLatin1Char('\t');
+                const QModelIndex index = model()->index(job.row, column, rootIndex());
+                if (job.oneBlock || job.selection.contains(index))
+                    job.text += model()->data(index).toString();
+            }
+            job.text += QLatin1Char('\n');
+        }
+        if (job.text.size() > LARGEST_COPY) {
+            refuseCopy();
+            return;
+        }
+        if (job.row <= job.bottom) {
+            m_copyNext->start(0);
+            return;
+        }
+        QApplication::clipboard()->setText(job.text);
+    } catch (...) { // only memory can fail here
+        refuseCopy();
+        return;
+    }
+    m_copy.reset();
+}
+
+void GridView::refuseCopy()
+{
+    m_copy.reset(); // the text goes before the box needs memory
+    MessageBox::warning(
+        this, window()->windowTitle(), QStringLiteral("The selection is too large to copy."));
 }
