@@ -35,3 +35,13 @@ ensure_test_locale() {
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "de_DE.UTF-8 unavailable; its test is skipped"
 }
+
+# The fuzz targets of fuzz/, by name.
+FUZZ_TARGETS=(import numbers outputFile)
+
+# One clang tree for the sanitizer suite and the fuzz targets: everything under
+# AddressSanitizer and UndefinedBehaviorSanitizer, with libFuzzer's coverage.
+configure_sanitizer_tree() {
+    cmake -S "$root" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          -DCMAKE_CXX_COMPILER=clang++ -DTRELLAM_SANITIZE=ON -DTRELLAM_FUZZ=ON
+}

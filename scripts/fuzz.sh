@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and libFuzzer in build-fuzz and runs each
-# for SECONDS seconds. Any crash fails the run; its input is kept under
-# build-fuzz/crashes/<target>/ and belongs in fuzz/regressions/<target>/ once
-# mended. Usage: scripts/fuzz.sh SECONDS
+# Builds the fuzz targets with clang and libFuzzer in build-asan (the
+# sanitizer suite's tree) and runs each for SECONDS seconds. Any crash fails
+# the run; its input is kept under build-asan/crashes/<target>/ and belongs in
+# fuzz/regressions/<target>/ once mended. Usage: scripts/fuzz.sh SECONDS
 set -euo pipefail
 seconds="${1:?usage: scripts/fuzz.sh SECONDS}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build-fuzz"
-targets=(import numbers outputFile)
+build="$root/build-asan"
 source "$root/scripts/common.sh"
+targets=("${FUZZ_TARGETS[@]}")
 install_missing "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_CXX_COMPILER=clang++ -DTRELLAM_FUZZ=ON
+configure_sanitizer_tree "$build"
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
 # Each input is written to a file; in memory the targets run several times faster.

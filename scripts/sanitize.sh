@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Builds Trellam and its tests with AddressSanitizer and UndefinedBehaviorSanitizer
-# in build-asan and runs every test there, offscreen. Any report fails the run.
+# Builds the tests and the fuzz targets with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-asan, and runs every test there,
+# offscreen. Any report fails the run. scripts/fuzz.sh fuzzes in the same tree.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-asan"
 source "$root/scripts/common.sh"
-install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 ensure_test_locale
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLAM_SANITIZE=ON
-cmake --build "$build"
+configure_sanitizer_tree "$build"
+cmake --build "$build" --target trellam-tests "${FUZZ_TARGETS[@]/#/fuzz_}"
 
 # Every report ends the test with an error; leaks at exit count too.
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-ctest --test-dir "$build" --output-on-failure
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

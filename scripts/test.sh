@@ -10,13 +10,14 @@ install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${DESKTOP_CHECK_PA
 ensure_test_locale
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build"
-ctest --test-dir "$root/build" --output-on-failure
+ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
 # The real windows on a sample file under a virtual display: one that does not
 # come up fails the run. The pictures stay in the build folder.
 xvfb-run -a "$root/build/tests/trellam-screenshots" "$root/build/screenshots"
 "$root/scripts/validate-desktop.sh" "$root/build"
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# parallel code's tests under ThreadSanitizer, then each fuzz target for a minute.
+# parallel code's tests under ThreadSanitizer, then each fuzz target for a
+# minute in the sanitizer tree.
 "$root/scripts/sanitize.sh"
 "$root/scripts/tsan.sh"
 "$root/scripts/fuzz.sh" 60

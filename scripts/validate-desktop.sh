@@ -12,7 +12,8 @@ for file in bin/trellam \
             share/applications/trellam.desktop \
             share/icons/hicolor/scalable/apps/trellam.svg \
             share/icons/hicolor/256x256/apps/trellam.png \
-            share/metainfo/io.github.trellam.Trellam.metainfo.xml; do
+            share/metainfo/io.github.trellam.Trellam.metainfo.xml \
+            share/doc/trellam/guide.md; do
     [ -f "$prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/trellam.desktop"

@@ -19,12 +19,4 @@ DataMatrix matrixFromRows(const Rows& rows)
 }
 
 // Two groups of one variable: values in column 1, group codes 1 and 2 in column 2.
-inline DataMatrix twoGroups(const std::vector<float>& group1, const std::vector<float>& group2)
-{
-    std::vector<std::vector<float>> rows;
-    for (float value : group1)
-        rows.push_back({ value, 1.0f });
-    for (float value : group2)
-        rows.push_back({ value, 2.0f });
-    return matrixFromRows(rows);
-}
+DataMatrix twoGroups(const std::vector<float>& group1, const std::vector<float>& group2);
