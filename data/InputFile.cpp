@@ -2,14 +2,17 @@
 #include "data/InputFile.h"
 
 #ifndef _WIN32
+#include "data/RegularFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <filesystem>
 
+
+#ifdef _WIN32
 namespace {
 
 // Windows needs the UTF-8 path widened.
@@ -20,7 +23,6 @@ std::filesystem::path pathFromUtf8(const std::string& utf8)
 
 } // namespace
 
-#ifdef _WIN32
 // The standard library can only ask the name, before opening.
 InputFile::InputFile(const std::string& utf8Path)
 {
@@ -47,22 +49,9 @@ std::ptrdiff_t InputFile::read(char* into, std::size_t count)
     return m_in.bad() ? -1 : static_cast<std::ptrdiff_t>(m_in.gcount());
 }
 #else
-InputFile::InputFile(const std::string& utf8Path)
+InputFile::InputFile(const std::string& path)
+    : m_fd(openRegularFile(path, O_RDONLY, &m_size))
 {
-    const std::filesystem::path path = pathFromUtf8(utf8Path);
-    // Opening without blocking: a pipe without a writer would wait here.
-    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0)
-        return;
-    struct stat info { };
-    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
-        return;
-    }
-    m_size = static_cast<std::uintmax_t>(info.st_size);
-    // A regular file reads as usual from here on.
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
 }
 
 InputFile::~InputFile()

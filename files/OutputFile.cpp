@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 
 #ifdef Q_OS_UNIX
+#include "data/RegularFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -116,11 +118,6 @@ private:
     int m_fd;
 };
 
-int openFile(const std::string& path, int flags)
-{
-    return ::open(path.c_str(), flags | O_CLOEXEC);
-}
-
 // Reads up to `count` bytes from `offset` on; the bytes read, or -1.
 qint64 readAt(int fd, char* into, qint64 count, qint64 offset)
 {
@@ -154,9 +151,9 @@ bool writeAt(int fd, const QByteArray& bytes, qint64 offset)
 // the old bytes and size back.
 bool writeInPlace(const std::string& path, const QByteArray& bytes)
 {
-    const Descriptor file(openFile(path, O_RDWR | O_NONBLOCK));
+    const Descriptor file(openRegularFile(path, O_RDWR));
     struct stat info { };
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
         return false;
     QByteArray old(qsizetype(info.st_size), Qt::Uninitialized);
     if (readAt(file.get(), old.data(), old.size(), 0) != old.size())
@@ -190,19 +187,13 @@ bool takeOwnerAndMode(int fd, const struct stat& old)
 #endif
 
 // Opens `path` into `file` for reading when it is a regular file.
-bool openRegularFile(QFile& file, const std::string& path)
+bool openForReading(QFile& file, const std::string& path)
 {
 #ifdef Q_OS_UNIX
-    // Opened without blocking, then judged on the opened file: a pipe
-    // without a writer would wait in open() and a device could stream
-    // without end, even one put in the file's place after it was chosen.
-    const int fd = openFile(path, O_RDONLY | O_NONBLOCK);
+    const int fd = openRegularFile(path, O_RDONLY);
     if (fd < 0)
         return false;
-    struct stat info { };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(
-            fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;
     }
@@ -370,7 +361,7 @@ std::optional<QString> readOutputText(const std::string& nativePath, OutputReadF
         return std::nullopt;
     };
     QFile file;
-    if (!openRegularFile(file, nativePath))
+    if (!openForReading(file, nativePath))
         return fail(OutputReadFailure::Unreadable);
     if (file.size() > MAX_OUTPUT_FILE_BYTES)
         return fail(OutputReadFailure::TooLarge);

@@ -208,6 +208,14 @@ void Tst_import::reportsFirstProblem_data()
     named("nan, inf and other texts that only look numeric", "not-numbers.tab.txt", 1, 1);
     named("binary file", "binary.tab.txt", 1, 1);
     named("UTF-16", "utf16.tab.txt", 1, 1);
+    named("UTF-16 without byte-order mark", "utf16-no-byte-order-mark.comma.txt", 1, 1);
+    named("UTF-16 big-endian", "utf16-big-endian.space.txt", 1, 1);
+    int number = 0;
+    for (const char* text : { "nan", "inf", "infinity", "1e", "--1", "0x10", "1.2.3" })
+        QTest::newRow(qPrintable(QStringLiteral("\"%1\" is no number").arg(text)))
+            << builtImportFile(QStringLiteral("no-number-%1.space.txt").arg(++number),
+                   QByteArray("1 2\n3 ") + text + "\n")
+            << invalid << entry.arg(2).arg(2);
     QTest::newRow("1001 fields") << importFile("one-thousand-and-one-fields.comma.txt") << tooMany
                                  << "Row 2 has more than 1000 variables.";
     QTest::newRow("trailing delimiter makes field 1001") << importFile(
