@@ -18,6 +18,7 @@ DataMatrix& DataMatrix::operator=(DataMatrix&& other) noexcept
     m_columnCount = std::exchange(other.m_columnCount, 0);
     m_lastRowStart = std::exchange(other.m_lastRowStart, 0);
     m_names = std::exchange(other.m_names, {});
+    m_labels = std::exchange(other.m_labels, {});
     return *this;
 }
 
@@ -48,6 +49,7 @@ void DataMatrix::clear()
     m_groupStart.clear();
     m_rowOffset.clear();
     m_names.clear();
+    m_labels.clear();
     m_columnCount = 0;
     m_lastRowStart = 0;
 }

@@ -85,6 +85,35 @@ public:
             return unnamed;
         return m_names[static_cast<std::size_t>(col) - 1];
     }
+    // The labels of a column that holds text: the code k stored in its cells
+    // stands for labels[k - 1]. An empty list leaves the column numeric.
+    void setLabels(int32_t col, std::vector<std::string> labels)
+    {
+        if (col < 1)
+            return;
+        if (m_labels.size() < static_cast<std::size_t>(col))
+            m_labels.resize(static_cast<std::size_t>(col));
+        m_labels[static_cast<std::size_t>(col) - 1] = std::move(labels);
+    }
+    // The labels of a 1-based column; empty for a numeric one.
+    const std::vector<std::string>& labels(int32_t col) const
+    {
+        static const std::vector<std::string> none;
+        if (col < 1 || static_cast<std::size_t>(col) > m_labels.size())
+            return none;
+        return m_labels[static_cast<std::size_t>(col) - 1];
+    }
+    bool hasLabels(int32_t col) const { return !labels(col).empty(); }
+    // The label of `value` in a labelled column; nullptr when the column has
+    // no labels or the value is not one of its codes.
+    const std::string* labelOf(int32_t col, float value) const
+    {
+        const std::vector<std::string>& all = labels(col);
+        if (!(value >= 1.0f) || value > static_cast<float>(all.size())
+            || value != static_cast<float>(static_cast<int32_t>(value)))
+            return nullptr;
+        return &all[static_cast<std::size_t>(value) - 1];
+    }
     // Field count of one row.
     int32_t fieldCount(int32_t row) const
     {
@@ -116,6 +145,7 @@ private:
     // First field of each row, from its group's start.
     std::vector<uint32_t, LargeBlockAllocator<uint32_t>> m_rowOffset;
     std::vector<std::string> m_names;
+    std::vector<std::vector<std::string>> m_labels; // per column, from column 1 on
     // Widest row before the last one; the last row may still grow.
     int32_t m_columnCount = 0;
     std::size_t m_lastRowStart = 0;
