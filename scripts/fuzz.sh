@@ -17,6 +17,7 @@ cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp"
 failed=()
 for target in "${targets[@]}"; do
     # New inputs go to the build folder's corpus, which grows from run to run;

@@ -14,4 +14,5 @@ cmake --build "$build" --target trellam-tests "${FUZZ_TARGETS[@]/#/fuzz_}"
 # Every report ends the test with an error; leaks at exit count too.
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

@@ -29,6 +29,16 @@
 #include <functional>
 #include <memory>
 
+// Defined in a build under AddressSanitizer, which maps address space of its
+// own: a limit on the address space then means nothing.
+#if defined(__SANITIZE_ADDRESS__)
+#define TRELLAM_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRELLAM_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace gui {
 
 // Presses a key where a user's key press would go: an open menu first,

@@ -635,7 +635,7 @@ void Tst_badInputs::importUnderAMemoryLimit()
         if (!cgroup->problem().isEmpty())
             QSKIP(qPrintable(cgroup->problem()));
     } else {
-#ifdef __SANITIZE_ADDRESS__
+#ifdef TRELLAM_ADDRESS_SANITIZER
         QSKIP("AddressSanitizer maps address space of its own");
 #endif
         addressSpace.emplace(LEFT_BYTES);
