@@ -45,6 +45,25 @@ void writeValues(std::ostream& out, const std::vector<float>& values)
         static_cast<std::streamsize>(values.size() * sizeof(float)));
 }
 
+// A header line is never longer than this: a label holds at most 1000
+// characters. A longer line is refused before it is held in memory whole.
+constexpr std::size_t MAX_HEADER_LINE_BYTES = std::size_t { 1 } << 20;
+
+// The next line, without its LF; false at the end of the input or for a line
+// longer than MAX_HEADER_LINE_BYTES.
+bool readHeaderLine(std::istream& in, std::string& line)
+{
+    line.clear();
+    for (std::istream::int_type c = in.get(); c != std::istream::traits_type::eof(); c = in.get()) {
+        if (c == '\n')
+            return true;
+        if (line.size() == MAX_HEADER_LINE_BYTES)
+            return false;
+        line += static_cast<char>(c);
+    }
+    return false;
+}
+
 // Reads the header lines in order; after the first line that is missing or
 // does not fit, every value is empty and ok() stays false.
 class HeaderReader {
@@ -60,7 +79,7 @@ public:
     std::string text(std::string_view key)
     {
         std::string line;
-        m_ok = m_ok && std::getline(m_in, line) && line.size() > key.size()
+        m_ok = m_ok && readHeaderLine(m_in, line) && line.size() > key.size()
             && line.compare(0, key.size(), key) == 0 && line[key.size()] == ' ';
         return m_ok ? line.substr(key.size() + 1) : std::string();
     }

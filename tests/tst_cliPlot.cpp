@@ -281,6 +281,9 @@ void Tst_cliPlot::plotProgramRefusesWhatItCannotDraw_data()
     QTest::newRow("a label of 100 KB")
         << with([](BootstrapRun& r) { r.dependentLabel = std::string(100 * 1024, 'v'); })
         << QStringLiteral("a label is longer than 1000 characters");
+    QTest::newRow("a label of 2 MB is not even held")
+        << with([](BootstrapRun& r) { r.dependentLabel = std::string(2 << 20, 'v'); })
+        << QStringLiteral("standard input holds no bootstrap run");
 }
 
 // trellam-plot checks what comes on its standard input: what it cannot draw
