@@ -213,7 +213,7 @@ std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics&
     text += groupRow("Variance", g1.sngVariance, g2.sngVariance);
     text += groupRow("Wins. Var.", g1.sngWinsorizedVariance, g2.sngWinsorizedVariance);
     text += rule(45);
-    text += variablesLine(data, request) + lineEnds(2);
+    text += variablesLine(data, request) + groupsLine(data, request) + lineEnds(2);
     text += "EFFECT SIZE ESTIMATES AND " + percent + "% CI" + lineEnds(1) + rule(50);
     text += "Pooled variance = " + formatReportNumber(observed.effect.sngPooledVariance)
         + lineEnds(1);
@@ -273,8 +273,8 @@ std::shared_ptr<const BootstrapRun> completedRun(const DataMatrix& data, Observe
     if (observed.statistics.effect.computable)
         run->sngRobustD = observed.statistics.effect.sngRobustD;
     run->seed = namedSeed;
-    run->strGroup1 = request.strGroup1;
-    run->strGroup2 = request.strGroup2;
+    run->strGroup1 = groupName(data, request.lngGrouping, request.strGroup1);
+    run->strGroup2 = groupName(data, request.lngGrouping, request.strGroup2);
     run->lngDependent = request.lngDependent;
     run->dependentLabel = variableLabel(data, request.lngDependent);
     return run;
@@ -330,7 +330,7 @@ PercentileEntries percentileEntries(int32_t valid, float level)
 
 BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request)
 {
-    if (std::string problem = checkChoice(request); !problem.empty())
+    if (std::string problem = checkChoice(data, request); !problem.empty())
         return message(std::move(problem));
     std::optional<uint64_t> namedSeed;
     if (!request.strSeed.empty()) {

@@ -26,7 +26,9 @@ struct BootstrapRun {
     std::optional<float> sngRobustD;
     // The seed when the user named one.
     std::optional<uint64_t> seed;
-    // The group values as typed, and the dependent variable's column and label.
+    // The groups as the pictures name them (their labels where the grouping
+    // variable has labels, otherwise the values as typed), and the dependent
+    // variable's column and label.
     std::string strGroup1;
     std::string strGroup2;
     int32_t lngDependent = 0;

@@ -92,6 +92,39 @@ std::string headerLine()
         + rightAligned("Max") + rightAligned("N");
 }
 
+// A labelled column holds codes, not measurements: only its count is shown.
+std::string labelledLine(const DataMatrix& data, int32_t column, std::size_t n, char separator)
+{
+    const std::string count = report::integerText(static_cast<int64_t>(n));
+    return leftAligned(columnName(data, column)) + numberCell({}, 15, separator)
+        + numberCell({}, 15, separator) + numberCell({}, 7, separator)
+        + numberCell({}, 7, separator)
+        + rightAligned(fitNumberText(count, static_cast<double>(n), CELL_WIDTH, separator));
+}
+
+// "Var k (name): OJ 30; VC 30": each label of the column with the count of its
+// cells, in code order; at most MAX_LABELS, then "…".
+std::string labelCountsLine(const DataMatrix& data, int32_t column, std::span<const float> values)
+{
+    constexpr std::size_t MAX_LABELS = 20;
+    const std::vector<std::string>& labels = data.labels(column);
+    std::vector<int64_t> counts(labels.size());
+    for (const float x : values) {
+        if (const std::string* label = data.labelOf(column, x))
+            ++counts[static_cast<std::size_t>(label - labels.data())];
+    }
+    std::string line = variableLabel(data, column) + ":";
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        if (k == MAX_LABELS) {
+            line += "; …";
+            break;
+        }
+        line += (k > 0 ? "; " : " ") + report::printable(labels[k]) + " "
+            + report::integerText(counts[k]);
+    }
+    return line + report::LINE_END;
+}
+
 std::string summaryLine(
     const DataMatrix& data, int32_t column, const ColumnSummary& s, char separator)
 {
@@ -154,12 +187,19 @@ AnalysisResult descriptivesAnalysis(
         return { "At least one item must be selected.", {} };
 
     std::string rows;
+    std::string labelLines;
     std::vector<std::vector<float>> values;
     for (std::size_t first = 0; first < columns.size(); first += COLUMNS_PER_PASS) {
         const auto block
             = columns.subspan(first, std::min(COLUMNS_PER_PASS, columns.size() - first));
         gatherValues(data, block, values);
         for (std::size_t k = 0; k < block.size(); ++k) {
+            if (data.hasLabels(block[k])) {
+                rows += labelledLine(data, block[k], values[k].size(), decimalSeparator)
+                    + report::LINE_END;
+                labelLines += labelCountsLine(data, block[k], values[k]);
+                continue;
+            }
             const ColumnSummary s = summariseValues(values[k]);
             if (s.tooLarge)
                 return { variableLabel(data, block[k]) + " has values too large to summarise.",
@@ -173,7 +213,8 @@ AnalysisResult descriptivesAnalysis(
     text += headerLine() + report::LINE_END;
     text += report::rule(LINE_WIDTH);
     text += rows;
-    // The closing rule is followed by three empty lines.
-    text += std::string(LINE_WIDTH, '-') + report::lineEnds(4);
+    // The closing rule is followed by the labels of labelled columns, then
+    // three empty lines.
+    text += report::rule(LINE_WIDTH) + labelLines + report::lineEnds(3);
     return { {}, text };
 }

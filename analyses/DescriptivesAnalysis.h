@@ -15,7 +15,9 @@
 // gives "At least one item must be selected."; a column whose variance lies
 // beyond single precision gives "Var c has values too large to summarise."
 // (with the column's label). The Name field holds the column's name, or
-// "Var c" for a column without one. Numbers in the report use
+// "Var c" for a column without one. A column with labels shows "." for mean,
+// SD, minimum and maximum and its count, and after the table a line lists
+// its labels with their counts. Numbers in the report use
 // `decimalSeparator` for the decimal point.
 AnalysisResult descriptivesAnalysis(
     const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);

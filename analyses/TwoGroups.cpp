@@ -8,7 +8,9 @@
 #include "stats/VarianceGuard.h"
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace {
@@ -40,25 +42,80 @@ std::vector<float> sortedWith(SortFunction sort, std::span<const float> values)
 
 } // namespace
 
-std::string checkChoice(const TwoGroupChoice& choice)
+std::string checkChoice(const DataMatrix& data, const TwoGroupChoice& choice)
 {
     if (!isChosen(choice.lngDependent))
         return "A dependent variable must be selected.";
     if (!isChosen(choice.lngGrouping))
         return "A grouping variable must be selected.";
-    if (!parseNumber(choice.strGroup1))
+    if (!groupCode(data, choice.lngGrouping, choice.strGroup1))
         return "The value provided for Group 1 is not valid.";
-    if (!parseNumber(choice.strGroup2))
+    if (!groupCode(data, choice.lngGrouping, choice.strGroup2))
         return "The value provided for Group 2 is not valid.";
     return {};
+}
+
+std::optional<float> groupCode(const DataMatrix& data, int32_t grouping, std::string_view text)
+{
+    const std::vector<std::string>& labels = data.labels(grouping);
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        if (labels[k] == text)
+            return static_cast<float>(k + 1);
+    }
+    return parseNumber(text);
+}
+
+std::string groupName(const DataMatrix& data, int32_t grouping, const std::string& text)
+{
+    if (const std::optional<float> code = groupCode(data, grouping, text)) {
+        if (const std::string* label = data.labelOf(grouping, *code))
+            return *label;
+    }
+    return text;
+}
+
+std::string groupValuesText(const DataMatrix& data, int32_t column)
+{
+    constexpr std::size_t MAX_LISTED = 12;
+    if (!isChosen(column))
+        return {};
+    // Few distinct values in a grouping column: the map stays small however
+    // many rows there are.
+    std::map<float, int64_t> counts;
+    for (int32_t row = 1; row <= data.rowCount(); ++row) {
+        const float value = data(row, column);
+        // NaN would break the map's order; it is never a group's code.
+        if (value != MISSING_VALUE && !std::isnan(value))
+            ++counts[value];
+    }
+    std::string text;
+    std::size_t listed = 0;
+    for (const auto& [value, count] : counts) {
+        if (listed == MAX_LISTED) {
+            text += ", … and " + report::integerText(static_cast<int64_t>(counts.size() - listed))
+                + " more";
+            break;
+        }
+        if (listed++ > 0)
+            text += ", ";
+        if (const std::string* label = data.labelOf(column, value))
+            text += report::printable(*label) + " = ";
+        text += formatReportNumber(value) + " (" + report::integerText(count) + ")";
+    }
+    return text;
 }
 
 ObservedGroups observeGroups(
     const DataMatrix& data, const TwoGroupChoice& choice, SortFunction sort)
 {
-    const float code1 = *parseNumber(choice.strGroup1);
-    const float code2 = *parseNumber(choice.strGroup2);
     ObservedGroups observed;
+    if (data.hasLabels(choice.lngDependent)) {
+        observed.message
+            = variableLabel(data, choice.lngDependent) + " holds text labels, not numbers.";
+        return observed;
+    }
+    const float code1 = *groupCode(data, choice.lngGrouping, choice.strGroup1);
+    const float code2 = *groupCode(data, choice.lngGrouping, choice.strGroup2);
     for (int32_t row = 1; row <= data.rowCount(); ++row) {
         const float value = data(row, choice.lngDependent);
         if (value == MISSING_VALUE)
@@ -99,4 +156,12 @@ std::string variablesLine(const DataMatrix& data, const TwoGroupChoice& choice)
 {
     return report::variablesLine(
         variableLabel(data, choice.lngDependent), variableLabel(data, choice.lngGrouping));
+}
+
+std::string groupsLine(const DataMatrix& data, const TwoGroupChoice& choice)
+{
+    if (!data.hasLabels(choice.lngGrouping))
+        return {};
+    return report::groupsLine(groupName(data, choice.lngGrouping, choice.strGroup1),
+        groupName(data, choice.lngGrouping, choice.strGroup2));
 }

@@ -7,6 +7,7 @@
 #include "stats/RobustStats.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,7 +30,26 @@ struct TwoGroupChoice {
 
 // The first failing check of the choice, in the dialogs' order (dependent
 // variable, grouping variable, group 1 text, group 2 text), or an empty text.
-std::string checkChoice(const TwoGroupChoice& choice);
+// A group's text must name a code of the grouping column, as groupCode reads it.
+std::string checkChoice(const DataMatrix& data, const TwoGroupChoice& choice);
+
+// The code a group's text stands for in column `grouping`: when the column
+// has labels and the text equals one exactly, that label's code; otherwise
+// the number the text reads as (so "1" is code 1 either way); nothing for
+// text that is neither.
+std::optional<float> groupCode(const DataMatrix& data, int32_t grouping, std::string_view text);
+
+// What the reports and pictures call a group: the label of its code when
+// the grouping column has labels and the code has one, otherwise the text as
+// typed.
+std::string groupName(const DataMatrix& data, int32_t grouping, const std::string& text);
+
+// The values that occur in `column` (missing cells are not values), in
+// ascending order, each with its count: "OJ = 1 (30), VC = 2 (30)" where the
+// column has labels, "1 (10), 2 (10)" otherwise, numbers as the reports write
+// them. At most 12 are listed, then ", … and k more". Empty for a column that
+// is not chosen. One pass over the rows.
+std::string groupValuesText(const DataMatrix& data, int32_t column);
 
 // Sorts values ascending, stably; nullptr means robust::sortAscending.
 using SortFunction = std::vector<float> (*)(std::span<const float>);
@@ -43,7 +63,8 @@ struct ObservedGroups {
     robust::TwoGroupStatistics statistics;
 };
 
-// Gathers each group's values of the dependent variable in row order (rows
+// Stops a labelled dependent variable first, since its codes are not
+// measurements; then gathers each group's values of the dependent variable in row order (rows
 // with a missing value left out, a row matching both codes going to group 1)
 // and checks, in order, both sizes, values too large or too small for single
 // precision, and that not both variances are 0.
@@ -57,3 +78,7 @@ int32_t levelPercent(float level);
 // end; each column as variableLabel (data/DataMatrix.h) shows it, so a named
 // one reads "Var k (name)".
 std::string variablesLine(const DataMatrix& data, const TwoGroupChoice& choice);
+// "Group 1 = <name>; Group 2 = <name>" with its line end, each group as
+// groupName calls it, when the grouping column has labels; otherwise empty,
+// so that reports on numeric groups are unchanged.
+std::string groupsLine(const DataMatrix& data, const TwoGroupChoice& choice);

@@ -24,7 +24,7 @@ std::string reportText(const DataMatrix& data, const TwoGroupChoice& choice,
     text += groupRow("Trimmed Mean", test.trimmedMean1, test.trimmedMean2);
     text += groupRow("Wins. Var.", test.winsorizedVariance1, test.winsorizedVariance2);
     text += rule(45);
-    text += variablesLine(data, choice) + lineEnds(2) + rule(50);
+    text += variablesLine(data, choice) + groupsLine(data, choice) + lineEnds(2) + rule(50);
     text += "Difference in trimmed means (Group 2 - Group 1) = "
         + formatReportNumber(test.difference) + lineEnds(1);
     text += "Standard error = " + formatReportNumber(test.standardError) + lineEnds(1);
@@ -50,7 +50,7 @@ std::string formatPValue(double p)
 
 AnalysisResult runYuenAnalysis(const DataMatrix& data, const TwoGroupChoice& choice)
 {
-    if (std::string problem = checkChoice(choice); !problem.empty())
+    if (std::string problem = checkChoice(data, choice); !problem.empty())
         return { std::move(problem), {} };
     ObservedGroups observed = observeGroups(data, choice);
     if (!observed.message.empty())

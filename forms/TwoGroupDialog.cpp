@@ -4,6 +4,7 @@
 
 #include "analyses/TwoGroups.h"
 
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringListModel>
 #include <QVBoxLayout>
 
 #include <array>
@@ -55,6 +57,11 @@ void TwoGroupDialog::createControls()
     lblGroup2 = named<QLabel>("lblGroup2", QStringLiteral("Group 2"), fraGroups);
     txtGroup2 = named<QLineEdit>("txtGroup2", fraGroups);
     lblGroup2->setBuddy(txtGroup2);
+    lblGroupList = named<QLabel>("lblGroupList", fraGroups);
+    lblGroupList->setWordWrap(true);
+    m_groupLabels = new QStringListModel(this);
+    for (QLineEdit* box : { txtGroup1, txtGroup2 })
+        box->setCompleter(new QCompleter(m_groupLabels, box));
 
     fraCI = named<QGroupBox>("fraCI", QStringLiteral("Confidence Level"), this);
     opt90CI = named<QRadioButton>("opt90CI", QStringLiteral("90% CI"), fraCI);
@@ -72,6 +79,7 @@ void TwoGroupDialog::createControls()
     groupsLayout->addWidget(txtGroup1, 0, 1);
     groupsLayout->addWidget(lblGroup2, 1, 0);
     groupsLayout->addWidget(txtGroup2, 1, 1);
+    groupsLayout->addWidget(lblGroupList, 2, 0, 1, 2);
     auto* levelLayout = new QVBoxLayout(fraCI);
     levelLayout->addWidget(opt90CI);
     levelLayout->addWidget(opt95CI);
@@ -120,6 +128,16 @@ void TwoGroupDialog::lstDV_ItemCheck(int index)
 void TwoGroupDialog::lstGV_ItemCheck(int index)
 {
     keepOneChecked(lstGV, m_lngGVIndex, index);
+    showGroupValues();
+}
+
+void TwoGroupDialog::showGroupValues()
+{
+    lblGroupList->setText(QString::fromStdString(groupValuesText(m_data, m_lngGVIndex)));
+    QStringList labels;
+    for (const std::string& label : m_data.labels(m_lngGVIndex))
+        labels << QString::fromStdString(label);
+    m_groupLabels->setStringList(labels);
 }
 
 void TwoGroupDialog::readChoice(TwoGroupChoice& choice) const

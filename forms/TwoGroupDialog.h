@@ -13,11 +13,14 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QStringListModel;
 struct TwoGroupChoice;
 
 // Lists "Var 1".."Var n" (with their names, if any) twice (dependent and grouping variable) for the
 // columns of the data set at the time it is built; each list keeps at most
-// one entry checked. The dialogs add their own controls to layout() below
+// one entry checked. Under the group values, the checked grouping variable's
+// values are listed with their counts, and the group boxes offer its labels.
+// The dialogs add their own controls to layout() below
 // the lists and the group values.
 class TwoGroupDialog : public AnalysisDialog {
     Q_OBJECT
@@ -43,6 +46,8 @@ private:
     // Keeps at most one entry of `list` checked; its 1-based column number,
     // or NO_VARIABLE for none, is kept in `checkedIndex`.
     void keepOneChecked(QListWidget* list, int32_t& checkedIndex, int index);
+    // Lists the values of the grouping variable checked now and offers its labels.
+    void showGroupValues();
 
     void lstDV_ItemCheck(int index);
     void lstGV_ItemCheck(int index);
@@ -59,4 +64,6 @@ private:
     QLabel* lblGroup1 = nullptr;
     QLineEdit* txtGroup1 = nullptr;
     QLabel* lblGroup2 = nullptr;
+    QLabel* lblGroupList = nullptr;
+    QStringListModel* m_groupLabels = nullptr;
 };

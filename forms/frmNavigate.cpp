@@ -113,7 +113,7 @@ void frmNavigate::showCell()
     if (const std::string& name = m_data.name(m_lngColumn); !name.empty())
         column += QStringLiteral(" (") + QString::fromStdString(name) + QLatin1Char(')');
     lblColumn->setText(QStringLiteral("Column: ") + column);
-    lblCell->setText(cellText(m_data(m_lngRow, m_lngColumn)));
+    lblCell->setText(cellText(m_data, m_lngRow, m_lngColumn));
 }
 
 void frmNavigate::cmdUp_Click()

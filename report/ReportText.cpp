@@ -120,4 +120,9 @@ std::string variablesLine(std::string_view dependent, std::string_view grouping)
         + LINE_END;
 }
 
+std::string groupsLine(std::string_view group1, std::string_view group2)
+{
+    return "Group 1 = " + printable(group1) + "; Group 2 = " + printable(group2) + LINE_END;
+}
+
 } // namespace report

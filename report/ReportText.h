@@ -42,5 +42,8 @@ std::string groupRow(std::string_view label, std::string_view group1, std::strin
 std::string groupRow(std::string_view label, double group1, double group2);
 // "Dep Var = <dependent>; Grp Var = <grouping>" with its line end.
 std::string variablesLine(std::string_view dependent, std::string_view grouping);
+// "Group 1 = <group1>; Group 2 = <group2>" with its line end, each name as
+// printable shows it.
+std::string groupsLine(std::string_view group1, std::string_view group2);
 
 } // namespace report

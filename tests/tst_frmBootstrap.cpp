@@ -6,6 +6,8 @@
 #include "data/Parallel.h"
 
 #include <QApplication>
+#include <QCompleter>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -52,6 +54,28 @@ DataMatrix largeGroups(int n)
     return twoGroups(group1, group2);
 }
 
+// nineteenCases() with named columns, the groups labelled OJ and VC.
+DataMatrix labelledCases()
+{
+    DataMatrix data = nineteenCases();
+    data.setNames({ "len", "supp" });
+    data.setLabels(2, { "OJ", "VC" });
+    return data;
+}
+
+// Types a group value as a user does and leaves the box with Tab, which also
+// closes the list of labels the box may offer.
+void typeGroupValue(QWidget* dialog, const char* box, const QString& text)
+{
+    typeInto(dialog, box, text);
+    QCompleter* offered = child<QLineEdit>(dialog, box)->completer();
+    if (offered->completionCount() > 0 && offered->completionPrefix() == text) {
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        gui::press(Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::activePopupWidget(), nullptr);
+}
+
 int reportCount(const OutputPane& pane)
 {
     return pane.toPlainText().count(QStringLiteral("GROUP-LEVEL STATISTICS"));
@@ -68,6 +92,9 @@ private slots:
 
     void showsItsControlsAndDefaults();
     void listsKeepAtMostOneChecked();
+    void groupingValuesAreListedAndLabelsOffered();
+    void groupsChosenByLabel_data();
+    void groupsChosenByLabel();
     void messages_data();
     void messages();
     void reportIsAppendedAndDialogHides_data();
@@ -187,6 +214,64 @@ void Tst_frmBootstrap::listsKeepAtMostOneChecked()
     QCOMPARE(checkedRows(m_dialog, "lstDV"), QList<int> { 0 });
 }
 
+void Tst_frmBootstrap::groupingValuesAreListedAndLabelsOffered()
+{
+    m_data = labelledCases();
+    openDialog();
+    auto* list = child<QLabel>(m_dialog, "lblGroupList");
+    auto* group1 = child<QLineEdit>(m_dialog, "txtGroup1");
+    auto* group2 = child<QLineEdit>(m_dialog, "txtGroup2");
+    QCOMPARE(list->text(), QString());
+
+    toggleItem(m_dialog, "lstGV", 1);
+    QCOMPARE(list->text(), QStringLiteral("OJ = 1 (10), VC = 2 (9)"));
+    for (QLineEdit* box : { group1, group2 }) {
+        // Typing offers the labels that begin so.
+        typeGroupValue(m_dialog, qPrintable(box->objectName()), QStringLiteral("V"));
+        QCOMPARE(box->completer()->completionCount(), 1);
+        QCOMPARE(box->completer()->currentCompletion(), QStringLiteral("VC"));
+        QVERIFY(m_dialog->isVisible());
+    }
+
+    // Another grouping variable lists its own values and offers no labels.
+    toggleItem(m_dialog, "lstGV", 0);
+    QVERIFY(list->text().startsWith(QStringLiteral("39.7 (1), 40.2 (1), 41.7 (1), ")));
+    QVERIFY(list->text().endsWith(QString::fromUtf8(", … and 7 more")));
+    QCOMPARE(group1->completer()->model()->rowCount(), 0);
+    toggleItem(m_dialog, "lstGV", 0);
+    QCOMPARE(list->text(), QString());
+}
+
+void Tst_frmBootstrap::groupsChosenByLabel_data()
+{
+    QTest::addColumn<QString>("group1");
+    QTest::addColumn<QString>("group2");
+    QTest::addColumn<QString>("groupsLine");
+    QTest::newRow("labels") << "OJ" << "VC" << "Group 1 = OJ; Group 2 = VC\n";
+    QTest::newRow("codes") << "2" << "1" << "Group 1 = VC; Group 2 = OJ\n";
+}
+
+void Tst_frmBootstrap::groupsChosenByLabel()
+{
+    QFETCH(QString, group1);
+    QFETCH(QString, group2);
+    QFETCH(QString, groupsLine);
+    m_data = labelledCases();
+    openDialog();
+    toggleItem(m_dialog, "lstDV", 0);
+    toggleItem(m_dialog, "lstGV", 1);
+    typeGroupValue(m_dialog, "txtGroup1", group1);
+    typeGroupValue(m_dialog, "txtGroup2", group2);
+    gui::runToEnd(m_dialog);
+
+    QVERIFY(!m_dialog->isVisible());
+    const QString text = m_pane->plainText();
+    QVERIFY(text.contains("\nDep Var = Var 1 (len); Grp Var = Var 2 (supp)\n" + groupsLine + "\n\n"
+                          "EFFECT SIZE ESTIMATES AND 95% CI\n"));
+    QVERIFY(text.contains(
+        group1 == "OJ" ? "Robust Cohen's D = 1.116\n" : "Robust Cohen's D = -1.116\n"));
+}
+
 void Tst_frmBootstrap::messages_data()
 {
     QTest::addColumn<DataMatrix>("data");
@@ -222,6 +307,15 @@ void Tst_frmBootstrap::messages_data()
         << twoGroups({ 3e38f, 3e38f }, { 1, 2 }) << 0 << 1 << "1"
         << "2"
         << "Var 1 has values too large to summarise.";
+    DataMatrix labelled = labelledCases();
+    QTest::newRow("text that is no label of the grouping variable")
+        << labelled << 0 << 1 << "oj"
+        << "VC"
+        << "The value provided for Group 1 is not valid.";
+    QTest::newRow("a labelled dependent variable")
+        << labelled << 1 << 0 << "40.2"
+        << "45.9"
+        << "Var 2 (supp) holds text labels, not numbers.";
     QTest::newRow("two constant groups") << twoGroups({ 1, 1 }, { 4, 4 }) << 0 << 1 << "1"
                                          << "2"
                                          << "Group 1 and Group 2 both have a zero variance.";
@@ -241,8 +335,8 @@ void Tst_frmBootstrap::messages()
         toggleItem(m_dialog, "lstDV", dependentRow);
     if (groupingRow >= 0)
         toggleItem(m_dialog, "lstGV", groupingRow);
-    typeInto(m_dialog, "txtGroup1", group1);
-    typeInto(m_dialog, "txtGroup2", group2);
+    typeGroupValue(m_dialog, "txtGroup1", group1);
+    typeGroupValue(m_dialog, "txtGroup2", group2);
 
     const QList<gui::Box> boxes = gui::answeringBoxes([this] { gui::runToEnd(m_dialog); });
     QCOMPARE(boxes.size(), 1);

@@ -105,6 +105,7 @@ class Tst_frmDataView : public QObject {
 private slots:
     void initTestCase();
     void showsHeadingsAndCells();
+    void labelledCellsShowTheirLabels();
     void copiesSelectionAsTabSeparatedText();
     void copiesALongSelectionInPieces();
     void tooLargeSelectionIsRefused_data();
@@ -145,6 +146,27 @@ void Tst_frmDataView::showsHeadingsAndCells()
     QCOMPARE(
         cells, (QStringList { "1.5", ".", "1.234568E+07", "-0.001", "2", "3", "7", "0", "0" }));
     QCOMPARE(view.findChild<QLabel*>("lblNoData")->isVisible(), false);
+}
+
+void Tst_frmDataView::labelledCellsShowTheirLabels()
+{
+    DataMatrix data = matrixFromRows({ { 1, 2 }, { 2, MISSING_VALUE }, { 3, 1 } });
+    data.setLabels(2, { "OJ", "VC" });
+    frmDataView view(data);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QAbstractItemModel* model = gridOf(&view)->model();
+    QStringList cells;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 2; ++column)
+            cells << model->index(row, column).data().toString();
+    // A code without a label and a missing cell show as in a numeric column.
+    QCOMPARE(cells, (QStringList { "1", "VC", "2", ".", "3", "OJ" }));
+    // Labels read from the left, numbers stay on the right.
+    QCOMPARE(model->index(0, 1).data(Qt::TextAlignmentRole).toInt(),
+        int(Qt::AlignLeft | Qt::AlignVCenter));
+    QCOMPARE(model->index(0, 0).data(Qt::TextAlignmentRole).toInt(),
+        int(Qt::AlignRight | Qt::AlignVCenter));
 }
 
 void Tst_frmDataView::copiesSelectionAsTabSeparatedText()

@@ -46,6 +46,8 @@ private slots:
     void movesStopAtTheEdges_data();
     void movesStopAtTheEdges();
     void cellUsesTheLocaleDecimalSeparator();
+    void labelledCellShowsItsLabel_data();
+    void labelledCellShowsItsLabel();
     void noDataOffersNoMoves_data();
     void noDataOffersNoMoves();
 };
@@ -110,6 +112,32 @@ void Tst_frmNavigate::cellUsesTheLocaleDecimalSeparator()
     QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
     QCOMPARE(labelText(&navigator, "lblCell"), QStringLiteral("1,234568E+07"));
+}
+
+void Tst_frmNavigate::labelledCellShowsItsLabel_data()
+{
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("a code shows its label") << 2.0f << "VC";
+    QTest::newRow("the first code") << 1.0f << "OJ";
+    QTest::newRow("a code without a label shows the number") << 3.0f << "3";
+    QTest::newRow("a fraction is no code") << 1.5f << "1.5";
+    QTest::newRow("a missing cell shows a dot") << MISSING_VALUE << ".";
+}
+
+void Tst_frmNavigate::labelledCellShowsItsLabel()
+{
+    QFETCH(float, value);
+    QFETCH(QString, cell);
+    DataMatrix data;
+    data.beginRow();
+    data.appendField(0.0f);
+    data.appendField(value);
+    data.setLabels(2, { "OJ", "VC" });
+    frmNavigate navigator(data);
+    QCOMPARE(labelText(&navigator, "lblCell"), QStringLiteral("0"));
+    QTest::mouseClick(child<QPushButton>(&navigator, "cmdRight"), Qt::LeftButton);
+    QCOMPARE(labelText(&navigator, "lblCell"), cell);
 }
 
 void Tst_frmNavigate::noDataOffersNoMoves_data()

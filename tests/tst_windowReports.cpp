@@ -127,6 +127,12 @@ void Tst_windowReports::trimmedMeansTestChecksItsChoices_data()
         << ordinary << 0 << -1 << "1" << "A grouping variable must be selected.";
     QTest::newRow("group 1 text not a number")
         << ordinary << 0 << 1 << "one" << "The value provided for Group 1 is not valid.";
+    DataMatrix labelled = twoGroups({ 1, 2, 3, 4 }, { 3, 4, 5, 7 });
+    labelled.setLabels(2, { "OJ", "VC" });
+    QTest::newRow("group 1 text no label of the grouping variable")
+        << labelled << 0 << 1 << "VC " << "The value provided for Group 1 is not valid.";
+    QTest::newRow("a labelled dependent variable")
+        << labelled << 1 << 0 << "1" << "Var 2 holds text labels, not numbers.";
     QTest::newRow("group 1 too small") << twoGroups({ 1 }, { 3, 4 }) << 0 << 1 << "1"
                                        << "There is an insufficient number of observations "
                                           "for Group 1.";

@@ -14,6 +14,14 @@ QString cellText(float value)
     return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
+QString cellText(const DataMatrix& data, int32_t row, int32_t column)
+{
+    const float value = data(row, column);
+    if (const std::string* label = data.labelOf(column, value))
+        return QString::fromStdString(*label);
+    return cellText(value);
+}
+
 DataTableModel::DataTableModel(const DataMatrix& data, QObject* parent)
     : QAbstractTableModel(parent)
     , m_data(data)
@@ -35,9 +43,11 @@ QVariant DataTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole)
-        return cellText(m_data(index.row() + 1, index.column() + 1));
+        return cellText(m_data, index.row() + 1, index.column() + 1);
+    // Text reads from the left, numbers line up on the right.
     if (role == Qt::TextAlignmentRole)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int((m_data.hasLabels(index.column() + 1) ? Qt::AlignLeft : Qt::AlignRight)
+            | Qt::AlignVCenter);
     return {};
 }
 

@@ -4,12 +4,17 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <cstdint>
+
 class DataMatrix;
 
 // A cell's value as the windows show it: "." for missing, otherwise the
 // single-precision value with at most 7 significant digits and the locale's
 // decimal separator.
 QString cellText(float value);
+// A cell of `data` as the windows show it: its label where the column has one
+// for the cell's code, otherwise as cellText(float) shows the value.
+QString cellText(const DataMatrix& data, int32_t row, int32_t column);
 
 // One row per case and one column per variable of a data set that outlives
 // the model and does not change while it is shown. Columns are headed
