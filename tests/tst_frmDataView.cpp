@@ -47,6 +47,19 @@ void clickCell(GridView* grid, int row, int column, Qt::KeyboardModifiers modifi
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, cell.center());
 }
 
+// Shows the window with every cell selected and "before" on the clipboard.
+GridView* showAllSelected(frmDataView& view)
+{
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view))
+        qFatal("View Data did not come up");
+    GridView* grid = gridOf(&view);
+    clickCell(grid, 0, 0);
+    QTest::keySequence(grid, QKeySequence::SelectAll);
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    return grid;
+}
+
 // `rows` lines of `columns` fields of `value`; with `firstLineOnly` the
 // lines after the first are empty, which costs next to no memory.
 DataMatrix filledData(int rows, int columns, float value, bool firstLineOnly)
@@ -210,12 +223,7 @@ void Tst_frmDataView::copiesALongSelectionInPieces()
     }
     const DataMatrix data = matrixFromRows(lines);
     frmDataView view(data);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    GridView* grid = gridOf(&view);
-    clickCell(grid, 0, 0);
-    QTest::keySequence(grid, QKeySequence::SelectAll);
-    QApplication::clipboard()->setText(QStringLiteral("before"));
+    GridView* grid = showAllSelected(view);
 
     // The window repaints and takes keys while the text is built.
     bool paintedWhileBusy = false;
@@ -327,12 +335,7 @@ void Tst_frmDataView::copyThatMemoryCannotHoldIsRefused()
 
     const DataMatrix data = filledData(3'000, MAX_COLUMNS, -12345678.0f, false);
     frmDataView view(data);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    GridView* grid = gridOf(&view);
-    clickCell(grid, 0, 0);
-    QTest::keySequence(grid, QKeySequence::SelectAll);
-    QApplication::clipboard()->setText(QStringLiteral("before"));
+    GridView* grid = showAllSelected(view);
     QCoreApplication::processEvents();
     if (role == "measure") {
         QFile status(QStringLiteral("/proc/self/status"));
