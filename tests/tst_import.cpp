@@ -138,6 +138,8 @@ void Tst_import::importsCells_data()
         { { 1, 2 }, { 3 }, { 4, 5, 6 } });
     named("dot, empty, one space and 9999999 are missing", "missing-texts.comma.txt",
         { { M, M, M }, { M, 1 } });
+    named("semicolon files take a decimal comma or point", "decimal-comma.semicolon.txt",
+        { { 1.5f, 2 }, { -0.25f, 300 } });
     named("blanks around numbers are allowed", "blanks-around-numbers.comma.txt", { { 1.5f, -2 } });
     named("empty lines are cases of zeros", "empty-lines.tab.txt", { { 1 }, {}, { 2 } });
     named("a file of line ends is cases without variables", "empty-lines-only.tab.txt",
