@@ -261,6 +261,17 @@ void Tst_names::layoutGuess_data()
                                                                                 "1,2\n3,4\n")
                                                                   << "-"
                                                                   << "," << false;
+    QTest::newRow("R write.csv2: semicolons and decimal commas")
+        << QByteArray("\"\";\"len\";\"supp\"\n\"1\";4,2;\"VC\"\n") << "-"
+        << ";" << true;
+    QTest::newRow("R write.csv with row names and a text column")
+        << QByteArray("\"\",\"len\",\"supp\"\n\"1\",4.2,\"VC\"\n") << "-"
+        << "," << true;
+    QTest::newRow("a saved report is no file with names")
+        << QByteArray("Opened the text file: a.txt\r\nNumber of Cases: 3\r\n") << "-"
+        << " " << false;
+    QTest::newRow("fewer semicolons than commas") << QByteArray("a,b;c,d\n1,2\n") << "-"
+                                                  << "," << true;
     QTest::newRow("numbers on line 1") << QByteArray("1 2\n3 4\n") << "-"
                                        << " " << false;
     QTest::newRow("missing entries are not names") << QByteArray(".,\n1,2\n") << "-"
