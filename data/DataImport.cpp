@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string_view>
@@ -353,13 +354,14 @@ ImportResult importLabelled(
     const std::uintmax_t size = in.size();
     if (size >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, size))
         return tooLarge(displayPath);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    const std::ptrdiff_t got = in.read(text.data(), text.size());
+    const auto bytes = static_cast<std::size_t>(size);
+    const auto text = std::make_unique_for_overwrite<char[]>(bytes);
+    const std::ptrdiff_t got = in.read(text.get(), bytes);
     if (got < 0)
         return unreadable(displayPath);
-    if (static_cast<std::size_t>(got) < text.size())
+    if (static_cast<std::size_t>(got) < bytes)
         return failure(ImportStatus::Changed, "The file changed while it was read.");
-    std::string_view lines(text);
+    std::string_view lines(text.get(), bytes);
     if (lines.starts_with("\xEF\xBB\xBF"))
         lines.remove_prefix(3);
     DataMatrix data;

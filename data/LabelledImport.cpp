@@ -37,6 +37,7 @@ public:
         : m_p(text.data())
         , m_end(text.data() + text.size())
         , m_delimiter(delimiter)
+        , m_oneByte(delimiter.size() == 1 ? delimiter.front() : '\n')
         , m_trimSpaces(delimiter.find(' ') == std::string_view::npos)
         , m_trimTabs(delimiter.find('\t') == std::string_view::npos)
     {
@@ -78,6 +79,8 @@ private:
 
     bool atFieldEnd(const char* p) const
     {
+        if (m_delimiter.size() <= 1)
+            return p == m_end || *p == m_oneByte || isLineEnd(*p);
         return p == m_end || isLineEnd(*p)
             || (!m_delimiter.empty() && static_cast<std::size_t>(m_end - p) >= m_delimiter.size()
                 && std::memcmp(p, m_delimiter.data(), m_delimiter.size()) == 0);
@@ -137,6 +140,7 @@ private:
     const char* m_p;
     const char* m_end;
     std::string_view m_delimiter;
+    char m_oneByte; // the delimiter when it is one byte, else a line end
     bool m_trimSpaces; // blanks around a field are not part of it, unless
     bool m_trimTabs; // the delimiter is one
 };
@@ -210,6 +214,7 @@ private:
     TableProblem findShape(RecordReader records, TableShape& shape);
     TableProblem fillRows(RecordReader records, const TableShape& shape, DataMatrix& data);
     float textCode(std::size_t column, const Field& field);
+    float newTextCode(std::size_t column, const Field& field);
     void setLabels(const TableShape& shape, bool utf8, DataMatrix& data);
 
     std::string_view m_text;
@@ -217,6 +222,7 @@ private:
     bool m_decimalComma;
     std::vector<Field> m_fields;
     std::vector<TextCodes> m_codes;
+    std::vector<std::pair<std::string_view, float>> m_lastCodes;
 };
 
 TableProblem TableReader::problemOf(
@@ -268,6 +274,21 @@ TableProblem TableReader::findShape(RecordReader records, TableShape& shape)
 // MAX_TEXTS other texts.
 float TableReader::textCode(std::size_t column, const Field& field)
 {
+    // Rows of one group often follow each other: the text met last in the
+    // column, in the file's own bytes, is looked up without hashing.
+    auto& [lastText, lastCode] = m_lastCodes[column];
+    if (!field.doubledQuotes && !lastText.empty() && field.text == lastText)
+        return lastCode;
+    const float code = newTextCode(column, field);
+    if (!field.doubledQuotes && code != 0.0f) {
+        lastText = field.text;
+        lastCode = code;
+    }
+    return code;
+}
+
+float TableReader::newTextCode(std::size_t column, const Field& field)
+{
     TextCodes& codes = m_codes[column];
     if (!field.doubledQuotes) {
         const auto found = codes.find(field.text);
@@ -286,6 +307,7 @@ float TableReader::textCode(std::size_t column, const Field& field)
 TableProblem TableReader::fillRows(RecordReader records, const TableShape& shape, DataMatrix& data)
 {
     m_codes.resize(shape.width);
+    m_lastCodes.resize(shape.width);
     while (records.next(m_fields) == RecordReader::Read::Record) {
         data.beginRow();
         for (std::size_t column = 0; column < shape.width; ++column) {
