@@ -62,7 +62,7 @@ int px(int twips)
 
 // The data selection's height and least width; the window is never lower
 // than MIN_HEIGHT_TWIPS.
-constexpr int SELECT_HEIGHT_TWIPS = 2220;
+constexpr int SELECT_HEIGHT_TWIPS = 2520; // room for four delimiter options
 constexpr int SELECT_MIN_WIDTH_TWIPS = 9000;
 constexpr int MIN_HEIGHT_TWIPS = 7000;
 

@@ -371,7 +371,7 @@ void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()
     QTRY_VERIFY(m_window->height() * 15 >= 7000 - 15);
     auto* select = child<QGroupBox>("fraSelectData");
     QVERIFY(select->width() >= 600);
-    QCOMPARE(select->height(), 2220 / 15);
+    QCOMPARE(select->height(), 2520 / 15);
     auto* output = child<QGroupBox>("fraOutput");
     QVERIFY(output->y() > select->geometry().bottom());
     QCOMPARE(output->width(), select->width());
@@ -379,7 +379,7 @@ void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()
     QVERIFY(output->rect().contains(pane->geometry()));
 
     m_window->resize(1400, 1000);
-    QTRY_COMPARE(select->height(), 2220 / 15);
+    QTRY_COMPARE(select->height(), 2520 / 15);
     QTRY_VERIFY(output->height() > 1000 - 2 * select->height());
 }
 
