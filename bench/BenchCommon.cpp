@@ -61,4 +61,9 @@ std::string option(
     return *(it + 1);
 }
 
+bool hasFlag(const std::vector<std::string>& args, const std::string& name)
+{
+    return std::find(args.begin(), args.end(), "--" + name) != args.end();
+}
+
 } // namespace bench

@@ -28,6 +28,9 @@ double peakResidentMB();
 std::string option(
     const std::vector<std::string>& args, const std::string& name, const std::string& fallback);
 
+// True when `--name` is among args.
+bool hasFlag(const std::vector<std::string>& args, const std::string& name);
+
 // Each subcommand gets the arguments after its name and returns the exit code.
 int runImport(const std::vector<std::string>& args);
 int runBootstrap(const std::vector<std::string>& args);

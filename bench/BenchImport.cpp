@@ -13,18 +13,19 @@ namespace bench {
 int runImport(const std::vector<std::string>& args)
 {
     const std::map<std::string, std::string> delimiters { { "tab", "\t" }, { "comma", "," },
-        { "space", " " }, { "none", "" } };
+        { "semicolon", ";" }, { "space", " " }, { "none", "" } };
     const auto delimiter = delimiters.find(option(args, "delimiter", "tab"));
     const std::string repeatsText = option(args, "repeats", "5");
     int repeats = 0;
     std::from_chars(repeatsText.data(), repeatsText.data() + repeatsText.size(), repeats);
     if (args.empty() || args.front().rfind("--", 0) == 0 || delimiter == delimiters.end()
         || repeats < 1) {
-        std::cerr << "usage: trellam-bench import FILE --delimiter tab|comma|space|none"
-                     " [--repeats N]\n";
+        std::cerr << "usage: trellam-bench import FILE --delimiter tab|comma|semicolon|space|none"
+                     " [--names] [--repeats N]\n";
         return 2;
     }
     const std::string& file = args.front();
+    const bool names = hasFlag(args, "names");
 
     ImportStatus status = ImportStatus::Ok;
     std::string message;
@@ -33,7 +34,7 @@ int runImport(const std::vector<std::string>& args)
     // Each result is dropped inside the timed run, so the peak memory is that
     // of one import.
     const ThreadTimes times = timeOnThreads(repeats, [&] {
-        const ImportResult result = importDelimitedFile(file, delimiter->second, file);
+        const ImportResult result = importDelimitedFile(file, delimiter->second, file, names);
         status = result.status;
         message = result.message;
         rows = result.data.rowCount();

@@ -26,7 +26,7 @@
 namespace {
 
 const char* const USAGE
-    = "usage: trellam-cli descriptives FILE [--delimiter tab|comma|space] [--columns 1,3-5]\n"
+    = "usage: trellam-cli descriptives FILE [--delimiter tab|comma|semicolon|space] [--columns 1,3-5]\n"
       "       trellam-cli bootstrap FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--trials B] [--level 90|95|99] [--seed N] [--delimiter ...]\n"
       "                   [--plot FILE.svg|FILE.png]\n"
@@ -114,9 +114,11 @@ std::string delimiterOf(const CommandLine& line)
         return "\t";
     if (*name == "comma")
         return ",";
+    if (*name == "semicolon")
+        return ";";
     if (*name == "space")
         return " ";
-    throw UsageError { "--delimiter must be tab, comma or space" };
+    throw UsageError { "--delimiter must be tab, comma, semicolon or space" };
 }
 
 // "1,3-5" as 1, 3, 4, 5; every column between 1 and `count`.
@@ -255,6 +257,8 @@ int run(const std::vector<std::string>& args, const char* argv0)
         = importDelimitedFile(line.file, delimiter, line.file, line.flags.count("--names") > 0);
     if (imported.status != ImportStatus::Ok) {
         std::cerr << imported.message << '\n';
+        if (!imported.cure.empty())
+            std::cerr << imported.cure << '\n';
         return 1;
     }
     // Said here for every command; an analysis would only find no column to use.

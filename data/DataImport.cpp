@@ -1,10 +1,12 @@
-// Import of a delimited text file of numbers, read once in chunks.
+// Import of a delimited text file, read once in chunks.
 #include "data/DataImport.h"
 
 #include "data/AvailableMemory.h"
 #include "data/FieldParser.h"
 #include "data/ImportBlocks.h"
 #include "data/InputFile.h"
+#include "data/LabelledImport.h"
+#include "data/LayoutGuess.h"
 #include "data/LineReader.h"
 #include "data/MemoryBudget.h"
 #include "data/Parallel.h"
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string_view>
@@ -55,10 +58,8 @@ std::vector<std::string_view> cutIntoPieces(const char* p, const char* end, std:
 // reading from the first line to the last.
 class RowBuilder {
 public:
-    // The matrix's room is taken from `budget`. With `firstLineNames` the
-    // first line names the columns.
-    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, bool firstLineNames,
-        MemoryBudget& budget);
+    // The matrix's room is taken from `budget`.
+    RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget);
 
     // Adds the lines of a block, each closed by CR or LF; false when the
     // import must stop.
@@ -73,18 +74,17 @@ public:
     ImportStatus status = ImportStatus::Ok;
     int32_t row = 0;
     int32_t column = 0;
+    std::string entry; // an invalid entry as written
 
 private:
     void parsePieces(const std::vector<std::string_view>& pieces);
     bool join(std::size_t piece, std::uintmax_t position);
-    bool addNames(const char*& p, const char* end);
     bool stop(ImportStatus problem, int32_t problemRow, int32_t problemColumn);
     bool growRoom(std::uintmax_t position, std::size_t moreRows, std::size_t moreFields);
 
     FieldParser m_parser;
     const ImportBlocks m_blocks = importBlocks();
     bool m_afterCr = false; // the last line ended at CR: an LF next belongs to it
-    bool m_namesPending; // the next line holds the column names
     std::uintmax_t m_fileBytes;
     std::uintmax_t m_bytesSeen = 0;
     bool m_sampled = false; // past the start that tells the file's density
@@ -99,10 +99,8 @@ private:
     std::size_t m_fieldRoom = 0;
 };
 
-RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, bool firstLineNames,
-    MemoryBudget& budget)
+RowBuilder::RowBuilder(std::string_view delimiter, std::uintmax_t fileBytes, MemoryBudget& budget)
     : m_parser(delimiter)
-    , m_namesPending(firstLineNames)
     , m_fileBytes(fileBytes)
     , m_budget(budget)
 {
@@ -120,8 +118,6 @@ bool RowBuilder::addLines(const char* p, const char* end)
     if (m_afterCr && p != end && *p == '\n')
         ++p;
     m_afterCr = p != end && end[-1] == '\r';
-    if (m_namesPending && p != end && !addNames(p, end))
-        return false;
 
     const std::vector<std::string_view> pieces = cutIntoPieces(p, end, m_blocks.piece());
     parsePieces(pieces);
@@ -156,7 +152,7 @@ void RowBuilder::parsePieces(const std::vector<std::string_view>& pieces)
             const std::string_view lines = pieces[k];
             problem = m_parser.parse(lines.data(), lines.data() + lines.size(), rows);
         } catch (...) {
-            problem = { ImportStatus::TooLarge, 0, 0 };
+            problem = { ImportStatus::TooLarge, 0, 0, {} };
         }
         m_pieceRows[k] = std::move(rows);
         m_pieceProblems[k] = problem;
@@ -172,8 +168,10 @@ bool RowBuilder::join(std::size_t piece, std::uintmax_t position)
     const auto lastRow = static_cast<std::int64_t>(row) + rows.rowCount();
     if (lastRow > std::numeric_limits<int32_t>::max())
         return stop(ImportStatus::TooLarge, 0, 0);
-    if (problem.status != ImportStatus::Ok)
+    if (problem.status != ImportStatus::Ok) {
+        entry = problem.entry;
         return stop(problem.status, row + problem.row, problem.column);
+    }
     const auto moreRows = static_cast<std::size_t>(rows.rowCount());
     const bool fits = static_cast<std::size_t>(row) + moreRows <= m_rowRoom
         && data.fieldTotal() + rows.fieldTotal() <= m_fieldRoom;
@@ -204,22 +202,6 @@ bool RowBuilder::checkUnfinishedLine(char* p, char* end)
             return addLines(p, q + 1);
         }
     }
-    return true;
-}
-
-// Takes the first line, at p, as the column names and moves p past it;
-// false when it names more columns than a row may have.
-bool RowBuilder::addNames(const char*& p, const char* end)
-{
-    m_namesPending = false;
-    std::vector<std::string> names;
-    const char* lineEnd = m_parser.names(p, end, names);
-    if (lineEnd == nullptr)
-        return stop(ImportStatus::TooManyFields, 0, 0);
-    data.setNames(std::move(names));
-    p = lineEnd + 1;
-    if (*lineEnd == '\r' && p != end && *p == '\n')
-        ++p;
     return true;
 }
 
@@ -287,23 +269,37 @@ ImportResult tooLarge(const std::string& displayPath)
     return failure(ImportStatus::TooLarge, "The file is too large to import: " + displayPath);
 }
 
-ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
+// The warning or the report of an import that ended with `status`.
+ImportResult outcome(ImportStatus status, int32_t row, int32_t column, DataMatrix data,
+    const std::string& displayPath)
 {
-    switch (rows.status) {
+    switch (status) {
     case ImportStatus::InvalidEntry:
-        return failure(rows.status,
-            "Row " + report::integerText(rows.row) + " of Column "
-                + report::integerText(rows.column) + " has an invalid entry for analysis.",
-            rows.row, rows.column);
+        return failure(status,
+            "Row " + report::integerText(row) + " of Column " + report::integerText(column)
+                + " has an invalid entry for analysis.",
+            row, column);
+    case ImportStatus::UnclosedQuote:
+        if (row == 0)
+            return failure(status, "The first line has an unclosed quotation mark.");
+        return failure(status,
+            "Row " + report::integerText(row) + " of Column " + report::integerText(column)
+                + " has an unclosed quotation mark.",
+            row, column);
+    case ImportStatus::TooManyTexts:
+        return failure(status,
+            "Column " + report::integerText(column) + " has more than "
+                + report::integerText(100000) + " different text values.",
+            0, column);
     case ImportStatus::TooManyFields:
-        if (rows.row == 0)
-            return failure(rows.status,
+        if (row == 0)
+            return failure(status,
                 "The first line has more than " + report::integerText(MAX_COLUMNS)
                     + " variable names.");
-        return failure(rows.status,
-            "Row " + report::integerText(rows.row) + " has more than "
-                + report::integerText(MAX_COLUMNS) + " variables.",
-            rows.row);
+        return failure(status,
+            "Row " + report::integerText(row) + " has more than " + report::integerText(MAX_COLUMNS)
+                + " variables.",
+            row);
     case ImportStatus::TooLarge:
         return tooLarge(displayPath);
     case ImportStatus::Unreadable:
@@ -313,12 +309,64 @@ ImportResult outcome(RowBuilder& rows, const std::string& displayPath)
         break;
     }
     ImportResult result;
-    result.data = std::move(rows.data);
+    result.data = std::move(data);
     result.report = "Opened the text file: " + displayPath + report::lineEnds(1)
         + "Number of Cases: " + report::integerText(result.data.rowCount()) + report::lineEnds(1)
         + "Number of Variables: " + report::integerText(result.data.columnCount())
         + report::lineEnds(3);
     return result;
+}
+
+// The delimiter option's caption, as the main window shows it.
+std::string delimiterCaption(const std::string& delimiter)
+{
+    if (delimiter == "\t")
+        return "Tab Delimited";
+    if (delimiter == ",")
+        return "Comma Delimited";
+    if (delimiter == ";")
+        return "Semicolon Delimited";
+    return "Space Delimited";
+}
+
+// Says what the invalid entry is and what most likely mends it: a delimiter
+// when none was chosen, else the names of line 1, which make text columns
+// group labels.
+void addCure(ImportResult& result, const std::string& entry, const std::string& path,
+    const std::string& delimiter)
+{
+    result.entry = report::printable(std::string(report::firstCharacters(entry, 64)));
+    result.cure = "The entry reads \"" + result.entry + "\". ";
+    if (delimiter.empty())
+        result.cure += "The first line suggests \"" + delimiterCaption(guessDelimiter(path))
+            + "\" as the type of delimiter.";
+    else
+        result.cure += "If line 1 holds names, check \"First line holds variable names\": "
+                       "text columns are then read as group labels.";
+}
+
+// A file with names is read whole: a quoted field may run over line ends, so
+// its lines cannot be shared out at line ends found by bytes alone.
+ImportResult importLabelled(
+    InputFile& in, const std::string& delimiter, const std::string& displayPath)
+{
+    MemoryBudget budget(availableMemoryBytes());
+    const std::uintmax_t size = in.size();
+    if (size >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, size))
+        return tooLarge(displayPath);
+    const auto bytes = static_cast<std::size_t>(size);
+    const auto text = std::make_unique_for_overwrite<char[]>(bytes);
+    const std::ptrdiff_t got = in.read(text.get(), bytes);
+    if (got < 0)
+        return unreadable(displayPath);
+    if (static_cast<std::size_t>(got) < bytes)
+        return failure(ImportStatus::Changed, "The file changed while it was read.");
+    std::string_view lines(text.get(), bytes);
+    if (lines.starts_with("\xEF\xBB\xBF"))
+        lines.remove_prefix(3);
+    DataMatrix data;
+    const TableProblem problem = readLabelledTable(lines, delimiter, budget, data);
+    return outcome(problem.status, problem.row, problem.column, std::move(data), displayPath);
 }
 
 } // namespace
@@ -333,8 +381,10 @@ ImportResult importDelimitedFile(const std::string& path, const std::string& del
         if (!in.isOpen())
             return unreadable(displayPath);
 
+        if (firstLineNames)
+            return importLabelled(in, delimiter, displayPath);
         MemoryBudget budget(availableMemoryBytes());
-        RowBuilder rows(delimiter, in.size(), firstLineNames, budget);
+        RowBuilder rows(delimiter, in.size(), budget);
         LineReader reader(budget);
         const ReadEnd end = reader.forEachBlock(
             in,
@@ -346,7 +396,11 @@ ImportResult importDelimitedFile(const std::string& path, const std::string& del
             return unreadable(displayPath);
         if (end == ReadEnd::EndOfFile && reader.fileShrank())
             return failure(ImportStatus::Changed, "The file changed while it was read.");
-        return outcome(rows, displayPath);
+        ImportResult result
+            = outcome(rows.status, rows.row, rows.column, std::move(rows.data), displayPath);
+        if (result.status == ImportStatus::InvalidEntry)
+            addCure(result, rows.entry, path, delimiter);
+        return result;
     } catch (const std::bad_alloc&) {
         return tooLarge(displayPath);
     } catch (const std::length_error&) {

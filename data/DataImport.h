@@ -12,6 +12,8 @@ enum class ImportStatus {
     Unreadable,     // the file could not be opened or read
     TooLarge,       // the data would not fit in memory
     Changed,        // the file was cut short while it was read
+    UnclosedQuote,  // row and column of a quoted field without its closing quote
+    TooManyTexts,   // column with more different texts than a set of groups may have
 };
 
 struct ImportResult {
@@ -21,6 +23,8 @@ struct ImportResult {
     int32_t column = 0;
     std::string report;    // the text appended to the output pane on success
     std::string message;   // the warning shown on failure
+    std::string entry;     // an invalid entry as written
+    std::string cure;      // what may mend the failure, shown below the warning
 };
 
 // Reads the file at `path` once, splitting each line at `delimiter` (an empty
@@ -32,9 +36,10 @@ struct ImportResult {
 // judged from the file's size and the density of its first 256 KiB and again
 // before the data set grows, so that it never outgrows that memory.
 // With `firstLineNames`, line 1 holds the column names and the data start on
-// line 2 as row 1: each field of line 1, its blanks trimmed and one pair of
-// surrounding double quotes removed, names its column, cut to 64 characters
-// (an empty field leaves the column unnamed; bytes that are not UTF-8 are
-// read as Latin-1).
+// line 2 as row 1: each field of line 1, its blanks trimmed, names its
+// column, cut to 64 characters (an empty field leaves the column unnamed).
+// Such a file is read as data/LabelledImport.h says: quoted fields, text
+// columns as group labels, "NA" missing. A semicolon delimiter takes a
+// decimal comma too, in every file.
 ImportResult importDelimitedFile(const std::string& path, const std::string& delimiter,
                                  const std::string& displayPath, bool firstLineNames = false);

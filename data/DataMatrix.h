@@ -114,6 +114,19 @@ public:
             return nullptr;
         return &all[static_cast<std::size_t>(value) - 1];
     }
+    // Replaces each value v of the 1-based column `col` by change(v), in the
+    // rows that hold that column.
+    template <class Change>
+    void changeColumn(int32_t col, Change&& change)
+    {
+        for (int32_t row = 1; row <= rowCount(); ++row) {
+            const std::size_t start = rowStart(row);
+            if (col >= 1 && static_cast<std::size_t>(col) <= rowEnd(row) - start) {
+                float& value = m_values[start + static_cast<std::size_t>(col) - 1];
+                value = change(value);
+            }
+        }
+    }
     // Field count of one row.
     int32_t fieldCount(int32_t row) const
     {

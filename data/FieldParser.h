@@ -21,15 +21,12 @@ public:
         ImportStatus status = ImportStatus::Ok;
         int32_t row = 0;
         int32_t column = 0;
+        std::string entry; // an invalid entry as written
     };
 
     // Adds the lines of [p, end), each closed by CR or LF (an LF right after a
     // CR belongs to the CR's line), as rows of `rows`, up to the first problem.
     Problem parse(const char* p, const char* end, DataMatrix& rows) const;
-    // Splits the line at p into column names; returns its CR or LF, or
-    // nullptr when it holds more than MAX_COLUMNS fields. An empty line names
-    // no column.
-    const char* names(const char* p, const char* end, std::vector<std::string>& names) const;
     std::string_view delimiter() const { return m_delimiter; }
 
 private:
@@ -46,4 +43,6 @@ private:
     // With a delimiter that cannot begin inside a number, a field can be read
     // as a number straight from the line and split afterwards.
     bool m_numbersFirst;
+    // A semicolon file writes its numbers with a decimal comma.
+    bool m_decimalComma;
 };

@@ -2,6 +2,7 @@
 #include "data/LayoutGuess.h"
 
 #include "data/InputFile.h"
+#include "data/LabelledImport.h"
 #include "data/NumberText.h"
 
 #include <algorithm>
@@ -47,6 +48,8 @@ std::string delimiterOfLine(std::string_view line)
 {
     if (line.find('\t') != std::string_view::npos)
         return "\t";
+    if (std::count(line.begin(), line.end(), ';') > std::count(line.begin(), line.end(), ','))
+        return ";";
     if (line.find(',') != std::string_view::npos)
         return ",";
     return " ";
@@ -69,23 +72,42 @@ std::vector<std::string_view> fields(std::string_view line, std::string_view del
     }
 }
 
-bool isEntry(std::string_view field)
+// What a field of the first lines holds, its blanks and quotes removed.
+enum class FieldKind { Missing, Number, Text };
+
+FieldKind kindOf(std::string_view field, std::string_view delimiter)
 {
-    return isMissingText(field) || parseNumber(field).has_value();
+    const std::size_t first = field.find_first_not_of(' ');
+    field = first == std::string_view::npos
+        ? std::string_view()
+        : field.substr(first, field.find_last_not_of(' ') - first + 1);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        field = field.substr(1, field.size() - 2);
+    if (isMissingLabelText(field))
+        return FieldKind::Missing;
+    std::string number(field);
+    if (delimiter == ";")
+        std::replace(number.begin(), number.end(), ',', '.');
+    return parseNumber(number) ? FieldKind::Number : FieldKind::Text;
+}
+
+bool holds(std::string_view line, std::string_view delimiter, FieldKind kind)
+{
+    const std::vector<std::string_view> parts = fields(line, delimiter);
+    return std::any_of(parts.begin(), parts.end(),
+        [&](std::string_view field) { return kindOf(field, delimiter) == kind; });
 }
 
 bool looksLikeNames(std::string_view first, std::string_view second, std::string_view delimiter)
 {
-    bool nameSeen = false;
-    for (const std::string_view field : fields(first, delimiter))
-        nameSeen = nameSeen || !isEntry(field);
-    if (!nameSeen)
+    if (!holds(first, delimiter, FieldKind::Text))
         return false;
-    for (const std::string_view field : fields(second, delimiter)) {
-        if (!isEntry(field))
-            return false;
-    }
-    return true;
+    if (!holds(second, delimiter, FieldKind::Text))
+        return true;
+    // A file with text columns: a row as wide as the names, with numbers.
+    return !holds(first, delimiter, FieldKind::Number)
+        && holds(second, delimiter, FieldKind::Number)
+        && fields(first, delimiter).size() == fields(second, delimiter).size();
 }
 
 } // namespace
@@ -94,6 +116,11 @@ std::string guessDelimiter(const std::string& path)
 {
     const std::vector<std::string> lines = leadingLines(path, 1);
     return delimiterOfLine(lines.empty() ? std::string_view() : lines.front());
+}
+
+std::string guessCsvDelimiter(const std::string& path)
+{
+    return guessDelimiter(path) == ";" ? ";" : ",";
 }
 
 DataLayout guessLayout(const std::string& path, const std::optional<std::string>& delimiter)

@@ -62,7 +62,7 @@ int px(int twips)
 
 // The data selection's height and least width; the window is never lower
 // than MIN_HEIGHT_TWIPS.
-constexpr int SELECT_HEIGHT_TWIPS = 2220;
+constexpr int SELECT_HEIGHT_TWIPS = 2520; // room for four delimiter options
 constexpr int SELECT_MIN_WIDTH_TWIPS = 9000;
 constexpr int MIN_HEIGHT_TWIPS = 7000;
 
@@ -154,6 +154,8 @@ void frmMain::createControls()
                      "optComma");
     optSpace = named(new QRadioButton(QStringLiteral("Space Delimited"), fraTypeOfDelimiter),
                      "optSpace");
+    optSemicolon = named(
+        new QRadioButton(QStringLiteral("Semicolon Delimited"), fraTypeOfDelimiter), "optSemicolon");
     chkNames = named(new QCheckBox(QStringLiteral("First line holds variable names"),
                                    fraSelectData),
                      "chkNames", "Read the first line as the names of the variables");
@@ -175,6 +177,7 @@ void frmMain::createControls()
     delimiterLayout->addWidget(optTab);
     delimiterLayout->addWidget(optComma);
     delimiterLayout->addWidget(optSpace);
+    delimiterLayout->addWidget(optSemicolon);
 
     auto* fileLabels = new QVBoxLayout;
     fileLabels->setSpacing(2);
@@ -221,7 +224,8 @@ void frmMain::createControls()
     setTabOrder(cmbFileType, optTab);
     setTabOrder(optTab, optComma);
     setTabOrder(optComma, optSpace);
-    setTabOrder(optSpace, chkNames);
+    setTabOrder(optSpace, optSemicolon);
+    setTabOrder(optSemicolon, chkNames);
     setTabOrder(chkNames, cmdImportData);
     setTabOrder(cmdImportData, txtOutput);
 }
@@ -273,7 +277,7 @@ void frmMain::connectHandlers()
 {
     connect(cmbFileType, &QComboBox::currentIndexChanged, this, &frmMain::cmbFileType_Click);
     connect(m_files, &FileChooser::fileClicked, this, &frmMain::filFile_Click);
-    for (QRadioButton* option : { optTab, optComma, optSpace })
+    for (QRadioButton* option : { optTab, optComma, optSpace, optSemicolon })
         connect(option, &QRadioButton::clicked, this, &frmMain::optDelimiter_Click);
     connect(cmdImportData, &QPushButton::clicked, this, &frmMain::cmdImportData_Click);
 
@@ -329,10 +333,11 @@ void frmMain::cmbFileType_Click(int index)
 void frmMain::filFile_Click(const QString& fileName)
 {
     selectDataFile(m_files->filFile->currentFilePath());
-    // A CSV file is comma delimited unless the user said otherwise for it.
+    // A CSV file is comma or semicolon delimited, as its first lines show,
+    // unless the user said otherwise for it.
     if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)
         && m_delimiterChosenFor != m_nativeFileName)
-        setDelimiterOption(QStringLiteral(","));
+        setDelimiterOption(QString::fromStdString(guessCsvDelimiter(m_nativeFileName)));
 }
 
 void frmMain::selectDataFile(const std::string& nativePath)
@@ -352,6 +357,7 @@ void frmMain::setDelimiterOption(const QString& delimiter)
     optTab->setChecked(delimiter == QLatin1String("\t"));
     optComma->setChecked(delimiter == QLatin1String(","));
     optSpace->setChecked(delimiter == QLatin1String(" "));
+    optSemicolon->setChecked(delimiter == QLatin1String(";"));
     m_delimiterChosenFor.reset();
 }
 
@@ -363,6 +369,8 @@ QString frmMain::chosenDelimiter() const
         return QStringLiteral(",");
     if (optTab->isChecked())
         return QStringLiteral("\t");
+    if (optSemicolon->isChecked())
+        return QStringLiteral(";");
     return QString();
 }
 
@@ -382,7 +390,8 @@ void frmMain::cmdImportData_Click()
     // A failed import keeps the data set, the current file and the dialogs as they were.
     if (result.status != ImportStatus::Ok) {
         MessageBox::warning(this, QStringLiteral("Data Editor"),
-                            QString::fromStdString(result.message));
+                            QString::fromStdString(result.message),
+                            QString::fromStdString(result.cure));
         return;
     }
     m_data = std::move(result.data);

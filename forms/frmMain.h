@@ -110,6 +110,7 @@ private:
     QRadioButton* optTab = nullptr;
     QRadioButton* optComma = nullptr;
     QRadioButton* optSpace = nullptr;
+    QRadioButton* optSemicolon = nullptr;
     QCheckBox* chkNames = nullptr;
     QPushButton* cmdImportData = nullptr;
     // The drive, folder and file lists drvDrive, dirDirectory and filFile.

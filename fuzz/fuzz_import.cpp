@@ -1,11 +1,17 @@
 // Fuzz target: the import of a delimited file, checked against a plain reading
 // of the same bytes, line by line and field by field.
 //
-// Input: the first byte chooses the delimiter (none, tab, comma, space, or the
-// next one to three bytes), the rest is the file.
-#include "data/DataImport.h"
-#include "data/NumberText.h"
+// Input: the first byte's low seven bits choose the delimiter (none, tab,
+// comma, space, or the next one to three bytes) and its high bit a first line
+// of names; the rest is the file. A file with names is checked against a
+// plain reading when it holds no quotes, and for what every such import
+// must give (rows as wide as the data set, codes of sorted labels) always.
 #include "FuzzCheck.h"
+#include "data/DataImport.h"
+#include "data/LabelledImport.h"
+#include "data/NumberText.h"
+#include "data/TextEncoding.h"
+#include "report/ReportText.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,14 +29,13 @@ namespace {
 struct Input {
     std::string delimiter;
     std::string_view file;
+    bool names = false;
 };
 
-Input splitInput(const uint8_t* data, size_t size)
+// The delimiter that `choice` names, and the file after it.
+Input chosenDelimiter(unsigned choice, std::string_view rest)
 {
-    if (size == 0)
-        return {};
-    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-    switch (data[0] % 5) {
+    switch (choice % 5) {
     case 0:
         return { "", rest };
     case 1:
@@ -40,10 +45,33 @@ Input splitInput(const uint8_t* data, size_t size)
     case 3:
         return { " ", rest };
     default: {
-        const size_t length = std::min<size_t>(1 + data[0] / 5 % 3, rest.size());
+        const size_t length = std::min<size_t>(1 + choice / 5 % 3, rest.size());
         return { std::string(rest.substr(0, length)), rest.substr(length) };
     }
     }
+}
+
+Input splitInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return {};
+    Input input = chosenDelimiter(
+        data[0] & 0x7Fu, std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    input.names = (data[0] & 0x80u) != 0;
+    return input;
+}
+
+// The number a field holds; a semicolon file also writes a decimal comma.
+std::optional<float> fieldNumber(std::string_view field, std::string_view delimiter)
+{
+    std::optional<float> number = parseNumber(field);
+    if (!number && delimiter == ";") {
+        std::string withPoint(field);
+        for (char& c : withPoint)
+            c = c == ',' ? '.' : c;
+        number = parseNumber(withPoint);
+    }
+    return number;
 }
 
 // The lines as a reader of the file sees them: CR LF, LF and CR end a line, a
@@ -115,7 +143,7 @@ Expected expectedImport(std::string_view file, std::string_view delimiter)
                 cells.push_back(MISSING_VALUE);
                 continue;
             }
-            const std::optional<float> number = parseNumber(fields[c]);
+            const std::optional<float> number = fieldNumber(fields[c], delimiter);
             if (!number) {
                 expected.status = ImportStatus::InvalidEntry;
                 expected.row = static_cast<int32_t>(r + 1);
@@ -203,6 +231,111 @@ void checkFailure(const ImportResult& result, const Expected& expected)
         FUZZ_CHECK(result.message == where + " has more than 1000 variables.");
 }
 
+// A field of a file with names as its import reads it: the blanks around it,
+// other than the delimiter, are no part of it.
+std::string_view trimmed(std::string_view field, std::string_view delimiter)
+{
+    const auto blank = [&](char c) {
+        return (c == ' ' || c == '\t') && delimiter.find(c) == std::string_view::npos;
+    };
+    while (!field.empty() && blank(field.front()))
+        field.remove_prefix(1);
+    while (!field.empty() && blank(field.back()))
+        field.remove_suffix(1);
+    return field;
+}
+
+// What every import of a file with names gives: rows as wide as the data
+// set, and in each text column sorted UTF-8 labels whose codes its cells hold.
+void checkLabelledShape(const DataMatrix& data)
+{
+    for (int32_t c = 1; c <= data.columnCount(); ++c) {
+        const std::vector<std::string>& labels = data.labels(c);
+        for (size_t k = 0; k < labels.size(); ++k) {
+            FUZZ_CHECK(isUtf8(labels[k]));
+            FUZZ_CHECK(k == 0 || labels[k - 1] < labels[k], "labels out of order");
+        }
+        for (int32_t r = 1; r <= data.rowCount(); ++r) {
+            const float cell = data(r, c);
+            FUZZ_CHECK(data.fieldCount(r) == data.columnCount());
+            FUZZ_CHECK(std::isfinite(cell));
+            FUZZ_CHECK(cell == MISSING_VALUE || labels.empty() || data.labelOf(c, cell),
+                "row " + decimal(r) + " column " + decimal(c) + " holds no code");
+        }
+    }
+}
+
+// A file with names and without quotes, read line by line: its names, then
+// its lines that are not empty, each cell a number, missing or a label.
+void checkLabelledCells(
+    const ImportResult& result, std::string_view file, std::string_view delimiter)
+{
+    const std::vector<std::string_view> lines = fileLines(file);
+    std::vector<std::vector<std::string_view>> rows;
+    for (size_t r = 0; r < lines.size(); ++r) {
+        if (r > 0 && lines[r].empty())
+            continue;
+        std::vector<std::string_view> fields = lineFields(lines[r], delimiter, MAX_COLUMNS + 1);
+        if (fields.size() > static_cast<size_t>(MAX_COLUMNS)) {
+            FUZZ_CHECK(result.status == ImportStatus::TooManyFields);
+            FUZZ_CHECK(result.row == static_cast<int32_t>(rows.size()));
+            return;
+        }
+        for (std::string_view& field : fields)
+            field = trimmed(field, delimiter);
+        rows.push_back(std::move(fields));
+    }
+    FUZZ_CHECK(result.status == ImportStatus::Ok, "status " + decimal(int(result.status)));
+    const DataMatrix& data = result.data;
+    FUZZ_CHECK(data.rowCount() + (rows.empty() ? 0 : 1) == static_cast<int32_t>(rows.size()));
+    bool utf8 = true;
+    for (const auto& fields : rows) {
+        for (const std::string_view field : fields)
+            utf8 = utf8 && isUtf8(field);
+    }
+    const auto asRead = [utf8](std::string_view text) {
+        return utf8 ? std::string(text) : windows1252AsUtf8(text);
+    };
+    for (int32_t c = 1; c <= data.columnCount(); ++c) {
+        if (!rows.empty() && static_cast<size_t>(c) <= rows[0].size()) {
+            const std::string name = asRead(trimmed(rows[0][static_cast<size_t>(c - 1)], ""));
+            FUZZ_CHECK(data.name(c) == report::firstCharacters(name, 64));
+        }
+        for (int32_t r = 1; r <= data.rowCount(); ++r) {
+            const std::vector<std::string_view>& fields = rows[static_cast<size_t>(r)];
+            const std::string_view field
+                = static_cast<size_t>(c) <= fields.size() ? fields[static_cast<size_t>(c - 1)] : "";
+            const float cell = data(r, c);
+            if (isMissingLabelText(field)) {
+                FUZZ_CHECK(cell == MISSING_VALUE, "row " + decimal(r) + " column " + decimal(c));
+            } else if (data.hasLabels(c)) {
+                FUZZ_CHECK(data.labelOf(c, cell) && *data.labelOf(c, cell) == asRead(field));
+            } else {
+                const std::optional<float> number = fieldNumber(field, delimiter);
+                FUZZ_CHECK(
+                    number && std::bit_cast<uint32_t>(*number) == std::bit_cast<uint32_t>(cell),
+                    "row " + decimal(r) + " column " + decimal(c));
+            }
+        }
+    }
+}
+
+void checkLabelled(const ImportResult& result, std::string_view file, std::string delimiter)
+{
+    if (delimiter.find_first_of("\r\n") != std::string::npos)
+        delimiter.clear();
+    if (result.status == ImportStatus::Ok) {
+        checkLabelledShape(result.data);
+        FUZZ_CHECK(result.message.empty());
+    } else {
+        FUZZ_CHECK(result.report.empty() && !result.message.empty());
+    }
+    if (result.status == ImportStatus::UnclosedQuote)
+        FUZZ_CHECK(file.find('"') != std::string_view::npos);
+    if (file.find('"') == std::string_view::npos)
+        checkLabelledCells(result, file, delimiter);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -210,7 +343,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Input input = splitInput(data, size);
     writeScratchFile(input.file);
 
-    const ImportResult result = importDelimitedFile(scratchFile(), input.delimiter, "shown.txt");
+    const ImportResult result
+        = importDelimitedFile(scratchFile(), input.delimiter, "shown.txt", input.names);
+    if (input.names) {
+        checkLabelled(result, input.file, input.delimiter);
+        return 0;
+    }
     const Expected expected = expectedImport(input.file, input.delimiter);
     FUZZ_CHECK(result.status == expected.status,
         "status " + decimal(static_cast<int>(result.status)) + ", expected "

@@ -23,18 +23,25 @@ QString& lastBodyText()
     return text;
 }
 
+QString& lastInformative()
+{
+    static QString text;
+    return text;
+}
+
 QMessageBox::StandardButton show(QWidget* parent, const QString& title, const QString& text,
-                                 QMessageBox::StandardButtons buttons,
-                                 QMessageBox::StandardButton defaultButton,
-                                 QMessageBox::Icon icon = QMessageBox::Warning)
+    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+    QMessageBox::Icon icon = QMessageBox::Warning, const QString& informative = QString())
 {
     lastTitleText() = title;
     lastBodyText() = text;
+    lastInformative() = informative;
     if (!pendingAnswers().isEmpty())
         return pendingAnswers().dequeue();
     QMessageBox box(icon, title, text, buttons, parent);
     box.setObjectName(QStringLiteral("msgBox"));
     box.setDefaultButton(defaultButton);
+    box.setInformativeText(informative);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -47,16 +54,21 @@ void warning(QWidget* parent, const QString& title, const QString& text)
     show(parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void warning(QWidget* parent, const QString& title, const QString& text, const QString& informative)
+{
+    show(parent, title, text, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Warning, informative);
+}
+
 void information(QWidget* parent, const QString& title, const QString& text)
 {
     show(parent, title, text, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Information);
 }
 
-QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const QString& title,
-                                           const QString& text)
+QMessageBox::StandardButton askYesNoCancel(
+    QWidget* parent, const QString& title, const QString& text)
 {
     return show(parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                QMessageBox::Yes);
+        QMessageBox::Yes);
 }
 
 QMessageBox::StandardButton askYesNo(QWidget* parent, const QString& title, const QString& text)
@@ -77,6 +89,11 @@ QString lastTitle()
 QString lastText()
 {
     return lastBodyText();
+}
+
+QString lastInformativeText()
+{
+    return lastInformative();
 }
 
 } // namespace MessageBox

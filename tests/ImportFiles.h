@@ -22,7 +22,7 @@ struct Delimiter {
 inline const Delimiter& delimiterOf(const QString& path)
 {
     static const Delimiter delimiters[] = { { "tab", "\t", "optTab" }, { "comma", ",", "optComma" },
-        { "space", " ", "optSpace" }, { "none", "", "" } };
+        { "semicolon", ";", "optSemicolon" }, { "space", " ", "optSpace" }, { "none", "", "" } };
     const QString base = QFileInfo(path).completeBaseName();
     const QString word = base.mid(std::max(base.lastIndexOf('.'), base.lastIndexOf('_')) + 1);
     for (const Delimiter& delimiter : delimiters) {

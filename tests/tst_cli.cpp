@@ -64,6 +64,7 @@ private slots:
     void sameReportOnAnyNumberOfThreads();
     void failures_data();
     void failures();
+    void importFailureSaysWhatMayMendIt();
     void noDataInTheFile_data();
     void noDataInTheFile();
     void reportNotWritten_data();
@@ -89,10 +90,21 @@ void Tst_cli::goldenReports_data()
             << QStringList { "yuen", file } + bootstrapGroups + QStringList { "--level", levels[i] }
             << stem + ".yuen.txt";
     }
-    QTest::newRow("chosen columns, delimiter given")
-        << QStringList { "descriptives", "examples/scores_space.dat", "--delimiter", "space",
-               "--columns", "3,1-2" }
-        << "scores_space.columns.txt";
+    QTest::newRow("chosen columns, delimiter given") << QStringList { "descriptives",
+        "examples/scores_space.dat", "--delimiter", "space", "--columns", "3,1-2" }
+                                                     << "scores_space.columns.txt";
+    // Files written by R: a quoted row-name column, NA in len, supp as text.
+    QTest::newRow("descriptives of R's write.csv, with names") << QStringList { "descriptives",
+        "examples/toothgrowth.csv", "--names" } << "toothgrowth.descriptives.txt";
+    QTest::newRow("descriptives of R's write.csv2, its delimiter guessed")
+        << QStringList { "descriptives", "examples/toothgrowth_semicolon.csv", "--names" }
+        << "toothgrowth.descriptives.txt";
+    QTest::newRow("descriptives of R's write.csv2, its delimiter given") << QStringList {
+        "descriptives", "examples/toothgrowth_semicolon.csv", "--names", "--delimiter", "semicolon"
+    } << "toothgrowth.descriptives.txt";
+    QTest::newRow("yuen of len by supp: OJ is group 1, VC group 2") << QStringList { "yuen",
+        "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "1",
+        "--group2", "2" } << "toothgrowth.yuen.txt";
 }
 
 void Tst_cli::goldenReports()
@@ -121,22 +133,19 @@ void Tst_cli::failures_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("firstLine");
     const QString file = "examples/anxiety_comma.txt";
-    QTest::newRow("the window's message for an analysis")
-        << QStringList { "bootstrap", file, "--dv", "2", "--gv", "1", "--group1", "1",
-               "--group2", "9" }
-        << 1 << "There is an insufficient number of observations for Group 2.";
+    QTest::newRow("the window's message for an analysis") << QStringList {
+        "bootstrap", file, "--dv", "2", "--gv", "1", "--group1", "1", "--group2", "9"
+    } << 1 << "There is an insufficient number of observations for Group 2.";
     QTest::newRow("the window's message for a seed")
-        << QStringList { "bootstrap", file } + bootstrapGroups + QStringList { "--seed", "-1" }
-        << 1 << "The seed must be a whole number from 0 to 18446744073709551615.";
-    QTest::newRow("the window's message for an import")
-        << QStringList { "descriptives", file, "--delimiter", "tab" } << 1
-        << "Row 1 of Column 1 has an invalid entry for analysis.";
+        << QStringList { "bootstrap", file } + bootstrapGroups + QStringList { "--seed", "-1" } << 1
+        << "The seed must be a whole number from 0 to 18446744073709551615.";
+    QTest::newRow("the window's message for an import") << QStringList { "descriptives", file,
+        "--delimiter", "tab" } << 1 << "Row 1 of Column 1 has an invalid entry for analysis.";
     QTest::newRow("an unreadable file") << QStringList { "yuen", "no such file.txt" } << 1
                                         << "The file could not be read: no such file.txt";
     QTest::newRow("no command") << QStringList {} << 2 << "trellam-cli: no command";
     QTest::newRow("a column beyond the data")
-        << QStringList { "yuen", file, "--dv", "4", "--gv", "1", "--group1", "1", "--group2",
-               "2" }
+        << QStringList { "yuen", file, "--dv", "4", "--gv", "1", "--group1", "1", "--group2", "2" }
         << 2 << "trellam-cli: --dv must be a whole number from 1 to 3";
     QTest::newRow("trials beyond a million")
         << QStringList { "bootstrap", file } + bootstrapGroups
@@ -145,9 +154,8 @@ void Tst_cli::failures_data()
     QTest::newRow("a level the window does not offer")
         << QStringList { "yuen", file } + bootstrapGroups + QStringList { "--level", "80" } << 2
         << "trellam-cli: --level must be a whole number from 90 to 99";
-    QTest::newRow("an option of another command")
-        << QStringList { "yuen", file, "--trials", "5" } + bootstrapGroups << 2
-        << "trellam-cli: --trials is not an option of yuen";
+    QTest::newRow("an option of another command") << QStringList { "yuen", file, "--trials", "5" }
+            + bootstrapGroups << 2 << "trellam-cli: --trials is not an option of yuen";
 }
 
 void Tst_cli::failures()
@@ -160,6 +168,16 @@ void Tst_cli::failures()
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(QString::fromUtf8(run.err).section('\n', 0, 0), firstLine);
     QCOMPARE(run.err.contains("usage: trellam-cli"), exitCode == 2);
+}
+
+void Tst_cli::importFailureSaysWhatMayMendIt()
+{
+    const Run run = runCli({ "descriptives", "examples/toothgrowth.csv" });
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(QString::fromUtf8(run.err),
+        QStringLiteral("Row 1 of Column 1 has an invalid entry for analysis.\n"
+                       "The entry reads \"\"\"\". If line 1 holds names, check \"First line holds "
+                       "variable names\": text columns are then read as group labels.\n"));
 }
 
 void Tst_cli::noDataInTheFile_data()

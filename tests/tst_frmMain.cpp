@@ -85,7 +85,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
 {
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Trellam: Independent Groups"));
     for (const char* name : {"fraSelectData", "cmbFileType", "fraTypeOfDelimiter", "optTab",
-                             "optComma", "optSpace", "cmdImportData", "drvDrive", "dirDirectory",
+                             "optComma", "optSpace", "optSemicolon", "cmdImportData", "drvDrive", "dirDirectory",
                              "filFile", "lblSelectedFileLabel", "lblSelectedFile",
                              "lblCurrentFileLabel", "lblCurrentFile", "fraOutput", "txtOutput",
                              "chkNames"})
@@ -103,7 +103,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
     QCOMPARE(child<FileListBox>("filFile")->pattern(), QStringLiteral("*.txt"));
     types->setCurrentIndex(1);
     QCOMPARE(child<FileListBox>("filFile")->pattern(), QStringLiteral("*.dat"));
-    for (const char* option : {"optTab", "optComma", "optSpace"})
+    for (const char* option : {"optTab", "optComma", "optSpace", "optSemicolon"})
         QVERIFY(!child<QRadioButton>(option)->isChecked());
 
     QStringList menus;
@@ -196,6 +196,9 @@ void Tst_frmMain::failedImportShowsWarningAndKeepsDataSet()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].title, QStringLiteral("Data Editor"));
     QCOMPARE(boxes[0].text, QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
+    QCOMPARE(MessageBox::lastInformativeText(),
+             QStringLiteral("The entry reads \"x\". If line 1 holds names, check \"First line "
+                            "holds variable names\": text columns are then read as group labels."));
     QCOMPARE(m_window->dataSet().rowCount(), 2);
     QCOMPARE(m_window->dataSet()(2, 2), 4.0f);
     QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("good.txt"));
@@ -368,7 +371,7 @@ void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()
     QTRY_VERIFY(m_window->height() * 15 >= 7000 - 15);
     auto* select = child<QGroupBox>("fraSelectData");
     QVERIFY(select->width() >= 600);
-    QCOMPARE(select->height(), 2220 / 15);
+    QCOMPARE(select->height(), 2520 / 15);
     auto* output = child<QGroupBox>("fraOutput");
     QVERIFY(output->y() > select->geometry().bottom());
     QCOMPARE(output->width(), select->width());
@@ -376,7 +379,7 @@ void Tst_frmMain::windowNeverGetsLowerThanItsMinimum()
     QVERIFY(output->rect().contains(pane->geometry()));
 
     m_window->resize(1400, 1000);
-    QTRY_COMPARE(select->height(), 2220 / 15);
+    QTRY_COMPARE(select->height(), 2520 / 15);
     QTRY_VERIFY(output->height() > 1000 - 2 * select->height());
 }
 

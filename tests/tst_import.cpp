@@ -1,10 +1,10 @@
 // Tests of the delimited import and the number rule, on the named edge-case
 // files of tests/files/import and on real files in a temporary folder.
+#include "ImportFiles.h"
 #include "data/DataImport.h"
 #include "data/ImportBlocks.h"
 #include "data/NumberText.h"
 #include "data/Parallel.h"
-#include "ImportFiles.h"
 
 #include <QtTest>
 
@@ -97,6 +97,8 @@ private slots:
     void sameOutcomeOnAnyNumberOfThreads_data();
     void sameOutcomeOnAnyNumberOfThreads();
     void fileCutShortWhileRead();
+    void invalidEntrySaysWhatMayMendIt_data();
+    void invalidEntrySaysWhatMayMendIt();
 
 private:
     std::string writeFile(const QString& name, const QByteArray& bytes);
@@ -138,6 +140,8 @@ void Tst_import::importsCells_data()
         { { 1, 2 }, { 3 }, { 4, 5, 6 } });
     named("dot, empty, one space and 9999999 are missing", "missing-texts.comma.txt",
         { { M, M, M }, { M, 1 } });
+    named("semicolon files take a decimal comma or point", "decimal-comma.semicolon.txt",
+        { { 1.5f, 2 }, { -0.25f, 300 } });
     named("blanks around numbers are allowed", "blanks-around-numbers.comma.txt", { { 1.5f, -2 } });
     named("empty lines are cases of zeros", "empty-lines.tab.txt", { { 1 }, {}, { 2 } });
     named("a file of line ends is cases without variables", "empty-lines-only.tab.txt",
@@ -178,6 +182,44 @@ void Tst_import::importsCells()
             QCOMPARE(exact(result.data(r, c)), exact(row.value(c - 1, 0.0f)));
         }
     }
+}
+
+void Tst_import::invalidEntrySaysWhatMayMendIt_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("delimiter");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("cure");
+
+    const QString names = QStringLiteral("If line 1 holds names, check \"First line holds variable "
+                                         "names\": text columns are then read as group labels.");
+    QTest::newRow("a text under a delimiter: names may be missing")
+        << importFile("letters.comma.txt") << QByteArray(",") << "abc" << names;
+    const auto noDelimiter = [](const char* name, const QByteArray& line, const char* caption) {
+        QTest::newRow(name) << builtImportFile(QString::fromLatin1(name) + ".none.txt", line + "\n")
+                            // a tab shows as "?", as every control character
+                            << QByteArray() << QString::fromLatin1(line).replace('\t', '?')
+                            << QStringLiteral("The first line suggests \"%1\" as the type of "
+                                              "delimiter.")
+                                   .arg(caption);
+    };
+    noDelimiter("no delimiter chosen for commas", "1,2", "Comma Delimited");
+    noDelimiter("no delimiter chosen for tabs", "1\t2", "Tab Delimited");
+    noDelimiter("no delimiter chosen for semicolons", "1;2", "Semicolon Delimited");
+    noDelimiter("no delimiter chosen for spaces", "1 2", "Space Delimited");
+}
+
+void Tst_import::invalidEntrySaysWhatMayMendIt()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, delimiter);
+    QFETCH(QString, entry);
+    QFETCH(QString, cure);
+    const ImportResult result
+        = importDelimitedFile(path.toStdString(), delimiter.toStdString(), "bad.txt");
+    QCOMPARE(int(result.status), int(ImportStatus::InvalidEntry));
+    QCOMPARE(QString::fromStdString(result.entry), entry);
+    QCOMPARE(QString::fromStdString(result.cure), "The entry reads \"" + entry + "\". " + cure);
 }
 
 void Tst_import::reportsFirstProblem_data()

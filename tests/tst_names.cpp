@@ -5,6 +5,7 @@
 #include "data/DataImport.h"
 #include "data/LayoutGuess.h"
 
+#include "ImportFiles.h"
 #include "TestData.h"
 
 #include <QtTest>
@@ -16,7 +17,12 @@
 #include <string>
 #include <vector>
 
+using Grid = QList<QList<float>>;
+using Labels = QList<QStringList>; // per column; an empty list for a numeric column
+
 namespace {
+
+constexpr float M = MISSING_VALUE;
 
 QStringList namesOf(const DataMatrix& data)
 {
@@ -36,6 +42,10 @@ private slots:
     void headerLineNamesColumns();
     void problemsCountRowsOfTheDataSet_data();
     void problemsCountRowsOfTheDataSet();
+    void textColumnsHoldLabels_data();
+    void textColumnsHoldLabels();
+    void labelledFileProblems_data();
+    void labelledFileProblems();
     void layoutGuess_data();
     void layoutGuess();
     void pipeIsNeverRead();
@@ -75,9 +85,9 @@ void Tst_names::headerLineNamesColumns_data()
     QTest::newRow("blanks around and inside the quotes are trimmed")
         << QByteArray(" \"  a b \" \t x \n1\t2\n") << QByteArray("\t") << QStringList { "a b", "x" }
         << 1;
-    QTest::newRow("only one pair of quotes goes")
-        << QByteArray("\"\"q\"\",\"\n1,2\n") << QByteArray(",") << QStringList { "\"q\"", "\"" }
-        << 1;
+    QTest::newRow("doubled quotes in a quoted name stand for one")
+        << QByteArray("\"\"\"q\"\"\",\"a,b\"\n1,2\n") << QByteArray(",")
+        << QStringList { "\"q\"", "a,b" } << 1;
     QTest::newRow("an empty field leaves its column unnamed")
         << QByteArray("a,,\"\"\n1,2,3\n") << QByteArray(",") << QStringList { "a", "", "" } << 1;
     QTest::newRow("a header wider than every line counts its columns")
@@ -93,11 +103,9 @@ void Tst_names::headerLineNamesColumns_data()
     QTest::newRow("names are cut at 64 characters, not bytes")
         << QString(70, QChar(0x00E9)).toUtf8() + ",b\n1,2\n"
         << QByteArray(",") << QStringList { QString(64, QChar(0x00E9)), "b" } << 1;
-    QTest::newRow("a name that is not UTF-8 is read as Latin-1")
-        << QByteArray("caf\xE9,Gr\xC3\xB6\xC3\x9F"
-                      "e\n1,2\n")
-        << QByteArray(",") << QStringList { QString::fromUtf8("café"), QString::fromUtf8("Größe") }
-        << 1;
+    QTest::newRow("a file that is not UTF-8 is read as Windows-1252")
+        << QByteArray("caf\xE9,\x80 \x93q\x94\n1,2\n") << QByteArray(",")
+        << QStringList { QString::fromUtf8("café"), QString::fromUtf8("€ “q”") } << 1;
 }
 
 void Tst_names::headerLineNamesColumns()
@@ -122,9 +130,9 @@ void Tst_names::problemsCountRowsOfTheDataSet_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a bad field on line 5 is in row 4")
-        << QByteArray("a,b,c\n1,2,3\n4,5,6\n7,8,9\n1,2,x\n")
-        << "Row 4 of Column 3 has an invalid entry for analysis.";
+    QTest::newRow("an unclosed quote on line 5 is in row 4")
+        << QByteArray("a,b,c\n1,2,3\n4,5,6\n7,8,9\n1,2,\"x\n")
+        << "Row 4 of Column 3 has an unclosed quotation mark.";
     QTest::newRow("too many fields on line 3 is row 2")
         << QByteArray("a\n1\n") + QByteArray(1001, ',') + "\n"
         << "Row 2 has more than 1000 variables.";
@@ -139,6 +147,102 @@ void Tst_names::problemsCountRowsOfTheDataSet()
     const std::string path = writeFile("bad.txt", content);
     const ImportResult result = importDelimitedFile(path, ",", "bad.txt", true);
     QCOMPARE(QString::fromStdString(result.message), message);
+}
+
+void Tst_names::textColumnsHoldLabels_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<Grid>("cells"); // every row as wide as the data set
+    QTest::addColumn<Labels>("labels");
+
+    const auto named = [](const char* name, const char* file, const QStringList& names,
+                           const Grid& cells, const Labels& labels) {
+        QTest::newRow(name) << importFile(file) << names << cells << labels;
+    };
+    named("quoted fields hold delimiters, doubled quotes and line ends",
+        "labels-quoted-fields.comma.txt", { "name, full", "score" },
+        { { 3, 1.5f }, { 1, 2 }, { 2, 3 } }, { { "Smith, J.", "say \"hi\"", "two\r\nlines" }, {} });
+    named("codes follow the texts' code points; numbers there are labels too",
+        "labels-code-point-order.tab.txt", { "group", "score", "n" },
+        { { 5, 1, 3 }, { 3, 2, 4 }, { 6, 3, 5 }, { 4, M, 6 }, { 4, 4, 7 }, { 2, 5, 8 },
+            { 1, 6, 9 } },
+        { { "10", "9", "B", "a", "b", QString::fromUtf8("é") }, {}, {} });
+    named("short lines are missing where they end, blank lines are skipped",
+        "labels-short-and-blank-lines.comma.txt", { "a", "b", "c" },
+        { { 1, 2, 3 }, { 4, 5, M }, { 6, M, M } }, { {}, {}, {} });
+    named("empty, one space, dot, NA and NaN are missing", "labels-missing-texts.comma.txt",
+        { "x", "g" }, { { M, 1 }, { M, M }, { M, M }, { M, M }, { 1, 2 } }, { {}, { "a", "b" } });
+    named("semicolon files take decimal commas", "labels-decimal-comma.semicolon.txt",
+        { "", "len", "supp" }, { { 1, 4.2f, 2 }, { 2, 11.5f, 1 }, { 3, 7.3f, 2 } },
+        { {}, {}, { "OJ", "VC" } });
+    named("names and labels not in UTF-8 are Windows-1252", "labels-windows-1252.comma.txt",
+        { QString::fromUtf8("Größe"), QString::fromUtf8("“x”") }, { { 2, 1 }, { 1, 2 } },
+        { { "A", QString::fromUtf8("€") }, {} });
+
+    QByteArray many = "g\n";
+    for (int i = 100000; i >= 1; --i)
+        many += 't' + QByteArray::number(i) + '\n';
+    QStringList manyLabels;
+    for (int i = 1; i <= 100000; ++i)
+        manyLabels << 't' + QString::number(i);
+    manyLabels.sort(); // byte order, as the texts are ASCII
+    QTest::newRow("100000 different texts are still groups")
+        << builtImportFile("labels-100000.tab.txt", many) << QStringList { "g" }
+        << Grid { { float(manyLabels.indexOf("t100000") + 1) } } << Labels { manyLabels };
+}
+
+void Tst_names::textColumnsHoldLabels()
+{
+    QFETCH(QString, path);
+    QFETCH(QStringList, names);
+    QFETCH(Grid, cells);
+    QFETCH(Labels, labels);
+    const ImportResult result
+        = importDelimitedFile(path.toStdString(), delimiterOf(path).text, "labels.txt", true);
+    QCOMPARE(QString::fromStdString(result.message), QString());
+    QCOMPARE(namesOf(result.data), names);
+    for (int32_t column = 1; column <= result.data.columnCount(); ++column) {
+        QStringList texts;
+        for (const std::string& label : result.data.labels(column))
+            texts << QString::fromStdString(label);
+        QCOMPARE(texts, labels.value(column - 1));
+    }
+    // Only the first rows are listed where a file is long.
+    for (int32_t row = 1; row <= cells.size(); ++row) {
+        const QList<float>& expected = cells[row - 1];
+        QCOMPARE(result.data.fieldCount(row), int32_t(expected.size()));
+        for (int32_t column = 1; column <= expected.size(); ++column)
+            QCOMPARE(result.data(row, column), expected[column - 1]);
+    }
+    if (cells.size() > 1)
+        QCOMPARE(result.data.rowCount(), int32_t(cells.size()));
+}
+
+void Tst_names::labelledFileProblems_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("an unclosed quote") << importFile("labels-unclosed-quote.comma.txt")
+                                       << "Row 2 of Column 1 has an unclosed quotation mark.";
+    QTest::newRow("an unclosed quote in the names") << builtImportFile("unclosed-name.comma.txt",
+        "a,\"b\n1,2\n") << "The first line has an unclosed quotation mark.";
+    QByteArray many = "n,g\n";
+    for (int i = 0; i <= 100000; ++i)
+        many += "1,t" + QByteArray::number(i) + '\n';
+    QTest::newRow("100001 different texts") << builtImportFile(
+        "labels-100001.comma.txt", many) << "Column 2 has more than 100000 different text values.";
+}
+
+void Tst_names::labelledFileProblems()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    const ImportResult result
+        = importDelimitedFile(path.toStdString(), delimiterOf(path).text, "bad.txt", true);
+    QCOMPARE(QString::fromStdString(result.message), message);
+    QCOMPARE(result.data.rowCount(), 0);
+    QVERIFY(result.report.empty());
 }
 
 void Tst_names::layoutGuess_data()
@@ -157,6 +261,17 @@ void Tst_names::layoutGuess_data()
                                                                                 "1,2\n3,4\n")
                                                                   << "-"
                                                                   << "," << false;
+    QTest::newRow("R write.csv2: semicolons and decimal commas")
+        << QByteArray("\"\";\"len\";\"supp\"\n\"1\";4,2;\"VC\"\n") << "-"
+        << ";" << true;
+    QTest::newRow("R write.csv with row names and a text column")
+        << QByteArray("\"\",\"len\",\"supp\"\n\"1\",4.2,\"VC\"\n") << "-"
+        << "," << true;
+    QTest::newRow("a saved report is no file with names")
+        << QByteArray("Opened the text file: a.txt\r\nNumber of Cases: 3\r\n") << "-"
+        << " " << false;
+    QTest::newRow("fewer semicolons than commas") << QByteArray("a,b;c,d\n1,2\n") << "-"
+                                                  << "," << true;
     QTest::newRow("numbers on line 1") << QByteArray("1 2\n3 4\n") << "-"
                                        << " " << false;
     QTest::newRow("missing entries are not names") << QByteArray(".,\n1,2\n") << "-"

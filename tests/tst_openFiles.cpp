@@ -61,7 +61,7 @@ private slots:
     void headerLineThroughTheWindow_data();
     void headerLineThroughTheWindow();
     void badLineAfterHeaderKeepsOldData();
-    void csvFilesAreCommaDelimited();
+    void csvFilesAreCommaOrSemicolonDelimited();
     void commandLineOpensFile();
     void droppedFileOpens();
     void droppedFileKeepsUsersDelimiter();
@@ -144,7 +144,7 @@ void Tst_openFiles::headerLineThroughTheWindow()
 void Tst_openFiles::badLineAfterHeaderKeepsOldData()
 {
     writeFile(m_dir->filePath("good.txt"), "dose,score\n1,2\n");
-    writeFile(m_dir->filePath("bad.txt"), "a,b,c\n1,2,3\n4,5,6\n7,8,9\n1,x,3\n");
+    writeFile(m_dir->filePath("bad.txt"), "a,b,c\n1,2,3\n4,5,6\n7,8,9\n1,\"x,3\n");
     gui::chooseDataFile(m_window.get(), m_dir->path(), "good.txt");
     child<QRadioButton>("optComma")->click();
     child<QCheckBox>("chkNames")->click();
@@ -156,7 +156,7 @@ void Tst_openFiles::badLineAfterHeaderKeepsOldData()
     clickImport();
     QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Data Editor"));
     QCOMPARE(MessageBox::lastText(),
-        QStringLiteral("Row 4 of Column 2 has an invalid entry for analysis."));
+        QStringLiteral("Row 4 of Column 2 has an unclosed quotation mark."));
     // The names belong to the data set they came with.
     QCOMPARE(m_window->dataSet().rowCount(), 1);
     QCOMPARE(m_window->dataSet().columnCount(), 2);
@@ -164,9 +164,9 @@ void Tst_openFiles::badLineAfterHeaderKeepsOldData()
     QCOMPARE(m_window->dataSet().name(3), std::string());
 }
 
-void Tst_openFiles::csvFilesAreCommaDelimited()
+void Tst_openFiles::csvFilesAreCommaOrSemicolonDelimited()
 {
-    writeFile(m_dir->filePath("a.csv"), "1;2\n");
+    writeFile(m_dir->filePath("a.csv"), "1;2;3,5\n");
     writeFile(m_dir->filePath("b.CSV"), "1,2\n");
     writeFile(m_dir->filePath("c.txt"), "1,2\n");
     auto* types = child<QComboBox>("cmbFileType");
@@ -176,9 +176,10 @@ void Tst_openFiles::csvFilesAreCommaDelimited()
     QTRY_COMPARE(listTexts(child<FileListBox>("filFile")), (QStringList { "a.csv", "b.CSV" }));
 
     auto* comma = child<QRadioButton>("optComma");
+    auto* semicolon = child<QRadioButton>("optSemicolon");
     auto* tab = child<QRadioButton>("optTab");
     gui::clickItem(child<FileListBox>("filFile"), "a.csv");
-    QVERIFY(comma->isChecked());
+    QVERIFY(semicolon->isChecked());
     // The user's choice for this file stands when it is chosen again ...
     tab->click();
     gui::clickItem(child<FileListBox>("filFile"), "a.csv");
