@@ -105,6 +105,9 @@ void Tst_cli::goldenReports_data()
     QTest::newRow("yuen of len by supp: OJ is group 1, VC group 2") << QStringList { "yuen",
         "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "1",
         "--group2", "2" } << "toothgrowth.yuen.txt";
+    QTest::newRow("yuen of len by supp, the groups named by their labels") << QStringList {
+        "yuen", "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "OJ",
+        "--group2", "VC" } << "toothgrowth.yuen.txt";
 }
 
 void Tst_cli::goldenReports()
