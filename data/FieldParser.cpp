@@ -65,12 +65,7 @@ const char* FieldParser::addField(
     const std::string_view field(p, static_cast<std::size_t>(after - p));
     float value = MISSING_VALUE;
     if (!isMissingText(field)) {
-        std::optional<float> number = parseNumber(field);
-        if (!number && m_decimalComma && field.find(',') != std::string_view::npos) {
-            std::string withPoint(field);
-            std::replace(withPoint.begin(), withPoint.end(), ',', '.');
-            number = parseNumber(withPoint);
-        }
+        const std::optional<float> number = parseNumber(field, m_decimalComma);
         if (!number) {
             problem
                 = { ImportStatus::InvalidEntry, rows.rowCount(), fieldColumn, std::string(field) };

@@ -165,13 +165,7 @@ std::optional<float> fieldNumber(const Field& field, bool decimalComma)
 {
     if (field.doubledQuotes)
         return std::nullopt;
-    std::optional<float> number = parseNumber(field.text);
-    if (!number && decimalComma && field.text.find(',') != std::string_view::npos) {
-        std::string withPoint(field.text);
-        std::replace(withPoint.begin(), withPoint.end(), ',', '.');
-        number = parseNumber(withPoint);
-    }
-    return number;
+    return parseNumber(field.text, decimalComma);
 }
 
 bool isMissingField(const Field& field)

@@ -85,10 +85,7 @@ FieldKind kindOf(std::string_view field, std::string_view delimiter)
         field = field.substr(1, field.size() - 2);
     if (isMissingLabelText(field))
         return FieldKind::Missing;
-    std::string number(field);
-    if (delimiter == ";")
-        std::replace(number.begin(), number.end(), ',', '.');
-    return parseNumber(number) ? FieldKind::Number : FieldKind::Text;
+    return parseNumber(field, delimiter == ";") ? FieldKind::Number : FieldKind::Text;
 }
 
 bool holds(std::string_view line, std::string_view delimiter, FieldKind kind)

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <string>
 #include <cstdint>
 #include <system_error>
 
@@ -176,6 +177,17 @@ std::optional<float> parseNumber(std::string_view text)
     if (stop == nullptr || stop != end)
         return std::nullopt;
     return value;
+}
+
+std::optional<float> parseNumber(std::string_view text, bool decimalComma)
+{
+    std::optional<float> number = parseNumber(text);
+    if (!number && decimalComma && text.find(',') != std::string_view::npos) {
+        std::string withPoint(text);
+        std::replace(withPoint.begin(), withPoint.end(), ',', '.');
+        number = parseNumber(withPoint);
+    }
+    return number;
 }
 
 bool isMissingText(std::string_view text)

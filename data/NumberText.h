@@ -12,6 +12,10 @@
 // text is not such a number or lies outside the single-precision range.
 std::optional<float> parseNumber(std::string_view text);
 
+// The same, with "," as the decimal point too where `decimalComma`, as
+// semicolon files write numbers ("1,5" is 1.5; "1.5" is read as well).
+std::optional<float> parseNumber(std::string_view text, bool decimalComma);
+
 // The same rule without the blanks, for the import's inner loop: reads the
 // longest number that starts at `begin` and stores it in `value`. Returns
 // where the number ends (the caller checks what follows), or nullptr when no

@@ -79,8 +79,3 @@ std::string windows1252AsUtf8(std::string_view text)
     }
     return converted;
 }
-
-std::string asUtf8(std::string_view text)
-{
-    return isUtf8(text) ? std::string(text) : windows1252AsUtf8(text);
-}

@@ -13,5 +13,3 @@ bool isUtf8(std::string_view text);
 // Windows, in UTF-8; its five unused bytes stand for the control characters
 // of the same number.
 std::string windows1252AsUtf8(std::string_view text);
-// `text` itself when it is UTF-8, otherwise read as Windows-1252.
-std::string asUtf8(std::string_view text);
