@@ -22,6 +22,7 @@
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
 #include "platform/NativePath.h"
+#include "platform/OpenFileDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -233,8 +234,10 @@ void frmMain::createControls()
 void frmMain::createMenus()
 {
     mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuOpenData = menuEntry(mnuFile, "mnuOpenData", QStringLiteral("Open &Data…"),
+                            QKeySequence::Open);
     mnuOpenOutput = menuEntry(mnuFile, "mnuOpenOutput", QStringLiteral("&Open Output"),
-                              QKeySequence::Open);
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     mnuSaveOutput = menuEntry(mnuFile, "mnuSaveOutput", QStringLiteral("&Save Output"),
                               QKeySequence::Save);
     mnuFile->addSeparator();
@@ -281,6 +284,7 @@ void frmMain::connectHandlers()
         connect(option, &QRadioButton::clicked, this, &frmMain::optDelimiter_Click);
     connect(cmdImportData, &QPushButton::clicked, this, &frmMain::cmdImportData_Click);
 
+    connect(mnuOpenData, &QAction::triggered, this, &frmMain::mnuOpenData_Click);
     connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
     connect(mnuSaveOutput, &QAction::triggered, this, &frmMain::mnuSaveOutput_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
@@ -333,10 +337,21 @@ void frmMain::cmbFileType_Click(int index)
 void frmMain::filFile_Click(const QString& fileName)
 {
     selectDataFile(m_files->filFile->currentFilePath());
+    const bool csv = fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    // With no delimiter chosen yet, the file's first lines choose it and say
+    // whether line 1 holds names, as for a dropped file.
+    if (chosenDelimiter().isEmpty()) {
+        std::optional<std::string> delimiter;
+        if (csv)
+            delimiter = guessCsvDelimiter(m_nativeFileName);
+        const DataLayout layout = guessLayout(m_nativeFileName, delimiter);
+        setDelimiterOption(QString::fromStdString(layout.delimiter));
+        chkNames->setChecked(layout.firstLineNames);
+        return;
+    }
     // A CSV file is comma or semicolon delimited, as its first lines show,
     // unless the user said otherwise for it.
-    if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)
-        && m_delimiterChosenFor != m_nativeFileName)
+    if (csv && m_delimiterChosenFor != m_nativeFileName)
         setDelimiterOption(QString::fromStdString(guessCsvDelimiter(m_nativeFileName)));
 }
 
@@ -456,6 +471,21 @@ int frmMain::showKept(QPointer<Dialog>& kept, Args&&... args)
             connect(kept, &frmBootstrap::runCompleted, this, &frmMain::keepBootstrapRun);
     }
     return kept->exec();
+}
+
+void frmMain::mnuOpenData_Click()
+{
+    QStringList filters;
+    QString patterns;
+    for (int type = 0; type < ALL_FILES; ++type)
+        patterns += (type ? QStringLiteral(" ") : QString()) + QLatin1String(FILE_TYPES[type][1]);
+    filters << QStringLiteral("Data files (%1)").arg(patterns);
+    for (const auto& type : FILE_TYPES)
+        filters << QLatin1String(type[0]);
+    const QString chosen = OpenFileDialog::getOpenFileName(
+        this, QStringLiteral("Open Data"), m_files->dirDirectory->path(), filters);
+    if (!chosen.isEmpty())
+        openDataFile(nativePath(chosen));
 }
 
 void frmMain::mnuOpenOutput_Click()

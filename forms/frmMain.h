@@ -85,6 +85,7 @@ private:
     void optDelimiter_Click();
     void cmdImportData_Click();
 
+    void mnuOpenData_Click();
     void mnuOpenOutput_Click();
     bool mnuSaveOutput_Click();
     void mnuExit_Click();
@@ -127,6 +128,7 @@ private:
     QMenu* mnuData = nullptr;
     QMenu* mnuAnalyses = nullptr;
     QMenu* mnuHelp = nullptr;
+    QAction* mnuOpenData = nullptr;
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
     QAction* mnuExit = nullptr;

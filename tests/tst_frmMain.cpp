@@ -115,7 +115,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
         for (QAction* action : menu->menu()->actions())
             if (!action->isSeparator())
                 entries << action->objectName() + '=' + action->text().remove('&');
-    QCOMPARE(entries, (QStringList{"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
+    QCOMPARE(entries, (QStringList{"mnuOpenData=Open Data…", "mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
                                    "mnuExit=Exit", "mnuUndo=Undo", "mnuRedo=Redo",
                                    "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
                                    "mnuClearOutput=Clear Output",

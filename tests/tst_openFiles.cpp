@@ -6,6 +6,7 @@
 #include "forms/frmDescriptives.h"
 #include "forms/frmNavigate.h"
 #include "platform/NativePath.h"
+#include "platform/OpenFileDialog.h"
 #include "widgets/OutputPane.h"
 
 #include <QCheckBox>
@@ -64,6 +65,7 @@ private slots:
     void csvFilesAreCommaOrSemicolonDelimited();
     void commandLineOpensFile();
     void droppedFileOpens();
+    void openDataImportsAtOnce();
     void droppedFileKeepsUsersDelimiter();
     void droppedOutputFileIsRefused();
     void nameInOtherEncodingIsListedAndOpens();
@@ -120,9 +122,10 @@ void Tst_openFiles::headerLineThroughTheWindow()
     QFETCH(int, cases);
     writeFile(m_dir->filePath(fileName), content);
     child<QComboBox>("cmbFileType")->setCurrentIndex(3); // All files (*)
+    // With nothing chosen yet, choosing the file chooses its layout.
     gui::chooseDataFile(m_window.get(), m_dir->path(), fileName);
-    child<QRadioButton>(delimiter.toLatin1())->click();
-    child<QCheckBox>("chkNames")->click();
+    QVERIFY(child<QRadioButton>(delimiter.toLatin1())->isChecked());
+    QVERIFY(child<QCheckBox>("chkNames")->isChecked());
     clickImport();
 
     QCOMPARE(paneText(),
@@ -145,9 +148,9 @@ void Tst_openFiles::badLineAfterHeaderKeepsOldData()
 {
     writeFile(m_dir->filePath("good.txt"), "dose,score\n1,2\n");
     writeFile(m_dir->filePath("bad.txt"), "a,b,c\n1,2,3\n4,5,6\n7,8,9\n1,\"x,3\n");
-    gui::chooseDataFile(m_window.get(), m_dir->path(), "good.txt");
     child<QRadioButton>("optComma")->click();
     child<QCheckBox>("chkNames")->click();
+    gui::chooseDataFile(m_window.get(), m_dir->path(), "good.txt");
     clickImport();
     QCOMPARE(m_window->dataSet().name(2), std::string("score"));
 
@@ -235,6 +238,22 @@ void Tst_openFiles::droppedFileOpens()
     QVERIFY(child<QRadioButton>("optTab")->isChecked());
     QVERIFY(!child<QCheckBox>("chkNames")->isChecked());
     QCOMPARE(child<QComboBox>("cmbFileType")->currentText(), QStringLiteral("Data (*.dat)"));
+}
+
+void Tst_openFiles::openDataImportsAtOnce()
+{
+    writeFile(m_dir->filePath("chicks.csv"), "weight;feed\n179,5;1\n160;2\n");
+    OpenFileDialog::setNextFileName(QString()); // Cancel
+    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(paneText(), QString());
+
+    OpenFileDialog::setNextFileName(m_dir->filePath("chicks.csv"));
+    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("chicks.csv"));
+    QVERIFY(child<QRadioButton>("optSemicolon")->isChecked());
+    QVERIFY(child<QCheckBox>("chkNames")->isChecked());
+    QCOMPARE(m_window->dataSet()(1, 1), 179.5f);
+    QCOMPARE(m_window->dataSet().name(2), std::string("feed"));
 }
 
 void Tst_openFiles::droppedFileKeepsUsersDelimiter()
