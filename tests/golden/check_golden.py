@@ -5,6 +5,7 @@ checks that each printed number is what an independent computation prints.
 
 Usage: check_golden.py SOURCE_DIR   (exits 1 on any difference)
 """
+import csv
 import math
 import pathlib
 import sys
@@ -167,9 +168,9 @@ def check_bootstrap(name, table, level):
     check(f"{name} valid trials", f"Number of valid robust D bootstrap trials = {valid}\n" in report, True)
 
 
-def check_yuen(name, table, level):
+def check_yuen(name, table, level, dv=1, gv=0):
     report = (ROOT / "tests/golden" / (name.split(".")[0] + ".yuen.txt")).read_text()
-    x1, x2 = (x.astype(np.float64) for x in groups(table))
+    x1, x2 = (x.astype(np.float64) for x in groups(table, dv, gv))
     result = stats.ttest_ind(x2, x1, equal_var=False, trim=0.2)
     ds = []
     for x in (x1, x2):
@@ -198,6 +199,57 @@ for sample, (delimiter, level) in SAMPLES.items():
     check_descriptives(sample, table)
     check_bootstrap(sample, table, level)
     check_yuen(sample, table, level)
+
+def labelled_columns(path, delimiter):
+    """A file with names as R writes it, read by Python's csv module: text columns become
+    codes 1, 2, ... in the texts' sorted order, NA is missing, a decimal comma in a semicolon
+    file is a decimal point."""
+    with open(path, newline="") as file:
+        rows = list(csv.reader(file, delimiter=delimiter))
+    names, rows = rows[0], rows[1:]
+
+    def number(field):
+        field = field.strip()
+        if field in ("", ".", "NA", "NaN"):
+            return MISSING
+        return float(field.replace(",", ".") if delimiter == ";" else field)
+
+    table = np.zeros((len(rows), len(names)), dtype=np.float32)
+    labels = {}
+    for c in range(len(names)):
+        fields = [row[c] for row in rows]
+        try:
+            table[:, c] = [np.float32(number(field)) for field in fields]
+        except ValueError:
+            texts = sorted({field.strip() for field in fields} - {"", "NA", "NaN", "."})
+            labels[c] = texts
+            table[:, c] = [texts.index(f.strip()) + 1 if f.strip() in texts else MISSING
+                           for f in fields]
+    return names, table, labels
+
+
+def check_toothgrowth():
+    names, table, labels = labelled_columns(ROOT / "examples/toothgrowth.csv", ",")
+    _, semicolon, _ = labelled_columns(ROOT / "examples/toothgrowth_semicolon.csv", ";")
+    check("toothgrowth semicolon file", np.array_equal(table, semicolon), True)
+    lines = (ROOT / "tests/golden/toothgrowth.descriptives.txt").read_text().splitlines()
+    for c, name in enumerate(names):
+        x = table[:, c][table[:, c] != MISSING].astype(np.float64)
+        shown = name or f"Var {c + 1}"
+        row = next(line for line in lines if line.startswith(shown + " "))
+        if c in labels:
+            expected = [".", ".", ".", ".", str(len(x))]
+        else:
+            expected = ["%.15g" % float("%.3f" % x.mean()), "%.15g" % float("%.3f" % x.std(ddof=1)),
+                        "%.7g" % np.float32(x.min()), "%.7g" % np.float32(x.max()), str(len(x))]
+        check(f"toothgrowth descriptives {shown}", row[len(shown):].split(), expected)
+    for c, texts in labels.items():
+        counts = "; ".join(f"{t} {int((table[:, c] == k + 1).sum())}" for k, t in enumerate(texts))
+        check("toothgrowth labels", f"Var {c + 1} ({names[c]}): {counts}" in lines, True)
+    check_yuen("toothgrowth.csv", table, 0.95, dv=1, gv=2)
+
+
+check_toothgrowth()
 
 for failure in failures:
     print(failure)
