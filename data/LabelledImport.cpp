@@ -1,8 +1,10 @@
 // Reading of a file whose first line holds the column names.
 #include "data/LabelledImport.h"
 
+#include "data/ImportBlocks.h"
 #include "data/LineReader.h"
 #include "data/NumberText.h"
+#include "data/Parallel.h"
 #include "data/TextEncoding.h"
 #include "report/ReportText.h"
 
@@ -49,8 +51,8 @@ public:
     Read next(std::vector<Field>& fields, bool firstLine = false)
     {
         fields.clear();
-        while (!firstLine && m_p != m_end && isLineEnd(*m_p))
-            skipLineEnd();
+        if (!firstLine)
+            skipBlankLines();
         if (m_p == m_end)
             return Read::End;
         if (isLineEnd(*m_p)) {
@@ -73,6 +75,15 @@ public:
             m_p += m_delimiter.size();
         }
     }
+
+    void skipBlankLines()
+    {
+        while (m_p != m_end && isLineEnd(*m_p))
+            skipLineEnd();
+    }
+
+    // Where the next record, or the blank lines before it, begins.
+    const char* position() const { return m_p; }
 
 private:
     bool isBlank(char c) const { return (c == ' ' && m_trimSpaces) || (c == '\t' && m_trimTabs); }
@@ -183,58 +194,240 @@ struct TextHash {
 // Each text of a column with its code in the order it was first met.
 using TextCodes = std::unordered_map<std::string, float, TextHash, std::equal_to<>>;
 
-// What the first reading finds out: the rows, the widest and the columns
-// that hold texts.
-struct TableShape {
-    std::size_t rows = 0;
+// Grows `values` by doubling, its room taken from `budget`; false when
+// that room is not there.
+bool makeRoom(std::vector<float>& values, MemoryBudget& budget)
+{
+    if (values.size() < values.capacity())
+        return true;
+    const std::size_t room = std::max<std::size_t>(4096, 2 * values.capacity());
+    if (!budget.replace(values.capacity() * sizeof(float), room * sizeof(float)))
+        return false;
+    values.reserve(room);
+    return true;
+}
+
+// The records that begin in [begin, end) of the data lines, read on one
+// thread: their fields as numbers, text fields as codes of the piece's own.
+struct Piece {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    const char* stop = nullptr; // where its last record ended
+    std::vector<float> values; // the rows' fields back to back
+    std::vector<uint16_t> fieldCounts; // one a row
+    std::vector<TextCodes> codes; // a column's texts, coded in the order met
+    // Per column: a text was met, a number was stored, a text found no code.
+    // (Bytes, not bits: they are read and set for every field.)
+    std::vector<uint8_t> textColumns;
+    std::vector<uint8_t> numberColumns;
+    std::vector<uint8_t> tooManyTexts;
     std::size_t width = 0;
-    std::vector<bool> isText = std::vector<bool>(static_cast<std::size_t>(MAX_COLUMNS), false);
+    TableProblem problem; // its row counted from the piece's first
 };
 
-class TableReader {
+Piece pieceOf(const char* begin, const char* end)
+{
+    Piece piece;
+    piece.begin = begin;
+    piece.end = end;
+    return piece;
+}
+
+class PieceReader {
 public:
-    TableReader(std::string_view text, std::string_view delimiter)
-        : m_text(text)
-        , m_delimiter(delimiter)
+    PieceReader(std::string_view delimiter, const char* fileEnd, MemoryBudget& budget)
+        : m_delimiter(delimiter)
         , m_decimalComma(delimiter == ";")
+        , m_fileEnd(fileEnd)
+        , m_budget(budget)
     {
     }
 
-    TableProblem read(MemoryBudget& budget, DataMatrix& data);
+    // Reads `piece` afresh. With `textColumns`, those columns hold labels
+    // whatever their fields look like; without, a column holds labels from
+    // its first text on.
+    void read(Piece& piece, const std::vector<uint8_t>* textColumns) const;
 
 private:
-    TableProblem problemOf(RecordReader::Read read, std::size_t row, std::size_t column) const;
+    bool addRow(Piece& piece, const std::vector<Field>& fields,
+        const std::vector<uint8_t>* textColumns) const;
+
+    std::string_view m_delimiter;
+    bool m_decimalComma;
+    const char* m_fileEnd;
+    MemoryBudget& m_budget;
+};
+
+void PieceReader::read(Piece& piece, const std::vector<uint8_t>* textColumns) const
+{
+    const auto columns = static_cast<std::size_t>(MAX_COLUMNS);
+    piece.values.clear();
+    piece.fieldCounts.clear();
+    piece.codes.assign(columns, TextCodes());
+    piece.textColumns.assign(columns, 0);
+    piece.numberColumns.assign(columns, 0);
+    piece.tooManyTexts.assign(columns, 0);
+    piece.width = 0;
+    piece.problem = {};
+    RecordReader records(
+        std::string_view(piece.begin, static_cast<std::size_t>(m_fileEnd - piece.begin)),
+        m_delimiter);
+    std::vector<Field> fields;
+    for (;;) {
+        piece.stop = records.position();
+        records.skipBlankLines();
+        if (records.position() >= piece.end)
+            return;
+        const RecordReader::Read read = records.next(fields);
+        const auto row
+            = static_cast<int32_t>(std::min<std::size_t>(piece.fieldCounts.size() + 1, INT32_MAX));
+        if (read == RecordReader::Read::UnclosedQuote) {
+            piece.problem
+                = { ImportStatus::UnclosedQuote, row, static_cast<int32_t>(fields.size() + 1) };
+            return;
+        }
+        if (read == RecordReader::Read::TooManyFields) {
+            piece.problem = { ImportStatus::TooManyFields, row, 0 };
+            return;
+        }
+        if (!addRow(piece, fields, textColumns)) {
+            piece.problem = { ImportStatus::TooLarge, 0, 0 };
+            return;
+        }
+    }
+}
+
+bool PieceReader::addRow(
+    Piece& piece, const std::vector<Field>& fields, const std::vector<uint8_t>* textColumns) const
+{
+    piece.fieldCounts.push_back(static_cast<uint16_t>(fields.size()));
+    piece.width = std::max(piece.width, fields.size());
+    for (std::size_t column = 0; column < fields.size(); ++column) {
+        if (!makeRoom(piece.values, m_budget))
+            return false;
+        const Field& field = fields[column];
+        float value = MISSING_VALUE;
+        if (!isMissingField(field)) {
+            std::optional<float> number;
+            const bool text = textColumns ? (*textColumns)[column] : piece.textColumns[column];
+            if (!text && (number = fieldNumber(field, m_decimalComma))) {
+                piece.numberColumns[column] = 1;
+                value = *number;
+            } else {
+                piece.textColumns[column] = 1;
+                TextCodes& codes = piece.codes[column];
+                auto found
+                    = field.doubledQuotes ? codes.find(fieldText(field)) : codes.find(field.text);
+                if (found == codes.end() && codes.size() < MAX_TEXTS)
+                    found
+                        = codes.try_emplace(fieldText(field), static_cast<float>(codes.size() + 1))
+                              .first;
+                if (found == codes.end())
+                    piece.tooManyTexts[column] = 1;
+                else
+                    value = found->second;
+            }
+        }
+        piece.values.push_back(value);
+    }
+    return true;
+}
+
+// Where to cut the data lines into pieces: after a line end, one piece per
+// import piece or so, at least one piece, at most eight a thread. A cut may fall inside a quoted
+// field; the reading then finds that the pieces do not join.
+std::vector<Piece> cutIntoPieces(std::string_view lines)
+{
+    const std::size_t count = std::clamp<std::size_t>(
+        lines.size() / importBlocks().piece(), 1, static_cast<std::size_t>(workerThreads()) * 8);
+    std::vector<Piece> pieces;
+    const char* begin = lines.data();
+    const char* const end = lines.data() + lines.size();
+    for (std::size_t k = 1; k <= count; ++k) {
+        const char* cut = end;
+        if (k < count) {
+            cut = lines.data() + lines.size() / count * k;
+            cut = std::max(cut, begin);
+            const auto* newline = static_cast<const char*>(
+                std::memchr(cut, '\n', static_cast<std::size_t>(end - cut)));
+            cut = newline ? newline + 1 : end;
+        }
+        if (cut > begin || pieces.empty())
+            pieces.push_back(pieceOf(begin, cut));
+        begin = cut;
+    }
+    return pieces;
+}
+
+// True when the records of `before` end where those of `after` begin, with
+// only blank lines between: the cut fell between two records.
+bool joins(const Piece& before, const Piece& after)
+{
+    return before.stop <= after.begin
+        && std::all_of(before.stop, after.begin, [](char c) { return isLineEnd(c); });
+}
+
+// Reads the pieces in parallel. An exception inside the parallel region may
+// not leave it: a piece that fails is marked as too large.
+void readPieces(const PieceReader& reader, std::vector<Piece>& pieces,
+    const std::vector<uint8_t>* textColumns, const std::vector<uint8_t>& chosen)
+{
+    const auto count = static_cast<std::ptrdiff_t>(pieces.size());
+#pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads()) if (count > 1)
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+        Piece& piece = pieces[static_cast<std::size_t>(k)];
+        if (!chosen[static_cast<std::size_t>(k)])
+            continue;
+        try {
+            reader.read(piece, textColumns);
+        } catch (...) {
+            piece.values = {};
+            piece.problem = { ImportStatus::TooLarge, 0, 0 };
+        }
+    }
+}
+
+class TableReader {
+public:
+    TableReader(std::string_view text, std::string_view delimiter, MemoryBudget& budget)
+        : m_text(text)
+        , m_delimiter(delimiter)
+        , m_budget(budget)
+        , m_reader(delimiter, text.data() + text.size(), budget)
+    {
+    }
+
+    TableProblem read(DataMatrix& data);
+
+private:
     TableProblem readNames(RecordReader& records, std::vector<std::string>& names);
-    TableProblem findShape(RecordReader records, TableShape& shape);
-    TableProblem fillRows(RecordReader records, const TableShape& shape, DataMatrix& data);
-    float textCode(std::size_t column, const Field& field);
-    float newTextCode(std::size_t column, const Field& field);
-    void setLabels(const TableShape& shape, bool utf8, DataMatrix& data);
+    TableProblem readRows(std::string_view lines);
+    TableProblem firstProblem() const;
+    bool utf8(const std::vector<std::string>& names) const;
+    void codeLabels(bool utf8, DataMatrix& data);
+    TableProblem fill(std::size_t width, DataMatrix& data);
 
     std::string_view m_text;
     std::string_view m_delimiter;
-    bool m_decimalComma;
-    std::vector<Field> m_fields;
-    std::vector<TextCodes> m_codes;
-    std::vector<std::pair<std::string_view, float>> m_lastCodes;
+    MemoryBudget& m_budget;
+    PieceReader m_reader;
+    std::vector<Piece> m_pieces;
+    std::vector<uint8_t> m_textColumns
+        = std::vector<uint8_t>(static_cast<std::size_t>(MAX_COLUMNS));
+    // Per piece and text column, the final code of each of the piece's own.
+    std::vector<std::vector<std::vector<float>>> m_finalCodes;
 };
-
-TableProblem TableReader::problemOf(
-    RecordReader::Read read, std::size_t row, std::size_t column) const
-{
-    if (read == RecordReader::Read::UnclosedQuote)
-        return { ImportStatus::UnclosedQuote, static_cast<int32_t>(row),
-            static_cast<int32_t>(column) };
-    return { ImportStatus::TooManyFields, static_cast<int32_t>(row), 0 };
-}
 
 TableProblem TableReader::readNames(RecordReader& records, std::vector<std::string>& names)
 {
-    const RecordReader::Read read = records.next(m_fields, true);
-    if (read == RecordReader::Read::UnclosedQuote || read == RecordReader::Read::TooManyFields)
-        return problemOf(read, 0, m_fields.size() + 1);
+    std::vector<Field> fields;
+    const RecordReader::Read read = records.next(fields, true);
+    if (read == RecordReader::Read::UnclosedQuote)
+        return { ImportStatus::UnclosedQuote, 0, static_cast<int32_t>(fields.size() + 1) };
+    if (read == RecordReader::Read::TooManyFields)
+        return { ImportStatus::TooManyFields, 0, 0 };
     // Blanks inside a name's quotes are no part of it either.
-    for (const Field& field : m_fields) {
+    for (const Field& field : fields) {
         const std::string text = fieldText(field);
         const std::size_t first = text.find_first_not_of(" \t");
         names.push_back(first == std::string::npos
@@ -244,138 +437,176 @@ TableProblem TableReader::readNames(RecordReader& records, std::vector<std::stri
     return {};
 }
 
-TableProblem TableReader::findShape(RecordReader records, TableShape& shape)
+// Reads the data lines in pieces side by side. When a cut fell inside a
+// quoted field, the lines are read again as one piece. A piece that stored
+// numbers in a column that turns out to hold texts elsewhere is read again
+// with every text column known.
+TableProblem TableReader::readRows(std::string_view lines)
 {
-    for (;;) {
-        const RecordReader::Read read = records.next(m_fields);
-        if (read == RecordReader::Read::End)
-            return {};
-        if (read != RecordReader::Read::Record)
-            return problemOf(read, shape.rows + 1, m_fields.size() + 1);
-        if (++shape.rows > static_cast<std::size_t>(INT32_MAX))
-            return { ImportStatus::TooLarge, 0, 0 };
-        shape.width = std::max(shape.width, m_fields.size());
-        for (std::size_t column = 0; column < m_fields.size(); ++column) {
-            const Field& field = m_fields[column];
-            if (!shape.isText[column] && !isMissingField(field)
-                && !fieldNumber(field, m_decimalComma))
-                shape.isText[column] = true;
+    m_pieces = cutIntoPieces(lines);
+    readPieces(m_reader, m_pieces, nullptr, std::vector<uint8_t>(m_pieces.size(), 1));
+    for (std::size_t k = 1; k < m_pieces.size(); ++k) {
+        if (m_pieces[k - 1].problem.status != ImportStatus::Ok)
+            break;
+        if (!joins(m_pieces[k - 1], m_pieces[k])) {
+            m_pieces.assign(1, pieceOf(lines.data(), lines.data() + lines.size()));
+            readPieces(m_reader, m_pieces, nullptr, { 1 });
+            break;
         }
     }
+    if (const TableProblem problem = firstProblem(); problem.status != ImportStatus::Ok)
+        return problem;
+
+    for (const Piece& piece : m_pieces) {
+        for (std::size_t column = 0; column < piece.width; ++column)
+            m_textColumns[column] |= piece.textColumns[column];
+    }
+    std::vector<uint8_t> again(m_pieces.size(), 0);
+    bool anyAgain = false;
+    for (std::size_t k = 0; k < m_pieces.size(); ++k) {
+        for (std::size_t column = 0; column < m_pieces[k].width; ++column)
+            again[k] |= m_pieces[k].numberColumns[column] & m_textColumns[column];
+        anyAgain = anyAgain || again[k];
+    }
+    if (anyAgain)
+        readPieces(m_reader, m_pieces, &m_textColumns, again);
+    return firstProblem();
 }
 
-// The code of a text field so far; 0 when the column already holds
-// MAX_TEXTS other texts.
-float TableReader::textCode(std::size_t column, const Field& field)
+// The first problem in the file's order, its row counted from the first data line.
+TableProblem TableReader::firstProblem() const
 {
-    // Rows of one group often follow each other: the text met last in the
-    // column, in the file's own bytes, is looked up without hashing.
-    auto& [lastText, lastCode] = m_lastCodes[column];
-    if (!field.doubledQuotes && !lastText.empty() && field.text == lastText)
-        return lastCode;
-    const float code = newTextCode(column, field);
-    if (!field.doubledQuotes && code != 0.0f) {
-        lastText = field.text;
-        lastCode = code;
+    std::size_t rowsBefore = 0;
+    for (const Piece& piece : m_pieces) {
+        if (piece.problem.status != ImportStatus::Ok) {
+            TableProblem problem = piece.problem;
+            if (problem.row > 0)
+                problem.row = static_cast<int32_t>(std::min<std::size_t>(
+                    rowsBefore + static_cast<std::size_t>(problem.row), INT32_MAX));
+            return problem;
+        }
+        rowsBefore += piece.fieldCounts.size();
     }
-    return code;
+    if (rowsBefore > static_cast<std::size_t>(INT32_MAX))
+        return { ImportStatus::TooLarge, 0, 0 };
+    return {};
 }
 
-float TableReader::newTextCode(std::size_t column, const Field& field)
+bool TableReader::utf8(const std::vector<std::string>& names) const
 {
-    TextCodes& codes = m_codes[column];
-    if (!field.doubledQuotes) {
-        const auto found = codes.find(field.text);
-        if (found != codes.end())
-            return found->second;
+    bool utf8 = std::all_of(
+        names.begin(), names.end(), [](const std::string& name) { return isUtf8(name); });
+    for (const Piece& piece : m_pieces) {
+        for (const TextCodes& codes : piece.codes) {
+            for (const auto& entry : codes)
+                utf8 = utf8 && isUtf8(entry.first);
+        }
     }
-    if (codes.size() == MAX_TEXTS) {
-        const std::string text = fieldText(field);
-        const auto found = codes.find(text);
-        return found == codes.end() ? 0.0f : found->second;
-    }
-    const float code = static_cast<float>(codes.size() + 1);
-    return codes.try_emplace(fieldText(field), code).first->second;
+    return utf8;
 }
 
-TableProblem TableReader::fillRows(RecordReader records, const TableShape& shape, DataMatrix& data)
+// Gives each text column its labels in byte order, and each piece's codes
+// their final values; the column's texts of every piece are counted together.
+void TableReader::codeLabels(bool utf8, DataMatrix& data)
 {
-    m_codes.resize(shape.width);
-    m_lastCodes.resize(shape.width);
-    while (records.next(m_fields) == RecordReader::Read::Record) {
-        data.beginRow();
-        for (std::size_t column = 0; column < shape.width; ++column) {
-            float value = MISSING_VALUE;
-            if (column < m_fields.size() && !isMissingField(m_fields[column])) {
-                const Field& field = m_fields[column];
-                value = shape.isText[column] ? textCode(column, field)
-                                             : *fieldNumber(field, m_decimalComma);
-                if (value == 0.0f && shape.isText[column])
-                    return { ImportStatus::TooManyTexts, 0, static_cast<int32_t>(column + 1) };
+    m_finalCodes.assign(m_pieces.size(), std::vector<std::vector<float>>(m_textColumns.size()));
+    for (std::size_t column = 0; column < m_textColumns.size(); ++column) {
+        if (!m_textColumns[column])
+            continue;
+        std::unordered_map<std::string, float, TextHash, std::equal_to<>> labelOf;
+        for (const Piece& piece : m_pieces) {
+            for (const auto& entry : piece.codes[column])
+                labelOf.try_emplace(entry.first, 0.0f);
+        }
+        std::vector<std::pair<std::string, const std::string*>> texts;
+        texts.reserve(labelOf.size());
+        for (const auto& entry : labelOf)
+            texts.emplace_back(utf8 ? entry.first : windows1252AsUtf8(entry.first), &entry.first);
+        std::sort(texts.begin(), texts.end());
+        std::vector<std::string> labels;
+        labels.reserve(texts.size());
+        for (auto& [label, text] : texts) {
+            labelOf[*text] = static_cast<float>(labels.size() + 1);
+            labels.push_back(std::move(label));
+        }
+        for (std::size_t k = 0; k < m_pieces.size(); ++k) {
+            TextCodes& codes = m_pieces[k].codes[column];
+            std::vector<float>& finalCode = m_finalCodes[k][column];
+            finalCode.assign(codes.size() + 1, MISSING_VALUE);
+            for (const auto& [text, code] : codes)
+                finalCode[static_cast<std::size_t>(code)] = labelOf.find(text)->second;
+            codes = TextCodes();
+        }
+        data.setLabels(static_cast<int32_t>(column + 1), std::move(labels));
+    }
+}
+
+// Builds the data set from the pieces, every row as wide as the widest,
+// freeing each piece once its rows are in.
+TableProblem TableReader::fill(std::size_t width, DataMatrix& data)
+{
+    std::size_t rows = 0;
+    for (const Piece& piece : m_pieces)
+        rows += piece.fieldCounts.size();
+    if (!m_budget.replace(0, DataMatrix::bytesFor(rows, rows * width)))
+        return { ImportStatus::TooLarge, 0, 0 };
+    data.reserve(rows, rows * width);
+    for (std::size_t k = 0; k < m_pieces.size(); ++k) {
+        Piece& piece = m_pieces[k];
+        const float* value = piece.values.data();
+        for (const uint16_t fieldCount : piece.fieldCounts) {
+            data.beginRow();
+            for (std::size_t column = 0; column < width; ++column) {
+                float v = column < fieldCount ? *value++ : MISSING_VALUE;
+                if (m_textColumns[column] && v != MISSING_VALUE)
+                    v = m_finalCodes[k][column][static_cast<std::size_t>(v)];
+                data.appendField(v);
             }
-            data.appendField(value);
         }
+        m_budget.replace(piece.values.capacity() * sizeof(float), 0);
+        piece = Piece();
     }
     return {};
 }
 
-// Gives each text column its labels in byte order, and its cells their codes.
-void TableReader::setLabels(const TableShape& shape, bool utf8, DataMatrix& data)
-{
-    for (std::size_t column = 0; column < shape.width; ++column) {
-        if (!shape.isText[column])
-            continue;
-        std::vector<std::pair<std::string, float>> texts;
-        texts.reserve(m_codes[column].size());
-        for (auto& [text, code] : m_codes[column])
-            texts.emplace_back(utf8 ? text : windows1252AsUtf8(text), code);
-        m_codes[column] = TextCodes();
-        std::sort(texts.begin(), texts.end());
-        std::vector<float> codeOf(texts.size() + 1);
-        std::vector<std::string> labels;
-        labels.reserve(texts.size());
-        for (auto& [text, code] : texts) {
-            codeOf[static_cast<std::size_t>(code)] = static_cast<float>(labels.size() + 1);
-            labels.push_back(std::move(text));
-        }
-        const auto col = static_cast<int32_t>(column + 1);
-        data.changeColumn(col, [&codeOf](float value) {
-            return value == MISSING_VALUE ? value : codeOf[static_cast<std::size_t>(value)];
-        });
-        data.setLabels(col, std::move(labels));
-    }
-}
-
-TableProblem TableReader::read(MemoryBudget& budget, DataMatrix& data)
+TableProblem TableReader::read(DataMatrix& data)
 {
     RecordReader records(m_text, m_delimiter);
     std::vector<std::string> names;
-    TableShape shape;
     TableProblem problem = readNames(records, names);
-    if (problem.status == ImportStatus::Ok)
-        problem = findShape(records, shape);
     if (problem.status != ImportStatus::Ok)
         return problem;
-    shape.width = std::max(shape.width, names.size());
-    if (!budget.replace(0, DataMatrix::bytesFor(shape.rows, shape.rows * shape.width)))
-        return { ImportStatus::TooLarge, 0, 0 };
-    data.reserve(shape.rows, shape.rows * shape.width);
-    problem = fillRows(records, shape, data);
+    const auto dataStart = static_cast<std::size_t>(records.position() - m_text.data());
+    problem = readRows(m_text.substr(dataStart));
     if (problem.status != ImportStatus::Ok)
         return problem;
-
-    bool utf8 = std::all_of(
-        names.begin(), names.end(), [](const std::string& name) { return isUtf8(name); });
-    for (const TextCodes& codes : m_codes) {
-        for (const auto& entry : codes)
-            utf8 = utf8 && isUtf8(entry.first);
+    for (std::size_t column = 0; column < m_textColumns.size(); ++column) {
+        for (const Piece& piece : m_pieces) {
+            if (m_textColumns[column] && piece.tooManyTexts[column])
+                return { ImportStatus::TooManyTexts, 0, static_cast<int32_t>(column + 1) };
+        }
     }
+    std::size_t width = names.size();
+    for (const Piece& piece : m_pieces)
+        width = std::max(width, piece.width);
+
+    DataMatrix built;
+    const bool utf8Texts = utf8(names);
+    codeLabels(utf8Texts, built);
+    for (std::size_t column = 0; column < width; ++column) {
+        if (m_textColumns[column]
+            && built.labels(static_cast<int32_t>(column + 1)).size() > MAX_TEXTS)
+            return { ImportStatus::TooManyTexts, 0, static_cast<int32_t>(column + 1) };
+    }
+    problem = fill(width, built);
+    if (problem.status != ImportStatus::Ok)
+        return problem;
     for (std::string& name : names) {
-        const std::string full = utf8 ? name : windows1252AsUtf8(name);
+        const std::string full = utf8Texts ? name : windows1252AsUtf8(name);
         name = std::string(report::firstCharacters(full, MAX_NAME_CHARACTERS));
     }
-    data.setNames(std::move(names));
-    setLabels(shape, utf8, data);
+    built.setNames(std::move(names));
+    data = std::move(built);
     return {};
 }
 
@@ -387,7 +618,7 @@ TableProblem readLabelledTable(
     // A delimiter holding a line end never occurs inside a line.
     if (delimiter.find_first_of("\r\n") != std::string_view::npos)
         delimiter = {};
-    return TableReader(text, delimiter).read(budget, data);
+    return TableReader(text, delimiter, budget).read(data);
 }
 
 bool isMissingLabelText(std::string_view text)

@@ -47,6 +47,12 @@ QByteArray outcomeText(const ImportResult& result)
     QByteArray text = QByteArray::number(int(result.status)) + ' '
         + QByteArray::fromStdString(result.message) + ' ' + QByteArray::number(result.row) + ' '
         + QByteArray::number(result.column) + ' ' + QByteArray::fromStdString(result.report);
+    for (int32_t c = 1; c <= result.data.columnCount(); ++c) {
+        text += QByteArray::fromStdString(result.data.name(c)) + '[';
+        for (const std::string& label : result.data.labels(c))
+            text += QByteArray::fromStdString(label) + '|';
+        text += ']';
+    }
     for (int32_t r = 1; r <= result.data.rowCount(); ++r) {
         text += QByteArray::number(result.data.fieldCount(r)) + ':';
         for (int32_t c = 1; c <= result.data.fieldCount(r); ++c)
@@ -67,6 +73,27 @@ QByteArray raggedLines(int lines, int problem = 0, const QByteArray& problemLine
         }
         for (int f = 0; f < i % 7; ++f)
             bytes += (f ? "," : "") + QByteArray::number(i * 0.25 + f);
+        bytes += i % 3 ? "\r\n" : "\n";
+    }
+    return bytes;
+}
+
+// A file with names as R writes it: a quoted text column whose every fifth
+// text runs over a line end, NA, CR LF and LF ends; from line `late` on (when
+// not 0) column 3 holds texts as well as numbers.
+QByteArray labelledLines(int lines, int late = 0)
+{
+    QByteArray bytes = "\"id\",\"group\",\"score\"\n";
+    for (int i = 1; i <= lines; ++i) {
+        bytes += QByteArray::number(i) + ',';
+        bytes += i % 5 ? "\"g" + QByteArray::number(i % 13) + '"' : QByteArray("\"two\nlines\"");
+        bytes += ',';
+        if (i % 11 == 0)
+            bytes += "NA";
+        else if (late && i >= late && i % 2)
+            bytes += "\"t" + QByteArray::number(i % 5) + '"';
+        else
+            bytes += QByteArray::number(i * 0.5);
         bytes += i % 3 ? "\r\n" : "\n";
     }
     return bytes;
@@ -523,28 +550,40 @@ void Tst_import::sameOutcomeOnAnyNumberOfThreads_data()
     QTest::addColumn<QString>("path"); // a named file, or one written below
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message"); // of a file written below
+    QTest::addColumn<bool>("names");
     const QDir named(QStringLiteral(TRELLAM_SOURCE_DIR "/tests/files/import"));
-    for (const QString& name : named.entryList(QDir::Files))
-        QTest::newRow(qPrintable(name)) << named.filePath(name) << QByteArray() << QString();
+    for (const QString& name : named.entryList(QDir::Files)) {
+        for (bool names : { false, true })
+            QTest::addRow("%s%s", qPrintable(name), names ? ", names" : "")
+                << named.filePath(name) << QByteArray() << QString() << names;
+    }
     QTest::newRow("ragged rows over many blocks")
-        << "ragged.comma.txt" << raggedLines(60000) << QString();
+        << "ragged.comma.txt" << raggedLines(60000) << QString() << false;
     QTest::newRow("an invalid entry deep in the file")
         << "invalid.comma.txt" << raggedLines(60000, 51234, "1,2,x")
-        << "Row 51234 of Column 3 has an invalid entry for analysis.";
+        << "Row 51234 of Column 3 has an invalid entry for analysis." << false;
     QTest::newRow("1001 fields deep in the file")
         << "wide.comma.txt" << raggedLines(60000, 40001, joined(1001, "7", ','))
-        << "Row 40001 has more than 1000 variables.";
+        << "Row 40001 has more than 1000 variables." << false;
+    QTest::newRow("texts over line ends in many pieces")
+        << "labels.comma.txt" << labelledLines(20000) << QString() << true;
+    QTest::newRow("a column that holds texts late")
+        << "late.comma.txt" << labelledLines(20000, 17000) << QString() << true;
+    QTest::newRow("an unclosed quote deep in the file")
+        << "unclosed.comma.txt" << labelledLines(20000) + "1,\"open,2\n3,x,4\n"
+        << "Row 20001 of Column 2 has an unclosed quotation mark." << true;
 }
 
 // The file is read in blocks and parsed in pieces on the worker threads: the
-// usual blocks and blocks of 256 bytes (every line end, CR LF and long line
-// meeting a boundary somewhere), each on 1, 2 and 7 threads, give the same
-// rows, values, messages and report.
+// usual blocks and blocks of 256 bytes (every line end, CR LF, long line and
+// quoted line end meeting a boundary somewhere), each on 1, 2 and 7 threads,
+// give the same rows, values, names, labels, messages and report.
 void Tst_import::sameOutcomeOnAnyNumberOfThreads()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
+    QFETCH(bool, names);
     const std::string file = bytes.isEmpty() ? path.toStdString() : writeFile(path, bytes);
     const char* delimiter = delimiterOf(path).text;
     QByteArray expected;
@@ -552,7 +591,7 @@ void Tst_import::sameOutcomeOnAnyNumberOfThreads()
         setImportBlockBytes(block);
         for (int threads : { 1, 2, 7 }) {
             setWorkerThreads(threads);
-            const ImportResult result = importDelimitedFile(file, delimiter, "shown.txt");
+            const ImportResult result = importDelimitedFile(file, delimiter, "shown.txt", names);
             if (!bytes.isEmpty())
                 QCOMPARE(QString::fromStdString(result.message), message);
             const QByteArray outcome = outcomeText(result);
