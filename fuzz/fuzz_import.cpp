@@ -5,9 +5,11 @@
 // comma, space, or the next one to three bytes) and its high bit a first line
 // of names; the rest is the file. A file with names is checked against a
 // plain reading when it holds no quotes, and for what every such import
-// must give (rows as wide as the data set, codes of sorted labels) always.
+// must give (rows as wide as the data set, codes of sorted labels) always,
+// and read in small pieces side by side it must give the same.
 #include "FuzzCheck.h"
 #include "data/DataImport.h"
+#include "data/ImportBlocks.h"
 #include "data/LabelledImport.h"
 #include "data/NumberText.h"
 #include "data/TextEncoding.h"
@@ -336,6 +338,28 @@ void checkLabelled(const ImportResult& result, std::string_view file, std::strin
         checkLabelledCells(result, file, delimiter);
 }
 
+// The same data set, names, labels and messages.
+bool sameOutcome(const ImportResult& a, const ImportResult& b)
+{
+    if (a.status != b.status || a.row != b.row || a.column != b.column || a.message != b.message
+        || a.report != b.report || a.data.rowCount() != b.data.rowCount()
+        || a.data.columnCount() != b.data.columnCount())
+        return false;
+    for (int32_t c = 1; c <= a.data.columnCount(); ++c) {
+        if (a.data.name(c) != b.data.name(c) || a.data.labels(c) != b.data.labels(c))
+            return false;
+    }
+    for (int32_t r = 1; r <= a.data.rowCount(); ++r) {
+        if (a.data.fieldCount(r) != b.data.fieldCount(r))
+            return false;
+        for (int32_t c = 1; c <= a.data.fieldCount(r); ++c) {
+            if (std::bit_cast<uint32_t>(a.data(r, c)) != std::bit_cast<uint32_t>(b.data(r, c)))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -347,6 +371,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         = importDelimitedFile(scratchFile(), input.delimiter, "shown.txt", input.names);
     if (input.names) {
         checkLabelled(result, input.file, input.delimiter);
+        // Cut into pieces of a few bytes, read side by side, the file reads the same.
+        setImportBlockBytes(256);
+        const ImportResult pieces
+            = importDelimitedFile(scratchFile(), input.delimiter, "shown.txt", true);
+        setImportBlockBytes(0);
+        FUZZ_CHECK(sameOutcome(result, pieces), "read in pieces, the file gives another outcome");
         return 0;
     }
     const Expected expected = expectedImport(input.file, input.delimiter);
