@@ -62,6 +62,8 @@ private slots:
     void goldenReports_data();
     void goldenReports();
     void sameReportOnAnyNumberOfThreads();
+    void sourceLineEndsTheReport_data();
+    void sourceLineEndsTheReport();
     void failures_data();
     void failures();
     void importFailureSaysWhatMayMendIt();
@@ -128,6 +130,42 @@ void Tst_cli::sameReportOnAnyNumberOfThreads()
     QVERIFY(one.contains("Random number seed = 7\n"));
     for (const char* threads : { "2", "7" })
         QCOMPARE(runCli(args + QStringList { "--threads", threads }).out, one);
+}
+
+void Tst_cli::sourceLineEndsTheReport_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("golden");
+    QTest::addColumn<QByteArray>("line");
+    const QByteArray program = "Trellam " TRELLAM_VERSION "; data: ";
+    QTest::newRow("descriptives: the trimming, no interval method")
+        << QStringList { "descriptives", "examples/anxiety_comma.txt" }
+        << "anxiety_comma.descriptives.txt" << program + "anxiety_comma.txt; 20% trimming";
+    QTest::newRow("bootstrap: the percentile bootstrap named")
+        << QStringList { "bootstrap", "examples/anxiety_comma.txt" } + bootstrapGroups
+            + QStringList { "--seed", "20261208" }
+        << "anxiety_comma.bootstrap.txt"
+        << program + "anxiety_comma.txt; 20% trimming; percentile bootstrap";
+    QTest::newRow("yuen: after the labels' report, the file by its name alone")
+        << QStringList { "yuen", "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3",
+               "--group1", "OJ", "--group2", "VC" }
+        << "toothgrowth.yuen.txt" << program + "toothgrowth.csv; 20% trimming";
+}
+
+// The golden report, its empty lines closing it after the source line.
+void Tst_cli::sourceLineEndsTheReport()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, golden);
+    QFETCH(QByteArray, line);
+    QByteArray expected = ::golden(golden);
+    qsizetype text = expected.size();
+    while (text > 0 && expected[text - 1] == '\n')
+        --text;
+    expected.insert(text + 1, line + '\n');
+    const Run run = runCli(args + QStringList { "--source-lines" });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, expected);
 }
 
 void Tst_cli::failures_data()
