@@ -87,6 +87,7 @@ private:
 
     void mnuOpenOutput_Click();
     bool mnuSaveOutput_Click();
+    void mnuExportOutput_Click();
     void mnuExit_Click();
     void mnuUndo_Click();
     void mnuRedo_Click();
@@ -100,6 +101,7 @@ private:
     void mnuBootstrap_Click();
     void mnuYuen_Click();
     void mnuPlot_Click();
+    void mnuSourceLines_Click(bool checked);
     void mnuGuide_Click();
     void mnuAbout_Click();
 
@@ -129,6 +131,7 @@ private:
     QMenu* mnuHelp = nullptr;
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
+    QAction* mnuExportOutput = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
@@ -142,6 +145,7 @@ private:
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
     QAction* mnuPlot = nullptr;
+    QAction* mnuSourceLines = nullptr;
     QAction* mnuGuide = nullptr;
     QAction* mnuAbout = nullptr;
 
