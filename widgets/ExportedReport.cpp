@@ -2,6 +2,8 @@
 // OpenDocument text or a PDF.
 #include "widgets/ExportedReport.h"
 
+#include "report/SourceLine.h"
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontDatabase>
@@ -23,7 +25,15 @@ constexpr std::array<FormatInfo, 3> FORMATS { { { "HTML page (*.html)", ".html" 
 
 const QString documentTitle = QStringLiteral("Trellam output");
 
-// Report tables are 50 to 60 characters wide; at 9 points about 90 fit
+// The program that made a document, where the format has room to say so.
+QString generator()
+{
+    const std::string_view version = report::programVersion();
+    return QStringLiteral("Trellam ")
+        + QString::fromUtf8(version.data(), qsizetype(version.size()));
+}
+
+// Report tables are 50 to 60 characters wide; at 9 points some 85 fit
 // between the margins of either paper.
 constexpr int POINT_SIZE = 9;
 
@@ -32,8 +42,9 @@ constexpr int POINT_SIZE = 9;
 QByteArray htmlPage(const QString& text)
 {
     QString page = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
-                                  "<title>%1</title>\n</head>\n<body>\n<pre>\n")
-                       .arg(documentTitle);
+                                  "<meta name=\"generator\" content=\"%1\">\n"
+                                  "<title>%2</title>\n</head>\n<body>\n<pre>\n")
+                       .arg(generator(), documentTitle);
     page += text.toHtmlEscaped();
     page += QLatin1String("</pre>\n</body>\n</html>\n");
     return page.toUtf8();
@@ -87,7 +98,7 @@ QByteArray pdf(const QString& text, QPageSize::PageSizeId paper)
     {
         QPdfWriter writer(&buffer);
         writer.setTitle(documentTitle);
-        writer.setCreator(QStringLiteral("Trellam"));
+        writer.setCreator(generator());
         writer.setPageSize(QPageSize(paper));
         // Unpaginated, the document is printed with margins and page numbers of its own.
         document.print(&writer);
