@@ -62,8 +62,6 @@ private slots:
     void goldenReports_data();
     void goldenReports();
     void sameReportOnAnyNumberOfThreads();
-    void sourceLineEndsTheReport_data();
-    void sourceLineEndsTheReport();
     void failures_data();
     void failures();
     void importFailureSaysWhatMayMendIt();
@@ -120,6 +118,19 @@ void Tst_cli::goldenReports()
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, ::golden(golden));
+
+    // With --source-lines, the source line follows the report's text, ahead
+    // of the empty lines that close it; the file is named without its folder.
+    QByteArray line = "Trellam " TRELLAM_VERSION "; data: "
+        + QFileInfo(args[1]).fileName().toUtf8() + "; 20% trimming";
+    if (args[0] == QLatin1String("bootstrap"))
+        line += "; percentile bootstrap";
+    QByteArray expected = run.out;
+    qsizetype text = expected.size();
+    while (text > 0 && expected[text - 1] == '\n')
+        --text;
+    QCOMPARE(runCli(args + QStringList { "--source-lines" }).out,
+        expected.insert(text + 1, line + '\n'));
 }
 
 void Tst_cli::sameReportOnAnyNumberOfThreads()
@@ -130,42 +141,6 @@ void Tst_cli::sameReportOnAnyNumberOfThreads()
     QVERIFY(one.contains("Random number seed = 7\n"));
     for (const char* threads : { "2", "7" })
         QCOMPARE(runCli(args + QStringList { "--threads", threads }).out, one);
-}
-
-void Tst_cli::sourceLineEndsTheReport_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("golden");
-    QTest::addColumn<QByteArray>("line");
-    const QByteArray program = "Trellam " TRELLAM_VERSION "; data: ";
-    QTest::newRow("descriptives: the trimming, no interval method")
-        << QStringList { "descriptives", "examples/anxiety_comma.txt" }
-        << "anxiety_comma.descriptives.txt" << program + "anxiety_comma.txt; 20% trimming";
-    QTest::newRow("bootstrap: the percentile bootstrap named")
-        << QStringList { "bootstrap", "examples/anxiety_comma.txt" } + bootstrapGroups
-            + QStringList { "--seed", "20261208" }
-        << "anxiety_comma.bootstrap.txt"
-        << program + "anxiety_comma.txt; 20% trimming; percentile bootstrap";
-    QTest::newRow("yuen: after the labels' report, the file by its name alone")
-        << QStringList { "yuen", "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3",
-               "--group1", "OJ", "--group2", "VC" }
-        << "toothgrowth.yuen.txt" << program + "toothgrowth.csv; 20% trimming";
-}
-
-// The golden report, its empty lines closing it after the source line.
-void Tst_cli::sourceLineEndsTheReport()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QString, golden);
-    QFETCH(QByteArray, line);
-    QByteArray expected = ::golden(golden);
-    qsizetype text = expected.size();
-    while (text > 0 && expected[text - 1] == '\n')
-        --text;
-    expected.insert(text + 1, line + '\n');
-    const Run run = runCli(args + QStringList { "--source-lines" });
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, expected);
 }
 
 void Tst_cli::failures_data()
