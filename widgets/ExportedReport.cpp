@@ -45,7 +45,14 @@ QByteArray htmlPage(const QString& text)
                                   "<meta name=\"generator\" content=\"%1\">\n"
                                   "<title>%2</title>\n</head>\n<body>\n<pre>\n")
                        .arg(generator(), documentTitle);
-    page += text.toHtmlEscaped();
+    // Control characters other than tab and line end have no place in a page.
+    QString escaped = text.toHtmlEscaped();
+    for (QChar& c : escaped) {
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
+            || c.unicode() == 0x7F)
+            c = QChar::ReplacementCharacter;
+    }
+    page += escaped;
     page += QLatin1String("</pre>\n</body>\n</html>\n");
     return page.toUtf8();
 }

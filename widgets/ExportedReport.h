@@ -32,6 +32,8 @@ QPageSize::PageSizeId paperFor(const QLocale& locale);
 // `text` (lines ended by LF) as a document of `format`, in a monospace font
 // so that the report tables stay aligned: a standalone UTF-8 HTML page
 // holding it in a <pre>, an OpenDocument text with a paragraph per line, or
-// a PDF on `paper`. Empty when Qt's writer fails.
+// a PDF on `paper`. Control characters other than tab and line end are left
+// out of the OpenDocument text and shown as U+FFFD on the page. Empty when
+// Qt's writer fails.
 QByteArray exportedReport(
     const QString& text, ExportFormat format, QPageSize::PageSizeId paper = paperFor(QLocale()));
