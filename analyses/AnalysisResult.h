@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Exactly one of the two texts is set: the warning to show, or the report to
 // append to the output pane (LF line ends); or neither, when the user stopped
@@ -10,7 +11,16 @@ struct AnalysisResult {
     std::string message;
     std::string report;
     bool cancelled = false;
+    // What the report rests on, for its source line: the proportion trimmed
+    // from each tail, and how its interval was found when that was by
+    // resampling ("percentile bootstrap"), else empty.
+    double trimming = 0.2;
+    std::string bootstrapMethod {};
 };
+
+// The report of `result` ending with its source line (report/SourceLine.h)
+// for the data file named `dataFileName`.
+std::string reportWithSourceLine(const AnalysisResult& result, std::string_view dataFileName);
 
 // The message for an analysis that ended in an exception; called inside the
 // catch block that caught it.

@@ -356,6 +356,7 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
     BootstrapResult result;
     result.report
         = reportText(data, observed.statistics, request, interval, effects.size(), namedSeed);
+    result.bootstrapMethod = "percentile bootstrap";
     result.run = completedRun(data, std::move(observed), std::move(effects), interval, request,
         namedSeed);
     return result;

@@ -10,6 +10,8 @@ int main(int argc, char** argv)
     // The name and the launcher entry's name let desktops match the windows
     // to the installed icon. No display name: it would be added to captions.
     QApplication::setApplicationName(QStringLiteral("Trellam"));
+    // Where the choices remembered between runs are kept.
+    QApplication::setOrganizationName(QStringLiteral("Trellam"));
     QGuiApplication::setDesktopFileName(QStringLiteral("trellam"));
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trellam.png")));

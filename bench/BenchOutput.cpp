@@ -1,6 +1,8 @@
-// Benchmark of the output files: 20 MB of report text saved and opened with the real dialogs.
+// Benchmark of the output files: 20 MB of report text saved and opened with the real dialogs,
+// and exported.
 #include "BenchCommon.h"
 
+#include "widgets/ExportedReport.h"
 #include "widgets/OutputPane.h"
 #include "files/OutputFile.h"
 #include "forms/frmOpenOutput.h"
@@ -208,6 +210,24 @@ int runOutput(const std::vector<std::string>& args)
     printTime("open (frmOpenOutput cmdOpen)", opening, 1.0);
     printTime("  of which reading the file",
         medianTiming(3, [&] { readOutputText(QFile::encodeName(savedPath).toStdString()); }), 1.0);
+
+    // A long session's pane, 2 MB of reports (some 400 pages), as each
+    // exported document; laying out the pages makes the PDF the slowest.
+    struct Export {
+        const char* what;
+        ExportFormat format;
+        double targetSeconds;
+    };
+    const QString exported = text.left(2 * 1000 * 1000);
+    for (const Export& each : { Export { "export 2 MB as HTML", ExportFormat::Html, 0.1 },
+             Export { "export 2 MB as ODT", ExportFormat::Odt, 1.0 },
+             Export { "export 2 MB as PDF", ExportFormat::Pdf, 5.0 } }) {
+        qsizetype bytes = 0;
+        printTime(each.what,
+            medianTiming(1, [&] { bytes = exportedReport(exported, each.format).size(); }),
+            each.targetSeconds);
+        std::cout << "  " << bytes << " bytes\n";
+    }
 
     const Timing append = medianTiming(5, [&] {
         pane.appendReport(sampleReport(0));

@@ -32,8 +32,9 @@ const char* const USAGE
       "                   [--plot FILE.svg|FILE.png]\n"
       "       trellam-cli yuen FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--level 90|95|99] [--delimiter ...]\n"
-      "       every command also takes --threads N, and --names when the file's\n"
-      "       first line holds the variable names\n"
+      "       every command also takes --threads N, --names when the file's\n"
+      "       first line holds the variable names, and --source-lines to end the\n"
+      "       report with the program's version, the data file and the methods\n"
       "       trellam-cli --help | --version\n";
 
 const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--dv", "--gv",
@@ -45,7 +46,7 @@ struct UsageError {
 };
 
 // Options without a value: present or not.
-const std::set<std::string> FLAG_OPTIONS { "--names" };
+const std::set<std::string> FLAG_OPTIONS { "--names", "--source-lines" };
 
 struct CommandLine {
     std::string command;
@@ -272,7 +273,11 @@ int run(const std::vector<std::string>& args, const char* argv0)
         std::cerr << result.message << '\n';
         return 1;
     }
-    if (!printed(result.report))
+    // The data file by its name alone, as the window names it.
+    const std::string report = line.flags.count("--source-lines")
+        ? reportWithSourceLine(result, std::filesystem::path(line.file).filename().string())
+        : result.report;
+    if (!printed(report))
         return 1;
     if (plot && completed) {
         if (const std::string problem = drawPlot(plotter, *completed, *plot); !problem.empty()) {

@@ -43,7 +43,7 @@ void AnalysisDialog::showResult(const AnalysisResult& result)
             this, QStringLiteral("Analysis Error"), QString::fromStdString(result.message));
         return;
     }
-    m_output->appendReport(QString::fromStdString(result.report));
+    m_output->appendAnalysisReport(result);
     accept();
 }
 

@@ -23,6 +23,9 @@
 #include "platform/MessageBox.h"
 #include "platform/NativePath.h"
 #include "platform/OpenFileDialog.h"
+#include "platform/SaveFileDialog.h"
+#include "files/OutputFile.h"
+#include "widgets/ExportedReport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,6 +45,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
@@ -71,6 +75,9 @@ constexpr int MIN_HEIGHT_TWIPS = 7000;
 const char* const FILE_TYPES[][2] = { { "Text (*.txt)", "*.txt" }, { "Data (*.dat)", "*.dat" },
     { "CSV (*.csv)", "*.csv" }, { "All files (*)", "*" } };
 constexpr int ALL_FILES = 3;
+
+// Where the choice of Add Source Lines is remembered between runs.
+const QString SOURCE_LINES_SETTING = QStringLiteral("output/sourceLines");
 
 // The file type that lists a file of this name: by its extension, else all files.
 int fileTypeOf(const QString& fileName)
@@ -240,6 +247,8 @@ void frmMain::createMenus()
                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     mnuSaveOutput = menuEntry(mnuFile, "mnuSaveOutput", QStringLiteral("&Save Output"),
                               QKeySequence::Save);
+    mnuExportOutput = menuEntry(mnuFile, "mnuExportOutput",
+                                QStringLiteral("&Export Output\u2026"));
     mnuFile->addSeparator();
     mnuExit = menuEntry(mnuFile, "mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit);
 
@@ -269,6 +278,11 @@ void frmMain::createMenus()
     mnuAnalyses->addSeparator();
     mnuPlot = menuEntry(mnuAnalyses, "mnuPlot", QStringLiteral("&Plot Last Bootstrap"));
     mnuPlot->setEnabled(false);
+    mnuAnalyses->addSeparator();
+    mnuSourceLines = menuEntry(mnuAnalyses, "mnuSourceLines", QStringLiteral("Add &Source Lines"));
+    mnuSourceLines->setCheckable(true);
+    mnuSourceLines->setChecked(QSettings().value(SOURCE_LINES_SETTING, false).toBool());
+    txtOutput->setSourceLines(mnuSourceLines->isChecked());
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
     mnuGuide = menuEntry(mnuHelp, "mnuGuide", QStringLiteral("&User's Guide"),
@@ -287,6 +301,7 @@ void frmMain::connectHandlers()
     connect(mnuOpenData, &QAction::triggered, this, &frmMain::mnuOpenData_Click);
     connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
     connect(mnuSaveOutput, &QAction::triggered, this, &frmMain::mnuSaveOutput_Click);
+    connect(mnuExportOutput, &QAction::triggered, this, &frmMain::mnuExportOutput_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
     connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
     connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
@@ -302,6 +317,7 @@ void frmMain::connectHandlers()
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
     connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
     connect(mnuPlot, &QAction::triggered, this, &frmMain::mnuPlot_Click);
+    connect(mnuSourceLines, &QAction::toggled, this, &frmMain::mnuSourceLines_Click);
     connect(mnuGuide, &QAction::triggered, this, &frmMain::mnuGuide_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
@@ -393,6 +409,7 @@ void frmMain::cmdImportData_Click()
 {
     if (m_nativeFileName.empty()) {
         m_data = DataMatrix();
+        txtOutput->setDataFileName(QString());
         dataSetChanged();
         return;
     }
@@ -411,6 +428,7 @@ void frmMain::cmdImportData_Click()
     }
     m_data = std::move(result.data);
     lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
+    txtOutput->setDataFileName(lblCurrentFile->text());
     txtOutput->appendReport(QString::fromStdString(result.report));
     dataSetChanged();
 }
@@ -496,6 +514,30 @@ void frmMain::mnuOpenOutput_Click()
 bool frmMain::mnuSaveOutput_Click()
 {
     return showKept(m_frmSaveOutput, txtOutput) == QDialog::Accepted;
+}
+
+void frmMain::mnuExportOutput_Click()
+{
+    const QString title = QStringLiteral("Export Output");
+    QString filter;
+    const QString chosen = SaveFileDialog::getSaveFileName(this, title, exportFilters(), &filter);
+    if (chosen.isEmpty())
+        return;
+    const ExportTarget target = exportTarget(chosen, filter);
+    const std::string path = nativePath(target.fileName);
+    if (!SaveFileDialog::confirmSave(this, title, path))
+        return;
+    bool saved = false;
+    try {
+        const BusyCursor busy;
+        // Written whole first: the file changes only once the document is complete.
+        const QByteArray document = exportedReport(txtOutput->plainText(), target.format);
+        saved = !document.isEmpty() && writeFileSafely(path, document);
+    } catch (...) {
+        // Running out of memory on a huge text is one more failure to report.
+    }
+    if (!saved)
+        SaveFileDialog::warnNotSaved(this, title, path);
 }
 
 bool frmMain::confirmExit()
@@ -609,6 +651,12 @@ void frmMain::mnuPlot_Click()
         return;
     frmPlot plot(m_lastBootstrapRun, this);
     plot.exec();
+}
+
+void frmMain::mnuSourceLines_Click(bool checked)
+{
+    txtOutput->setSourceLines(checked);
+    QSettings().setValue(SOURCE_LINES_SETTING, checked);
 }
 
 void frmMain::mnuGuide_Click()

@@ -88,6 +88,7 @@ private:
     void mnuOpenData_Click();
     void mnuOpenOutput_Click();
     bool mnuSaveOutput_Click();
+    void mnuExportOutput_Click();
     void mnuExit_Click();
     void mnuUndo_Click();
     void mnuRedo_Click();
@@ -101,6 +102,7 @@ private:
     void mnuBootstrap_Click();
     void mnuYuen_Click();
     void mnuPlot_Click();
+    void mnuSourceLines_Click(bool checked);
     void mnuGuide_Click();
     void mnuAbout_Click();
 
@@ -131,6 +133,7 @@ private:
     QAction* mnuOpenData = nullptr;
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
+    QAction* mnuExportOutput = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
@@ -144,6 +147,7 @@ private:
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
     QAction* mnuPlot = nullptr;
+    QAction* mnuSourceLines = nullptr;
     QAction* mnuGuide = nullptr;
     QAction* mnuAbout = nullptr;
 

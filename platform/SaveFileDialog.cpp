@@ -12,9 +12,14 @@
 
 namespace {
 
-QQueue<QString>& pendingNames()
+struct Answer {
+    QString path;
+    QString filter;
+};
+
+QQueue<Answer>& pendingNames()
 {
-    static QQueue<QString> names;
+    static QQueue<Answer> names;
     return names;
 }
 
@@ -30,10 +35,15 @@ QString suffixOf(const QString& filter)
 
 namespace SaveFileDialog {
 
-QString getSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters)
+QString getSaveFileName(
+    QWidget* parent, const QString& caption, const QStringList& filters, QString* chosenFilter)
 {
-    if (!pendingNames().isEmpty())
-        return pendingNames().dequeue();
+    if (!pendingNames().isEmpty()) {
+        const Answer answer = pendingNames().dequeue();
+        if (chosenFilter)
+            *chosenFilter = answer.filter.isEmpty() ? filters.value(0) : answer.filter;
+        return answer.path;
+    }
     QFileDialog dialog(parent, caption, QDir::currentPath());
     dialog.setObjectName(QStringLiteral("dlgSaveFile"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -48,6 +58,8 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QStringLi
         [&dialog](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    if (chosenFilter)
+        *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 
@@ -74,9 +86,9 @@ void warnNotSaved(QWidget* parent, const QString& title, const std::string& nati
     MessageBox::warning(parent, title, notSavedMessage(displayPath(nativePath)));
 }
 
-void setNextFileName(const QString& path)
+void setNextFileName(const QString& path, const QString& filter)
 {
-    pendingNames().enqueue(path);
+    pendingNames().enqueue({ path, filter });
 }
 
 } // namespace SaveFileDialog

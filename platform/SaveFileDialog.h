@@ -14,8 +14,9 @@ namespace SaveFileDialog {
 // asks before replacing a file, through confirmSave. `filters` are
 // "SVG picture (*.svg)"-style entries; a name typed without an extension gets
 // the chosen filter's. Returns the full path, or an empty text when the user
-// cancels.
-QString getSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters);
+// cancels; `chosenFilter`, if given, receives the filter chosen last.
+QString getSaveFileName(QWidget* parent, const QString& caption, const QStringList& filters,
+    QString* chosenFilter = nullptr);
 
 // Before a save onto `nativePath` (platform/NativePath.h), in the window
 // `parent` with the title `title`: a folder, pipe or device there, or a link
@@ -29,7 +30,8 @@ bool confirmSave(QWidget* parent, const QString& title, const std::string& nativ
 void warnNotSaved(QWidget* parent, const QString& title, const std::string& nativePath);
 
 // Tests: the next dialog is not shown and gives `path` at once (empty for
-// Cancel). Each call answers one dialog; calls queue up in order.
-void setNextFileName(const QString& path);
+// Cancel), with `filter` chosen (the first filter when empty). Each call
+// answers one dialog; calls queue up in order.
+void setNextFileName(const QString& path, const QString& filter = QString());
 
 } // namespace SaveFileDialog

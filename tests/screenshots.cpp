@@ -188,6 +188,8 @@ void showBootstrapReport(OutputPane* pane)
 int main(int argc, char** argv)
 {
     QApplication::setApplicationName(QStringLiteral("Trellam"));
+    // The windows as they first come, whatever the user's own choices.
+    QApplication::setOrganizationName(QStringLiteral("Trellam screenshots"));
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: trellam-screenshots OUTPUT_FOLDER\n");

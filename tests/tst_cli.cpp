@@ -118,6 +118,19 @@ void Tst_cli::goldenReports()
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, ::golden(golden));
+
+    // With --source-lines, the source line follows the report's text, ahead
+    // of the empty lines that close it; the file is named without its folder.
+    QByteArray line = "Trellam " TRELLAM_VERSION "; data: "
+        + QFileInfo(args[1]).fileName().toUtf8() + "; 20% trimming";
+    if (args[0] == QLatin1String("bootstrap"))
+        line += "; percentile bootstrap";
+    QByteArray expected = run.out;
+    qsizetype text = expected.size();
+    while (text > 0 && expected[text - 1] == '\n')
+        --text;
+    QCOMPARE(runCli(args + QStringList { "--source-lines" }).out,
+        expected.insert(text + 1, line + '\n'));
 }
 
 void Tst_cli::sameReportOnAnyNumberOfThreads()

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTextBrowser>
@@ -33,6 +34,8 @@ using gui::writeFile;
 class Tst_frmMain : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -50,6 +53,7 @@ private slots:
     void windowNeverGetsLowerThanItsMinimum();
     void helpMenu();
     void splashWaitsItsFullTime();
+    void sourceLinesEndAnalysisReportsAndAreRemembered();
 
 private:
     template <typename T>
@@ -62,6 +66,19 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<frmMain> m_window;
 };
+
+void Tst_frmMain::initTestCase()
+{
+    // Choices the windows remember stay apart from the user's own.
+    QCoreApplication::setOrganizationName(QStringLiteral("Trellam tests"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_frmMain"));
+    QSettings().clear();
+}
+
+void Tst_frmMain::cleanupTestCase()
+{
+    QFile::remove(QSettings().fileName());
+}
 
 void Tst_frmMain::init()
 {
@@ -115,7 +132,9 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
         for (QAction* action : menu->menu()->actions())
             if (!action->isSeparator())
                 entries << action->objectName() + '=' + action->text().remove('&');
-    QCOMPARE(entries, (QStringList{"mnuOpenData=Open Data…", "mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
+    QCOMPARE(entries, (QStringList{"mnuOpenData=Open Data\u2026", "mnuOpenOutput=Open Output",
+                                   "mnuSaveOutput=Save Output",
+                                   "mnuExportOutput=Export Output\u2026",
                                    "mnuExit=Exit", "mnuUndo=Undo", "mnuRedo=Redo",
                                    "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
                                    "mnuClearOutput=Clear Output",
@@ -124,6 +143,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuDescriptives=Descriptives",
                                    "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test",
                                    "mnuPlot=Plot Last Bootstrap",
+                                   "mnuSourceLines=Add Source Lines",
                                    "mnuGuide=User's Guide", "mnuAbout=About Trellam"}));
 }
 
@@ -404,6 +424,35 @@ void Tst_frmMain::splashWaitsItsFullTime()
     QVERIFY(splashSeen);
     for (QWidget* widget : QApplication::topLevelWidgets())
         QVERIFY(!(widget->objectName() == QLatin1String("frmSplash") && widget->isVisible()));
+}
+
+// Add Source Lines, off at first, ends each analysis report with what
+// produced it, and the next run starts as it was left.
+void Tst_frmMain::sourceLinesEndAnalysisReportsAndAreRemembered()
+{
+    QVERIFY(!m_window->findChild<QAction*>(QStringLiteral("mnuSourceLines"))->isChecked());
+    writeFile(m_dir->filePath("scores.txt"), "1\t2\n3\t4\n");
+    import(QStringLiteral("scores.txt"), QStringLiteral("optTab"));
+    auto* pane = child<OutputPane>("txtOutput");
+    const auto descriptives = [&](bool checkFirst) {
+        const qsizetype before = pane->plainText().size();
+        const bool shown = gui::withMenuDialog(
+            m_window.get(), "mnuDescriptives", "frmDescriptives", [&](QWidget* dialog) {
+                if (checkFirst)
+                    gui::toggleItem(dialog, "lstItems", 0);
+                gui::click(dialog, "cmdOK");
+            });
+        return shown ? pane->plainText().mid(before) : QString();
+    };
+    QString report = descriptives(true);
+    m_window->findChild<QAction*>(QStringLiteral("mnuSourceLines"))->trigger();
+    QCOMPARE(descriptives(false),
+        report.insert(report.size() - 3,
+            "Trellam " TRELLAM_VERSION "; data: scores.txt; 20% trimming\n"));
+
+    gui::closeMainWindow(m_window);
+    gui::showMainWindow(m_window);
+    QVERIFY(m_window->findChild<QAction*>(QStringLiteral("mnuSourceLines"))->isChecked());
 }
 
 QTEST_MAIN(Tst_frmMain)

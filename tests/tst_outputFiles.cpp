@@ -3,11 +3,15 @@
 #include "files/OutputFile.h"
 #include "forms/frmOpenOutput.h"
 #include "forms/frmSaveOutput.h"
+#include "widgets/ExportedReport.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/SaveFileDialog.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QXmlStreamReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -249,6 +253,67 @@ void saveOverKeepOnAFullDisk(const QString& folder)
 }
 #endif
 
+// A report table, with characters that an HTML page escapes and some beyond ASCII.
+const QString EXPORTED_TEXT = QStringLiteral("TRIMMED MEANS TEST (YUEN)\n"
+                                             "---------------------------------------------\n"
+                                             "Statistic              Group 1        Group 2\n"
+                                             "Sample Size                 14             14\n"
+                                             "Trimmed Mean             46.83          37.35\n"
+                                             "Dep Var = Var 1 (Gr\u00f6\u00dfe <cm> & \"kg\")\n");
+
+// Exports the main window's pane as if `chosen` were typed in the save dialog
+// with the file type `filter`.
+void exportOutput(frmMain* window, const QString& chosen, const QString& filter = QString())
+{
+    SaveFileDialog::setNextFileName(chosen, filter);
+    window->findChild<QAction*>(QStringLiteral("mnuExportOutput"))->trigger();
+}
+
+// The standard output of a reader program, or a note that it failed.
+QString readWith(const QString& program, const QStringList& args)
+{
+    QProcess reader;
+    reader.start(program, args);
+    const bool read = reader.waitForFinished(60'000) && reader.exitStatus() == QProcess::NormalExit
+        && reader.exitCode() == 0;
+    return read ? QString::fromUtf8(reader.readAllStandardOutput()) : program + " failed";
+}
+
+// The page's declared encoding and the text of its <pre>, as Python's HTML
+// parser reads them (a line end right after <pre> belongs to the tag).
+const char* const HTML_READER = R"(
+import html.parser, sys
+class Page(html.parser.HTMLParser):
+    charset, pre, text = None, False, ''
+    def handle_starttag(self, tag, attrs):
+        self.charset, self.pre = dict(attrs).get('charset', self.charset), tag == 'pre'
+    def handle_endtag(self, tag):
+        self.pre = False
+    def handle_data(self, data):
+        self.text += data if self.pre else ''
+page = Page()
+page.feed(open(sys.argv[1], encoding='utf-8').read())
+print(page.charset, page.text.removeprefix('\n'), sep='|', end='')
+)";
+
+// The paragraphs of an OpenDocument text as lines, read as ODF readers do:
+// a run of white space is one space, <text:s/> adds spaces.
+QString odtText(const QString& path)
+{
+    QXmlStreamReader content(readWith("unzip", { "-p", path, "content.xml" }));
+    QString lines;
+    while (!content.atEnd()) {
+        content.readNext();
+        if (content.isStartElement() && content.qualifiedName() == QLatin1String("text:s"))
+            lines += QString(qMax(1, content.attributes().value("text:c").toInt()), ' ');
+        else if (content.isEndElement() && content.qualifiedName() == QLatin1String("text:p"))
+            lines += '\n';
+        else if (content.isCharacters() && !content.isWhitespace())
+            lines += content.text().toString().replace(QRegularExpression("\\s+"), " ");
+    }
+    return lines;
+}
+
 } // namespace
 
 class Tst_outputFiles : public QObject {
@@ -289,6 +354,10 @@ private slots:
     void danglingLinkIsAskedAndGivesWayToAFile_data();
     void danglingLinkIsAskedAndGivesWayToAFile();
     void nameNotValidUtf8OpensAndIsReplaced();
+
+    void exportedFilesReadBack_data();
+    void exportedFilesReadBack();
+    void failedExportKeepsTheOldFile();
 
 private:
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
@@ -1042,6 +1111,80 @@ void Tst_outputFiles::nameNotValidUtf8OpensAndIsReplaced()
     QVERIFY(!dialogs.save.isVisible());
     QCOMPARE(filekinds::nativeEntries(m_dir->path()), QList<QByteArray> { name });
     QCOMPARE(nativeBytes(), QByteArray("new report\r\n\r\n"));
+#endif
+}
+
+void Tst_outputFiles::exportedFilesReadBack_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("HTML by its type") << "report" << 0 << "report.html";
+    QTest::newRow("another extension gets the type's") << "a.rtf" << 0 << "a.rtf.html";
+    QTest::newRow("ODT by the extension typed") << "report.odt" << 0 << "report.odt";
+    QTest::newRow("PDF by its extension in capitals, A4") << "REPORT.PDF" << 1 << "REPORT.PDF";
+    QTest::newRow("PDF on Letter in the US") << "us" << 2 << "us.pdf";
+}
+
+// Each format, read by a program made for it, gives the pane's text back.
+void Tst_outputFiles::exportedFilesReadBack()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, filter);
+    QFETCH(QString, saved);
+    const bool us = saved == QLatin1String("us.pdf");
+    QLocale::setDefault(us ? QLocale(QLocale::English, QLocale::UnitedStates) : QLocale::c());
+    const auto restoreLocale = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    std::unique_ptr<frmMain> window;
+    gui::showMainWindow(window);
+    child<OutputPane>(window.get(), "txtOutput")->appendReport(EXPORTED_TEXT);
+    exportOutput(window.get(), path(typed), exportFilters().at(filter));
+    gui::closeMainWindow(window);
+
+    QCOMPARE(MessageBox::lastText(), QString());
+    QCOMPARE(entries(m_dir->path()), QStringList { saved });
+    const QString file = path(saved);
+    if (saved.endsWith(".html")) {
+        const QString python = QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+        QCOMPARE(readWith(python, { "-c", HTML_READER, file }), "utf-8|" + EXPORTED_TEXT);
+    } else if (saved.endsWith(".odt")) {
+        QCOMPARE(readWith("unzip", { "-p", file, "mimetype" }),
+            QStringLiteral("application/vnd.oasis.opendocument.text"));
+        QCOMPARE(odtText(file), EXPORTED_TEXT);
+        QVERIFY(readWith("unzip", { "-p", file, "content.xml" }).contains("\"Courier New\""));
+    } else {
+        // Read on a grid of the 9-point monospace font's width, every word
+        // is in its column.
+        QStringList lines
+            = readWith("pdftotext", { "-fixed", "5.4", "-enc", "UTF-8", file, "-" }).split('\n');
+        const qsizetype margin = lines.first().indexOf('T');
+        for (QString& line : lines)
+            line.remove(0, margin);
+        QCOMPARE(lines.mid(0, 7), EXPORTED_TEXT.split('\n'));
+        QVERIFY(readWith("pdfinfo", { file }).contains(us ? "(letter)" : "(A4)"));
+    }
+}
+
+// A failed export warns and leaves the file as it was, as saving does.
+void Tst_outputFiles::failedExportKeepsTheOldFile()
+{
+#ifdef Q_OS_UNIX
+    writeFile(path("kept.pdf"), "old\n");
+    std::unique_ptr<frmMain> window;
+    gui::showMainWindow(window);
+    child<OutputPane>(window.get(), "txtOutput")->appendReport(EXPORTED_TEXT);
+    MessageBox::setNextAnswer(QMessageBox::Yes); // replace it
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    {
+        const FileSizeLimit fullDisk(512);
+        exportOutput(window.get(), path("kept.pdf"));
+    }
+    gui::closeMainWindow(window);
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Export Output"));
+    QCOMPARE(MessageBox::lastText(),
+        "The file could not be saved: " + QDir::toNativeSeparators(path("kept.pdf")));
+    QCOMPARE(readFile(path("kept.pdf")), QByteArray("old\n"));
+    QCOMPARE(entries(m_dir->path()), QStringList { "kept.pdf" });
 #endif
 }
 

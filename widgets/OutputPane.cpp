@@ -1,6 +1,7 @@
 // The output pane: an editable plain-text box that reports are appended to.
 #include "widgets/OutputPane.h"
 
+#include "analyses/AnalysisResult.h"
 #include "files/LineEnds.h"
 
 #include <QFontDatabase>
@@ -41,6 +42,13 @@ void OutputPane::appendReport(const QString& report)
     const int firstLine = cursor.blockNumber();
     cursor.insertText(report);
     verticalScrollBar()->setValue(firstLine);
+}
+
+void OutputPane::appendAnalysisReport(const AnalysisResult& result)
+{
+    appendReport(QString::fromStdString(m_sourceLines
+            ? reportWithSourceLine(result, m_dataFileName.toStdString())
+            : result.report));
 }
 
 void OutputPane::clearOutput()

@@ -4,6 +4,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+struct AnalysisResult;
+
 // Lines end in LF inside the pane. Appends go through a text cursor at the
 // end, so the user's edits and undo history survive and an append costs the
 // same however much the pane holds. Copy, cut and drag hand out CR LF line
@@ -18,6 +20,14 @@ public:
     // first line is at the top, or the end of the text is in view when the
     // report is shorter than the pane.
     void appendReport(const QString& report);
+    // Appends the report of an analysis, ending with its source line
+    // (report/SourceLine.h) while source lines are on.
+    void appendAnalysisReport(const AnalysisResult& result);
+    // Whether analysis reports end with a source line; off at first.
+    void setSourceLines(bool on) { m_sourceLines = on; }
+    bool sourceLines() const { return m_sourceLines; }
+    // The name (not the path) of the data file that analyses run on now.
+    void setDataFileName(const QString& name) { m_dataFileName = name; }
     // Empties the pane as one edit, which Undo brings back.
     void clearOutput();
     // The whole text, lines ended by LF.
@@ -38,4 +48,8 @@ protected:
     // Dropped files are not text for the pane: the window opens them.
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    bool m_sourceLines = false;
+    QString m_dataFileName;
 };
