@@ -3,11 +3,13 @@
 
 #include "report/NumberFormat.h"
 #include "report/ReportText.h"
+#include "stats/RobustStats.h"
 #include "stats/VarianceGuard.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -178,13 +180,159 @@ ColumnSummary summariseValues(std::span<const float> values)
     return s;
 }
 
+// The groups of a split column: its values in ascending order, and the group
+// of each row (0-based), -1 for a row whose split value is missing.
+struct SplitGroups {
+    std::vector<float> codes;
+    std::vector<int32_t> groupOfRow;
+};
+
+// Nothing when the column holds more than MAX_SPLIT_GROUPS values.
+std::optional<SplitGroups> splitGroups(const DataMatrix& data, int32_t split)
+{
+    std::set<float> codes;
+    for (int32_t row = 1; row <= data.rowCount(); ++row) {
+        const float x = data(row, split);
+        // NaN would break the set's order; it is never a group's value.
+        if (x != MISSING_VALUE && !std::isnan(x) && codes.insert(x).second
+            && codes.size() > MAX_SPLIT_GROUPS)
+            return std::nullopt;
+    }
+    SplitGroups groups { { codes.begin(), codes.end() }, {} };
+    groups.groupOfRow.reserve(static_cast<std::size_t>(data.rowCount()));
+    for (int32_t row = 1; row <= data.rowCount(); ++row) {
+        const float x = data(row, split);
+        const auto found = std::lower_bound(groups.codes.begin(), groups.codes.end(), x);
+        const bool member = x != MISSING_VALUE && found != groups.codes.end() && *found == x;
+        groups.groupOfRow.push_back(
+            member ? static_cast<int32_t>(found - groups.codes.begin()) : -1);
+    }
+    return groups;
+}
+
+// A group's label where the split column gives its value one, otherwise the
+// value as the table writes single-precision numbers.
+std::string groupText(const DataMatrix& data, int32_t split, float code, char separator)
+{
+    if (const std::string* label = data.labelOf(split, code))
+        return report::printable(*label);
+    return fitNumberText(formatGeneral(code, 7, separator), code, CELL_WIDTH, separator);
+}
+
+constexpr std::size_t GROUP_LINE_WIDTH = 10 * FIELD_WIDTH;
+
+std::string groupHeaderLine()
+{
+    std::string line = leftAligned("Group");
+    for (const char* field :
+        { "N", "Missing", "Mean", "SD", "Median", "TrMean", "WinsSD", "Min", "Max" })
+        line += rightAligned(field);
+    return line;
+}
+
+std::string countCell(int64_t count, char separator)
+{
+    return rightAligned(fitNumberText(
+        report::integerText(count), static_cast<double>(count), CELL_WIDTH, separator));
+}
+
+// One group's figures of a column; the robust ones at 20%.
+struct GroupSummary {
+    ColumnSummary s;
+    std::optional<double> median;
+    std::optional<double> trimmedMean;
+    std::optional<double> winsorizedSd;
+};
+
+GroupSummary summariseGroup(std::span<const float> values)
+{
+    GroupSummary g;
+    g.s = summariseValues(values);
+    if (values.empty() || g.s.tooLarge)
+        return g;
+    const std::vector<float> sorted = robust::sortAscending(values);
+    const std::size_t half = sorted.size() / 2;
+    g.median = roundTo3Decimals(sorted.size() % 2 == 1
+            ? static_cast<double>(sorted[half])
+            : (static_cast<double>(sorted[half - 1]) + sorted[half]) / 2.0);
+    if (sorted.size() == 1) {
+        g.trimmedMean = roundTo3Decimals(sorted.front());
+        return g;
+    }
+    const robust::GroupStatistics robust = robust::groupStatistics(values, sorted);
+    if (!robust::isFinite(robust)) {
+        g.s.tooLarge = true;
+        return g;
+    }
+    g.trimmedMean = roundTo3Decimals(robust.sngTrimmedMean);
+    g.winsorizedSd = roundTo3Decimals(std::sqrt(static_cast<double>(robust.sngWinsorizedVariance)));
+    return g;
+}
+
+std::string groupLine(const std::string& group, const GroupSummary& g, int64_t missing,
+    char separator)
+{
+    return leftAligned(group) + countCell(g.s.n, separator) + countCell(missing, separator)
+        + numberCell(g.s.mean, 15, separator) + numberCell(g.s.sd, 15, separator)
+        + numberCell(g.median, 15, separator) + numberCell(g.trimmedMean, 15, separator)
+        + numberCell(g.winsorizedSd, 15, separator) + numberCell(widened(g.s.min), 7, separator)
+        + numberCell(widened(g.s.max), 7, separator);
+}
+
+// The table of `column` by the groups of `split`, with the empty line before
+// it; or the message when a group's values are too large to summarise. A
+// labelled column shows only its counts, as in the table above.
+AnalysisResult groupTable(const DataMatrix& data, int32_t column, int32_t split,
+    const SplitGroups& groups, char separator)
+{
+    const std::size_t count = groups.codes.size();
+    std::vector<std::vector<float>> values(count);
+    std::vector<int64_t> missing(count, 0);
+    for (int32_t row = 1; row <= data.rowCount(); ++row) {
+        const int32_t group = groups.groupOfRow[static_cast<std::size_t>(row) - 1];
+        if (group < 0)
+            continue;
+        const float x = data(row, column);
+        if (static_cast<double>(x) == static_cast<double>(MISSING_VALUE))
+            ++missing[static_cast<std::size_t>(group)];
+        else
+            values[static_cast<std::size_t>(group)].push_back(x);
+    }
+    std::string text = report::lineEnds(1) + "DESCRIPTIVES OF " + variableLabel(data, column)
+        + " BY " + variableLabel(data, split) + report::lineEnds(1);
+    text += report::rule(GROUP_LINE_WIDTH) + groupHeaderLine() + report::LINE_END
+        + report::rule(GROUP_LINE_WIDTH);
+    for (std::size_t k = 0; k < count; ++k) {
+        GroupSummary g;
+        if (data.hasLabels(column))
+            g.s.n = static_cast<int32_t>(values[k].size());
+        else
+            g = summariseGroup(values[k]);
+        if (g.s.tooLarge)
+            return { variableLabel(data, column) + " has values too large to summarise.", {} };
+        text += groupLine(groupText(data, split, groups.codes[k], separator), g, missing[k],
+                    separator)
+            + report::LINE_END;
+    }
+    return { {}, text + report::rule(GROUP_LINE_WIDTH) };
+}
+
 } // namespace
 
-AnalysisResult descriptivesAnalysis(
-    const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator)
+AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int32_t> columns,
+    char decimalSeparator, int32_t splitBy)
 {
     if (columns.empty())
         return { "At least one item must be selected.", {} };
+    std::optional<SplitGroups> groups;
+    if (splitBy != NO_SPLIT) {
+        groups = splitGroups(data, splitBy);
+        if (!groups)
+            return { variableLabel(data, splitBy) + " has more than "
+                    + report::integerText(static_cast<int64_t>(MAX_SPLIT_GROUPS))
+                    + " different values, too many groups to describe.",
+                {} };
+    }
 
     std::string rows;
     std::string labelLines;
@@ -214,7 +362,15 @@ AnalysisResult descriptivesAnalysis(
     text += report::rule(LINE_WIDTH);
     text += rows;
     // The closing rule is followed by the labels of labelled columns, then
-    // three empty lines.
-    text += report::rule(LINE_WIDTH) + labelLines + report::lineEnds(3);
-    return { {}, text };
+    // the tables by group, then three empty lines.
+    text += report::rule(LINE_WIDTH) + labelLines;
+    for (std::size_t k = 0; groups && k < columns.size(); ++k) {
+        if (columns[k] == splitBy)
+            continue;
+        AnalysisResult table = groupTable(data, columns[k], splitBy, *groups, decimalSeparator);
+        if (!table.message.empty())
+            return table;
+        text += table.report;
+    }
+    return { {}, text + report::lineEnds(3) };
 }
