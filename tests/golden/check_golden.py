@@ -5,6 +5,7 @@ checks that each printed number is what an independent computation prints.
 
 Usage: check_golden.py SOURCE_DIR   (exits 1 on any difference)
 """
+import csv
 import math
 import pathlib
 import sys
@@ -193,11 +194,54 @@ def check_yuen(name, table, level):
         check(f"{name} yuen", " ".join(line.split()) in text, True)
 
 
+def check_descriptives_by(golden, table, split, names, labels=None):
+    """Each table by group: every row recomputed from the group's values, SciPy's
+    trimmed mean and Winsorized SD at 20%. `split` and the keys of `names` are
+    0-based columns; `labels` names the split column's codes."""
+    report = (ROOT / "tests/golden" / golden).read_text()
+    blocks = report.split("\nDESCRIPTIVES OF ")[1:]
+    variables = [c for c in range(table.shape[1]) if c != split and c in names]
+    check(f"{golden} tables", len(blocks), len(variables))
+    codes = sorted(set(table[:, split][table[:, split] != MISSING]))
+    g15 = lambda v: "%.15g" % float("%.3f" % v)
+    for block, c in zip(blocks, variables):
+        check(f"{golden} heading", block.splitlines()[0],
+              f"{names[c]} BY {names[split]}")
+        rows = [line.split() for line in block.split("-" * 100 + "\n")[2].splitlines()]
+        expected = []
+        for code in codes:
+            member = table[:, split] == code
+            x = table[member, c][table[member, c] != MISSING].astype(np.float64)
+            winsorized = mstats.winsorize(x, limits=(0.2, 0.2))
+            expected.append([labels[int(code) - 1] if labels else "%.7g" % code, str(len(x)),
+                             str(int(np.sum(table[member, c] == MISSING))), g15(x.mean()),
+                             g15(x.std(ddof=1)), g15(np.median(x)),
+                             g15(np.float32(stats.trim_mean(x, 0.2))),
+                             g15(math.sqrt(float(np.float32(np.var(winsorized, ddof=1))))),
+                             "%.7g" % np.float32(x.min()), "%.7g" % np.float32(x.max())])
+        check(f"{golden} by {names[split]}: {names[c]}", rows, expected)
+
+
+def toothgrowth():
+    """R's ToothGrowth as written by write.csv: row names, len with NA, supp as text."""
+    rows = list(csv.reader((ROOT / "examples/toothgrowth.csv").read_text().splitlines()))[1:]
+    supp = sorted({row[2] for row in rows})
+    table = np.array([[float(row[0]), MISSING if row[1] == "NA" else float(row[1]),
+                       supp.index(row[2]) + 1, float(row[3])] for row in rows], dtype=np.float32)
+    return table, supp
+
+
 for sample, (delimiter, level) in SAMPLES.items():
     table = columns(ROOT / "examples" / sample, delimiter)
     check_descriptives(sample, table)
     check_bootstrap(sample, table, level)
     check_yuen(sample, table, level)
+
+check_descriptives_by("scores_space.descriptives_by.txt", columns(ROOT / "examples/scores_space.dat", " "),
+                      0, {0: "Var 1", 1: "Var 2", 2: "Var 3"})
+growth, supp = toothgrowth()
+check_descriptives_by("toothgrowth.descriptives_by.txt", growth, 2,
+                      {1: "Var 2 (len)", 2: "Var 3 (supp)", 3: "Var 4 (dose)"}, supp)
 
 for failure in failures:
     print(failure)
