@@ -269,8 +269,8 @@ GroupSummary summariseGroup(std::span<const float> values)
     return g;
 }
 
-std::string groupLine(const std::string& group, const GroupSummary& g, int64_t missing,
-    char separator)
+std::string groupLine(
+    const std::string& group, const GroupSummary& g, int64_t missing, char separator)
 {
     return leftAligned(group) + countCell(g.s.n, separator) + countCell(missing, separator)
         + numberCell(g.s.mean, 15, separator) + numberCell(g.s.sd, 15, separator)
@@ -310,8 +310,8 @@ AnalysisResult groupTable(const DataMatrix& data, int32_t column, int32_t split,
             g = summariseGroup(values[k]);
         if (g.s.tooLarge)
             return { variableLabel(data, column) + " has values too large to summarise.", {} };
-        text += groupLine(groupText(data, split, groups.codes[k], separator), g, missing[k],
-                    separator)
+        text += groupLine(
+                    groupText(data, split, groups.codes[k], separator), g, missing[k], separator)
             + report::LINE_END;
     }
     return { {}, text + report::rule(GROUP_LINE_WIDTH) };

@@ -80,8 +80,8 @@ void frmBootstrap::createControls()
     lblSeed->setBuddy(txtSeed);
 
     auto* trialsLayout = new QGridLayout(fraTrials);
-    const std::array trials { opt600, opt800, opt1000, opt1200, opt1400, opt1600, opt1800,
-        opt2000, opt5000, opt10000 };
+    const std::array trials { opt600, opt800, opt1000, opt1200, opt1400, opt1600, opt1800, opt2000,
+        opt5000, opt10000 };
     for (int i = 0; i < static_cast<int>(trials.size()); ++i)
         trialsLayout->addWidget(trials[static_cast<std::size_t>(i)], i % 4, i / 4);
 
@@ -103,8 +103,7 @@ void frmBootstrap::createControls()
     // From the group values through the trials and the level to the seed.
     QWidget* previous = txtGroup2;
     const std::array<QWidget*, 16> chain { opt600, opt800, opt1000, opt1200, opt1400, opt1600,
-        opt1800, opt2000, opt5000, opt10000, opt90CI, opt95CI, opt99CI, txtSeed, cmdOK,
-        cmdCancel };
+        opt1800, opt2000, opt5000, opt10000, opt90CI, opt95CI, opt99CI, txtSeed, cmdOK, cmdCancel };
     for (QWidget* next : chain) {
         setTabOrder(previous, next);
         previous = next;

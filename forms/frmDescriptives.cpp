@@ -5,15 +5,14 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-
 
 namespace {
 

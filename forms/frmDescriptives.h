@@ -13,9 +13,10 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-// Lists "Var 1".."Var n" (with their names, if any) for the columns of the data set at the time it is
-// built, and offers them again as the variable to split by ("None" first). OK appends a report to the output pane and hides the dialog; Cancel
-// and Escape hide it with its checks kept; its close box destroys it.
+// Lists "Var 1".."Var n" (with their names, if any) for the columns of the data set at the time it
+// is built, and offers them again as the variable to split by ("None" first). OK appends a report
+// to the output pane and hides the dialog; Cancel and Escape hide it with its checks kept; its
+// close box destroys it.
 class frmDescriptives : public AnalysisDialog {
     Q_OBJECT
 public:

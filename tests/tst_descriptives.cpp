@@ -247,14 +247,14 @@ void Tst_descriptives::messages_data()
     const Rows bothHuge = { { 3e38f, 1e20f }, { -3e38f, 1 } };
     const QString tooLarge1 = QStringLiteral("Var 1 has values too large to summarise.");
     const QString tooLarge2 = QStringLiteral("Var 2 has values too large to summarise.");
-    QTest::newRow("no column chosen")
-        << column({ 1, 2 }) << Columns() << QStringLiteral("At least one item must be selected.") << 0;
+    QTest::newRow("no column chosen") << column({ 1, 2 }) << Columns()
+                                      << QStringLiteral("At least one item must be selected.") << 0;
     QTest::newRow("variance of 3e38 and -3e38 beyond single precision")
         << hugeSpread << Columns { 1, 2 } << tooLarge2 << 0;
     QTest::newRow("variance of 1e20 and 1 beyond single precision")
         << hugeSquares << Columns { 1 } << tooLarge1 << 0;
-    QTest::newRow("the first such column is named") << bothHuge << Columns { 1, 2 } << tooLarge1
-                                            << 0;
+    QTest::newRow("the first such column is named")
+        << bothHuge << Columns { 1, 2 } << tooLarge1 << 0;
     QTest::newRow("1001 groups are too many to describe")
         << column(sequence(1, 1001)) << Columns { 1 }
         << QStringLiteral("Var 1 has more than 1000 different values, too many groups to describe.")

@@ -5,6 +5,8 @@
 #include "data/DataMatrix.h"
 #include "data/Parallel.h"
 
+#include "GuiDriver.h"
+#include "TestData.h"
 #include <QApplication>
 #include <QCompleter>
 #include <QLabel>
@@ -12,11 +14,9 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include "GuiDriver.h"
-#include "TestData.h"
 
 #include <QtTest>
 
@@ -177,9 +177,8 @@ void Tst_frmBootstrap::showsItsControlsAndDefaults()
         QCOMPARE(widget->item(2)->text(), QStringLiteral("Var 3"));
         QVERIFY(checkedRows(m_dialog, list).isEmpty());
     }
-    const char* trials[]
-        = { "opt600", "opt800", "opt1000", "opt1200", "opt1400", "opt1600", "opt1800", "opt2000",
-              "opt5000", "opt10000" };
+    const char* trials[] = { "opt600", "opt800", "opt1000", "opt1200", "opt1400", "opt1600",
+        "opt1800", "opt2000", "opt5000", "opt10000" };
     for (const char* name : trials)
         QCOMPARE(child<QRadioButton>(m_dialog, name)->isChecked(), name == trials[0]);
     QCOMPARE(child<QRadioButton>(m_dialog, "opt2000")->text(), QStringLiteral("2000"));
