@@ -76,7 +76,8 @@ void frmBootstrap::createControls()
     lblSeed->setObjectName(QStringLiteral("lblSeed"));
     txtSeed = new QLineEdit(this);
     txtSeed->setObjectName(QStringLiteral("txtSeed"));
-    txtSeed->setToolTip(QStringLiteral("Empty: a new seed from the clock at every run"));
+    txtSeed->setToolTip(
+        QStringLiteral("Empty: a new seed from the clock at every run, named in the report"));
     lblSeed->setBuddy(txtSeed);
 
     auto* trialsLayout = new QGridLayout(fraTrials);
