@@ -81,11 +81,14 @@ void Tst_descriptives::wholeReport()
     QCOMPARE(QString::fromStdString(result.report), expected);
 }
 
-// Group 1 holds 2, 4, 9; group 2 only missing values; group 3 one value; the
-// row without a group is left out.
+// Group 1 holds ten values, two trimmed from each end; group 2 only missing
+// values; group 3 one value; the row without a group is left out. Figures
+// from NumPy and SciPy (trim_mean, mstats.winsorize).
 void Tst_descriptives::tableByGroup()
 {
-    const Rows rows = { { 1, 2 }, { 1, 4 }, { 1, 9 }, { 2, M }, { 2, M }, { 3, 5 }, { M, 100 } };
+    Rows rows = { { 2, M }, { 2, M }, { 3, 5 }, { M, 100 } };
+    for (const float x : { 9.0f, -4.0f, 2.0f, -0.5f, 7.0f, 3.0f, -8.0f, 1.0f, 0.0f, 5.0f })
+        rows.append({ 1, x });
     const AnalysisResult result = run(rows, { 1, 2 }, ',', 1);
     QVERIFY(result.message.empty());
     const QString rule = QString(100, QLatin1Char('-')) + "\n";
@@ -93,8 +96,8 @@ void Tst_descriptives::tableByGroup()
         + "Group              N   Missing      Mean        SD    Median    TrMean    WinsSD"
           "       Min       Max\n"
         + rule
-        + "1                  3         0         5     3,606         4         5     3,606"
-          "         2         9\n"
+        + "1                 10         0      1,45     5,036       1,5      1,75     2,397"
+          "        -8         9\n"
           "2                  0         2         .         .         .         .         ."
           "         .         .\n"
           "3                  1         0         5         .         5         5         ."
