@@ -193,9 +193,27 @@ Interval percentileInterval(const std::vector<float>& effects, const BootstrapRe
     return interval;
 }
 
+// The seed a report names, so that its interval can be drawn again.
+struct ShownSeed {
+    uint64_t seed = 0;
+    bool fromClock = false;
+};
+
+// "Robust Cohen's D = 1.116", or "." with the reason when it is not defined:
+// the pooled Winsorized variance is 0 only when both groups' are.
+std::string robustDLines(const robust::EffectSize& effect)
+{
+    using report::lineEnds;
+    if (effect.computable)
+        return "Robust Cohen's D = " + formatReportNumber(effect.sngRobustD) + lineEnds(2);
+    return "Robust Cohen's D = ." + lineEnds(1)
+        + "Both groups have a zero Winsorized variance, so the robust d is not defined."
+        + lineEnds(2);
+}
+
 std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics& observed,
     const BootstrapRequest& request, const Interval& interval, std::size_t valid,
-    std::optional<uint64_t> namedSeed)
+    std::optional<ShownSeed> shownSeed)
 {
     using report::integerText;
     using report::lineEnds;
@@ -219,7 +237,7 @@ std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics&
         + lineEnds(1);
     text += "Pooled Winsorized variance = "
         + formatReportNumber(observed.effect.sngPooledWinsorizedVariance) + lineEnds(2);
-    text += "Robust Cohen's D = " + formatReportNumber(observed.effect.sngRobustD) + lineEnds(2);
+    text += robustDLines(observed.effect);
     text += percent + "% CI for population Robust D = (" + interval.lower + ", " + interval.upper
         + ")" + lineEnds(1);
     text += rule(50);
@@ -227,8 +245,9 @@ std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics&
         += "Number of attempted bootstrap trials = " + integerText(request.lngTrials) + lineEnds(1);
     text += "Number of valid robust D bootstrap trials = "
         + integerText(static_cast<int64_t>(valid)) + lineEnds(1);
-    if (namedSeed)
-        text += "Random number seed = " + std::to_string(*namedSeed) + lineEnds(1);
+    if (shownSeed)
+        text += "Random number seed = " + std::to_string(shownSeed->seed)
+            + (shownSeed->fromClock ? " (from the clock)" : "") + lineEnds(1);
     return text + lineEnds(5);
 }
 
@@ -344,18 +363,25 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
 
     const robust::OrderedGroup group1(observed.group1);
     const robust::OrderedGroup group2(observed.group2);
-    std::vector<float> effects = request.uniform
-        ? scriptedEffects(group1, group2, request)
-        : parallelEffects(group1, group2, request, namedSeed.value_or(request.clockSeed));
+    const uint64_t seed = namedSeed.value_or(request.clockSeed);
+    std::vector<float> effects = request.uniform ? scriptedEffects(group1, group2, request)
+                                                 : parallelEffects(group1, group2, request, seed);
     if (stopRequested(request)) {
         BootstrapResult stopped;
         stopped.cancelled = true;
         return stopped;
     }
     const Interval interval = percentileInterval(effects, request);
+    // A clock seed is named too, since typed as the seed it draws the same
+    // interval again; scripted numbers owe nothing to a seed.
+    std::optional<ShownSeed> shownSeed;
+    if (namedSeed)
+        shownSeed = ShownSeed { *namedSeed, false };
+    else if (!request.uniform)
+        shownSeed = ShownSeed { seed, true };
     BootstrapResult result;
     result.report
-        = reportText(data, observed.statistics, request, interval, effects.size(), namedSeed);
+        = reportText(data, observed.statistics, request, interval, effects.size(), shownSeed);
     result.bootstrapMethod = "percentile bootstrap";
     result.run = completedRun(data, std::move(observed), std::move(effects), interval, request,
         namedSeed);

@@ -22,7 +22,8 @@ struct BootstrapControl {
 struct BootstrapRequest : TwoGroupChoice {
     int32_t lngTrials = 600;
     // The seed as typed: a whole number from 0 to 2^64 - 1 is used and named
-    // in the report; an empty text means `clockSeed`, which is not named.
+    // in the report; an empty text means `clockSeed`, named in the report as
+    // from the clock.
     std::string strSeed;
     uint64_t clockSeed = 0;
     // When set, the run reports its progress here and stops when asked.

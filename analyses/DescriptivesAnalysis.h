@@ -4,6 +4,7 @@
 #include "analyses/AnalysisResult.h"
 #include "data/DataMatrix.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -19,5 +20,15 @@
 // SD, minimum and maximum and its count, and after the table a line lists
 // its labels with their counts. Numbers in the report use
 // `decimalSeparator` for the decimal point.
-AnalysisResult descriptivesAnalysis(
-    const DataMatrix& data, std::span<const int32_t> columns, char decimalSeparator);
+//
+// With `splitBy` a column, a table per chosen column other than it follows,
+// headed "DESCRIPTIVES OF Var k BY Var j": one row per value of the split
+// column in ascending order (its label where it has one) with the count,
+// the missing cells, mean, SD, median, 20% trimmed mean, 20% Winsorized SD,
+// minimum and maximum of that group's values. Rows whose split value is
+// missing belong to no group. A split column with more than MAX_SPLIT_GROUPS
+// values gives a message instead.
+inline constexpr int32_t NO_SPLIT = 0;
+inline constexpr std::size_t MAX_SPLIT_GROUPS = 1000;
+AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int32_t> columns,
+    char decimalSeparator, int32_t splitBy = NO_SPLIT);

@@ -43,7 +43,7 @@ int main(int argc, char** argv)
                  "       trellam-bench import FILE --delimiter tab|comma|semicolon|space [--names]\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
                  "       trellam-bench bootstrap-dialog [--n1 N --n2 N]\n"
-                 "       trellam-bench descriptives FILE --delimiter tab|comma|space\n"
+                 "       trellam-bench descriptives FILE --delimiter tab|comma|space [--by K]\n"
                  "       trellam-bench output FILE\n"
                  "       trellam-bench generate FILE [--rows N] [--columns K] [--names]\n"
                  "       trellam-bench view [--rows N] [--columns K]\n"

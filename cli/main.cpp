@@ -27,6 +27,7 @@ namespace {
 
 const char* const USAGE
     = "usage: trellam-cli descriptives FILE [--delimiter tab|comma|semicolon|space] [--columns 1,3-5]\n"
+      "                   [--by K]\n"
       "       trellam-cli bootstrap FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--trials B] [--level 90|95|99] [--seed N] [--delimiter ...]\n"
       "                   [--plot FILE.svg|FILE.png]\n"
@@ -37,7 +38,7 @@ const char* const USAGE
       "       report with the program's version, the data file and the methods\n"
       "       trellam-cli --help | --version\n";
 
-const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--dv", "--gv",
+const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--by", "--dv", "--gv",
     "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot" };
 
 // A mistake in the command line: said on standard error with the usage.
@@ -190,11 +191,16 @@ AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data,
             if (line.value(other))
                 throw UsageError { std::string(other) + " is not an option of descriptives" };
         const std::optional<std::string> chosen = line.value("--columns");
+        const std::optional<std::string> by = line.value("--by");
+        const int32_t split
+            = by ? static_cast<int32_t>(wholeNumber(*by, 1, columns, "--by")) : NO_SPLIT;
         return descriptivesAnalysis(data,
-            chosen ? columnList(*chosen, columns) : allColumns(columns), localeDecimalSeparator());
+            chosen ? columnList(*chosen, columns) : allColumns(columns), localeDecimalSeparator(),
+            split);
     }
-    if (line.value("--columns"))
-        throw UsageError { "--columns is an option of descriptives only" };
+    for (const char* own : { "--columns", "--by" })
+        if (line.value(own))
+            throw UsageError { std::string(own) + " is an option of descriptives only" };
     if (line.command == "yuen") {
         for (const char* other : { "--trials", "--seed", "--plot" })
             if (line.value(other))

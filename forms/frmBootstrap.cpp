@@ -62,6 +62,8 @@ void frmBootstrap::createControls()
     opt1600 = option("opt1600", QStringLiteral("1600"), fraTrials);
     opt1800 = option("opt1800", QStringLiteral("1800"), fraTrials);
     opt2000 = option("opt2000", QStringLiteral("2000"), fraTrials);
+    opt5000 = option("opt5000", QStringLiteral("5000"), fraTrials);
+    opt10000 = option("opt10000", QStringLiteral("10000"), fraTrials);
 
     lblTrial = new QLabel(QStringLiteral("Trial"), this);
     lblTrial->setObjectName(QStringLiteral("lblTrial"));
@@ -74,12 +76,13 @@ void frmBootstrap::createControls()
     lblSeed->setObjectName(QStringLiteral("lblSeed"));
     txtSeed = new QLineEdit(this);
     txtSeed->setObjectName(QStringLiteral("txtSeed"));
-    txtSeed->setToolTip(QStringLiteral("Empty: a new seed from the clock at every run"));
+    txtSeed->setToolTip(
+        QStringLiteral("Empty: a new seed from the clock at every run, named in the report"));
     lblSeed->setBuddy(txtSeed);
 
     auto* trialsLayout = new QGridLayout(fraTrials);
-    const std::array trials { opt600, opt800, opt1000, opt1200, opt1400, opt1600, opt1800,
-        opt2000 };
+    const std::array trials { opt600, opt800, opt1000, opt1200, opt1400, opt1600, opt1800, opt2000,
+        opt5000, opt10000 };
     for (int i = 0; i < static_cast<int>(trials.size()); ++i)
         trialsLayout->addWidget(trials[static_cast<std::size_t>(i)], i % 4, i / 4);
 
@@ -100,8 +103,8 @@ void frmBootstrap::createControls()
 
     // From the group values through the trials and the level to the seed.
     QWidget* previous = txtGroup2;
-    const std::array<QWidget*, 14> chain { opt600, opt800, opt1000, opt1200, opt1400, opt1600,
-        opt1800, opt2000, opt90CI, opt95CI, opt99CI, txtSeed, cmdOK, cmdCancel };
+    const std::array<QWidget*, 16> chain { opt600, opt800, opt1000, opt1200, opt1400, opt1600,
+        opt1800, opt2000, opt5000, opt10000, opt90CI, opt95CI, opt99CI, txtSeed, cmdOK, cmdCancel };
     for (QWidget* next : chain) {
         setTabOrder(previous, next);
         previous = next;
@@ -112,9 +115,9 @@ BootstrapRequest frmBootstrap::readRequest() const
 {
     BootstrapRequest request;
     readChoice(request);
-    const std::array<std::pair<QRadioButton*, int32_t>, 8> trials { { { opt600, 600 },
+    const std::array<std::pair<QRadioButton*, int32_t>, 10> trials { { { opt600, 600 },
         { opt800, 800 }, { opt1000, 1000 }, { opt1200, 1200 }, { opt1400, 1400 }, { opt1600, 1600 },
-        { opt1800, 1800 }, { opt2000, 2000 } } };
+        { opt1800, 1800 }, { opt2000, 2000 }, { opt5000, 5000 }, { opt10000, 10000 } } };
     for (const auto& [button, count] : trials) {
         if (button->isChecked()) {
             request.lngTrials = count;

@@ -63,6 +63,8 @@ private:
     QRadioButton* opt1600 = nullptr;
     QRadioButton* opt1800 = nullptr;
     QRadioButton* opt2000 = nullptr;
+    QRadioButton* opt5000 = nullptr;
+    QRadioButton* opt10000 = nullptr;
     QLabel* lblTrial = nullptr;
     QLineEdit* txtTrial = nullptr;
     QLabel* lblSeed = nullptr;

@@ -3,15 +3,16 @@
 
 #include "analyses/DescriptivesAnalysis.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-
 
 namespace {
 
@@ -48,6 +49,15 @@ void frmDescriptives::createControls()
     optIndividual = new QRadioButton(QStringLiteral("Individual Items"), fraSelectItems);
     optIndividual->setObjectName(QStringLiteral("optIndividual"));
 
+    lblSplitBy = new QLabel(QStringLiteral("Split by"), this);
+    lblSplitBy->setObjectName(QStringLiteral("lblSplitBy"));
+    cmbSplitBy = new QComboBox(this);
+    cmbSplitBy->setObjectName(QStringLiteral("cmbSplitBy"));
+    // Long names must not widen the dialog; the open list shows them whole.
+    cmbSplitBy->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbSplitBy->setMinimumContentsLength(10);
+    lblSplitBy->setBuddy(cmbSplitBy);
+
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
@@ -61,13 +71,18 @@ void frmDescriptives::createControls()
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
+    auto* split = new QHBoxLayout;
+    split->addWidget(lblSplitBy);
+    split->addWidget(cmbSplitBy, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraSelectItems);
+    layout->addLayout(split);
     layout->addLayout(buttons);
 
     setTabOrder(lstItems, optRanges);
     setTabOrder(optRanges, optIndividual);
-    setTabOrder(optIndividual, cmdOK);
+    setTabOrder(optIndividual, cmbSplitBy);
+    setTabOrder(cmbSplitBy, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
     resize(229, 349);
 }
@@ -82,12 +97,14 @@ void frmDescriptives::connectHandlers()
 
 void frmDescriptives::Form_Load()
 {
+    cmbSplitBy->addItem(QStringLiteral("None"));
     for (int32_t column = 1; column <= m_data.columnCount(); ++column) {
-        auto* item
-            = new QListWidgetItem(QString::fromStdString(variableLabel(m_data, column)));
+        const QString label = QString::fromStdString(variableLabel(m_data, column));
+        auto* item = new QListWidgetItem(label);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         lstItems->addItem(item);
+        cmbSplitBy->addItem(label);
     }
 }
 
@@ -123,6 +140,9 @@ std::vector<int32_t> frmDescriptives::checkedColumns() const
 
 void frmDescriptives::cmdOK_Click()
 {
-    runAnalysis(
-        [this] { return descriptivesAnalysis(m_data, checkedColumns(), reportDecimalSeparator()); });
+    // Entry k of the split list stands for column k; entry 0 is "None".
+    const int32_t split = cmbSplitBy->currentIndex() > 0 ? cmbSplitBy->currentIndex() : NO_SPLIT;
+    runAnalysis([this, split] {
+        return descriptivesAnalysis(m_data, checkedColumns(), reportDecimalSeparator(), split);
+    });
 }

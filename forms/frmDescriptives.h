@@ -6,14 +6,17 @@
 #include <cstdint>
 #include <vector>
 
+class QComboBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-// Lists "Var 1".."Var n" (with their names, if any) for the columns of the data set at the time it is
-// built. OK appends a report to the output pane and hides the dialog; Cancel
-// and Escape hide it with its checks kept; its close box destroys it.
+// Lists "Var 1".."Var n" (with their names, if any) for the columns of the data set at the time it
+// is built, and offers them again as the variable to split by ("None" first). OK appends a report
+// to the output pane and hides the dialog; Cancel and Escape hide it with its checks kept; its
+// close box destroys it.
 class frmDescriptives : public AnalysisDialog {
     Q_OBJECT
 public:
@@ -36,6 +39,8 @@ private:
     QListWidget* lstItems = nullptr;
     QRadioButton* optRanges = nullptr;
     QRadioButton* optIndividual = nullptr;
+    QLabel* lblSplitBy = nullptr;
+    QComboBox* cmbSplitBy = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 };

@@ -393,9 +393,18 @@ void Tst_bootstrap::reportLines_data()
     QTest::newRow("means on exact ties round to even")
         << twoGroups({ 2.5f, 2.625f }, { 0.0f, 0.125f }) << "Mean"
         << "Mean                     2.562          0.062";
-    QTest::newRow("a d that cannot be computed prints as 9999999")
-        << twoGroups({ 1, 5, 5, 5, 9 }, { 5, 5, 5, 5, 5 }) << "Robust Cohen's D"
-        << "Robust Cohen's D = 9999999";
+    const DataMatrix zeroWinsorized = twoGroups({ 1, 5, 5, 5, 9 }, { 5, 5, 5, 5, 5 });
+    QTest::newRow("a d that cannot be computed prints as a dot")
+        << zeroWinsorized << "Robust Cohen's D"
+        << "Robust Cohen's D = .";
+    QTest::newRow("a d that cannot be computed is explained")
+        << zeroWinsorized << "Both groups"
+        << "Both groups have a zero Winsorized variance, so the robust d is not defined.";
+    QTest::newRow("the interval still comes from the valid trials")
+        << zeroWinsorized << "95% CI"
+        << "95% CI for population Robust D = (-1.106, 0.553)";
+    QTest::newRow("a seed from the clock is named") << zeroWinsorized << "Random number seed"
+                                                    << "Random number seed = 1 (from the clock)";
 }
 
 void Tst_bootstrap::reportLines()

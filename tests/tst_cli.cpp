@@ -62,6 +62,7 @@ private slots:
     void goldenReports_data();
     void goldenReports();
     void sameReportOnAnyNumberOfThreads();
+    void seedFromTheClockRepeatsTheRun();
     void failures_data();
     void failures();
     void importFailureSaysWhatMayMendIt();
@@ -105,6 +106,12 @@ void Tst_cli::goldenReports_data()
     QTest::newRow("yuen of len by supp: OJ is group 1, VC group 2") << QStringList { "yuen",
         "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "1",
         "--group2", "2" } << "toothgrowth.yuen.txt";
+    QTest::newRow("descriptives by a numeric group, missing values counted")
+        << QStringList { "descriptives", "examples/scores_space.dat", "--by", "1" }
+        << "scores_space.descriptives_by.txt";
+    QTest::newRow("descriptives by a labelled group, the split column left out") << QStringList {
+        "descriptives", "examples/toothgrowth.csv", "--names", "--by", "3", "--columns", "2-4"
+    } << "toothgrowth.descriptives_by.txt";
     QTest::newRow("yuen of len by supp, the groups named by their labels") << QStringList {
         "yuen", "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "OJ",
         "--group2", "VC" } << "toothgrowth.yuen.txt";
@@ -143,6 +150,20 @@ void Tst_cli::sameReportOnAnyNumberOfThreads()
         QCOMPARE(runCli(args + QStringList { "--threads", threads }).out, one);
 }
 
+// The seed a run without --seed names, typed as --seed, gives the same report.
+void Tst_cli::seedFromTheClockRepeatsTheRun()
+{
+    const QStringList args = QStringList { "bootstrap", "examples/reaction_times_tab.txt" }
+        + bootstrapGroups + QStringList { "--trials", "600" };
+    const QString drawn = QString::fromUtf8(runCli(args).out);
+    const QRegularExpression seedLine("\nRandom number seed = ([0-9]+) \\(from the clock\\)\n");
+    const QRegularExpressionMatch seed = seedLine.match(drawn);
+    QVERIFY(seed.hasMatch());
+    const QString repeated
+        = QString::fromUtf8(runCli(args + QStringList { "--seed", seed.captured(1) }).out);
+    QCOMPARE(repeated, QString(drawn).remove(" (from the clock)"));
+}
+
 void Tst_cli::failures_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -170,6 +191,10 @@ void Tst_cli::failures_data()
     QTest::newRow("a level the window does not offer")
         << QStringList { "yuen", file } + bootstrapGroups + QStringList { "--level", "80" } << 2
         << "trellam-cli: --level must be a whole number from 90 to 99";
+    QTest::newRow("a split column beyond the data") << QStringList { "descriptives", file, "--by",
+        "4" } << 2 << "trellam-cli: --by must be a whole number from 1 to 3";
+    QTest::newRow("a split for the bootstrap") << QStringList { "bootstrap", file, "--by", "1" }
+            + bootstrapGroups << 2 << "trellam-cli: --by is an option of descriptives only";
     QTest::newRow("an option of another command") << QStringList { "yuen", file, "--trials", "5" }
             + bootstrapGroups << 2 << "trellam-cli: --trials is not an option of yuen";
 }

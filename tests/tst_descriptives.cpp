@@ -42,10 +42,11 @@ QList<float> sequence(int from, int to)
     return values;
 }
 
-AnalysisResult run(const Rows& rows, const Columns& columns, char separator = '.')
+AnalysisResult run(
+    const Rows& rows, const Columns& columns, char separator = '.', int32_t split = NO_SPLIT)
 {
     const std::vector<int32_t> chosen(columns.begin(), columns.end());
-    return descriptivesAnalysis(matrixFromRows(rows), chosen, separator);
+    return descriptivesAnalysis(matrixFromRows(rows), chosen, separator, split);
 }
 
 const QString RULE = QString(60, QLatin1Char('-'));
@@ -57,6 +58,7 @@ class Tst_descriptives : public QObject {
 private slots:
     void wholeReport();
     void manyColumnsInOrder();
+    void tableByGroup();
     void summaryLine_data();
     void summaryLine();
     void longColumnsKeepTheirMean_data();
@@ -77,6 +79,33 @@ void Tst_descriptives::wholeReport()
         + "Var 3           12.5       7.5         5        20         3\n" + RULE
         + "\n\n\n\n";
     QCOMPARE(QString::fromStdString(result.report), expected);
+}
+
+// Group 1 holds ten values, two trimmed from each end; group 2 only missing
+// values; group 3 one value; the row without a group is left out. Figures
+// from NumPy and SciPy (trim_mean, mstats.winsorize).
+void Tst_descriptives::tableByGroup()
+{
+    Rows rows = { { 2, M }, { 2, M }, { 3, 5 }, { M, 100 } };
+    for (const float x : { 9.0f, -4.0f, 2.0f, -0.5f, 7.0f, 3.0f, -8.0f, 1.0f, 0.0f, 5.0f })
+        rows.append({ 1, x });
+    const AnalysisResult result = run(rows, { 1, 2 }, ',', 1);
+    QVERIFY(result.message.empty());
+    const QString rule = QString(100, QLatin1Char('-')) + "\n";
+    const QString expected = QStringLiteral("\nDESCRIPTIVES OF Var 2 BY Var 1\n") + rule
+        + "Group              N   Missing      Mean        SD    Median    TrMean    WinsSD"
+          "       Min       Max\n"
+        + rule
+        + "1                 10         0      1,45     5,036       1,5      1,75     2,397"
+          "        -8         9\n"
+          "2                  0         2         .         .         .         .         ."
+          "         .         .\n"
+          "3                  1         0         5         .         5         5         ."
+          "         5         5\n"
+        + rule + "\n\n\n";
+    const QString report = QString::fromStdString(result.report);
+    QVERIFY(report.startsWith("DESCRIPTIVES\n"));
+    QCOMPARE(report.mid(report.indexOf("\nDESCRIPTIVES OF")), expected);
 }
 
 void Tst_descriptives::manyColumnsInOrder()
@@ -215,18 +244,24 @@ void Tst_descriptives::messages_data()
     QTest::addColumn<Rows>("rows");
     QTest::addColumn<Columns>("columns");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("split");
     const Rows hugeSpread = { { 1, 3e38f }, { 2, -3e38f } };
     const Rows hugeSquares = { { 1e20f }, { 1 } };
     const Rows bothHuge = { { 3e38f, 1e20f }, { -3e38f, 1 } };
     const QString tooLarge1 = QStringLiteral("Var 1 has values too large to summarise.");
     const QString tooLarge2 = QStringLiteral("Var 2 has values too large to summarise.");
-    QTest::newRow("no column chosen")
-        << column({ 1, 2 }) << Columns() << QStringLiteral("At least one item must be selected.");
+    QTest::newRow("no column chosen") << column({ 1, 2 }) << Columns()
+                                      << QStringLiteral("At least one item must be selected.") << 0;
     QTest::newRow("variance of 3e38 and -3e38 beyond single precision")
-        << hugeSpread << Columns { 1, 2 } << tooLarge2;
+        << hugeSpread << Columns { 1, 2 } << tooLarge2 << 0;
     QTest::newRow("variance of 1e20 and 1 beyond single precision")
-        << hugeSquares << Columns { 1 } << tooLarge1;
-    QTest::newRow("the first such column is named") << bothHuge << Columns { 1, 2 } << tooLarge1;
+        << hugeSquares << Columns { 1 } << tooLarge1 << 0;
+    QTest::newRow("the first such column is named")
+        << bothHuge << Columns { 1, 2 } << tooLarge1 << 0;
+    QTest::newRow("1001 groups are too many to describe")
+        << column(sequence(1, 1001)) << Columns { 1 }
+        << QStringLiteral("Var 1 has more than 1000 different values, too many groups to describe.")
+        << 1;
 }
 
 void Tst_descriptives::messages()
@@ -234,7 +269,8 @@ void Tst_descriptives::messages()
     QFETCH(Rows, rows);
     QFETCH(Columns, columns);
     QFETCH(QString, expected);
-    const AnalysisResult result = run(rows, columns);
+    QFETCH(int, split);
+    const AnalysisResult result = run(rows, columns, '.', split);
     QCOMPARE(QString::fromStdString(result.message), expected);
     QVERIFY(result.report.empty());
 }

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
 #include <QRadioButton>
@@ -66,6 +67,7 @@ private slots:
     void messages_data();
     void messages();
     void twoRunsAppendTwoReports();
+    void splitByAddsATableByGroup();
     void lifecycleThroughMainWindow();
 };
 
@@ -163,6 +165,32 @@ void Tst_frmDescriptives::twoRunsAppendTwoReports()
     QTest::keyClick(&dialog, Qt::Key_Return);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(pane.plainText(), EXAMPLE_REPORT + EXAMPLE_REPORT);
+}
+
+void Tst_frmDescriptives::splitByAddsATableByGroup()
+{
+    const DataMatrix data = matrixFromRows(exampleRows(4));
+    OutputPane pane;
+    frmDescriptives dialog(data, &pane);
+    dialog.show();
+    auto* split = child<QComboBox>(&dialog, "cmbSplitBy");
+    QCOMPARE(split->count(), 5);
+    QCOMPARE(split->currentText(), QStringLiteral("None"));
+    QCOMPARE(split->itemText(4), QStringLiteral("Var 4"));
+    split->setFocus();
+    QTest::keyClick(split, Qt::Key_Down);
+    QCOMPARE(split->currentText(), QStringLiteral("Var 1"));
+    toggleItem(&dialog, 2);
+    click(&dialog, "cmdOK");
+    const QString rule = QString(100, QLatin1Char('-')) + "\n";
+    QCOMPARE(pane.plainText(),
+        EXAMPLE_REPORT.chopped(3) + "\nDESCRIPTIVES OF Var 3 BY Var 1\n" + rule
+            + "Group              N   Missing      Mean        SD    Median    TrMean    WinsSD"
+              "       Min       Max\n"
+            + rule
+            + "1                  3         1      12.5       7.5      12.5      12.5       7.5"
+              "         5        20\n"
+            + rule + "\n\n\n");
 }
 
 // The main window keeps the dialog: Cancel and Escape keep its checks, its

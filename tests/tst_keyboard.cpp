@@ -296,7 +296,8 @@ void Tst_keyboard::descriptivesByKeyboard()
         gui::press(Qt::Key_D);
     };
     viaKeys("frmDescriptives", open, [&](QWidget* dialog) {
-        QCOMPARE(tabChain(), (QStringList { "lstItems", "optRanges", "cmdOK", "cmdCancel" }));
+        QCOMPARE(tabChain(),
+            (QStringList { "lstItems", "optRanges", "cmbSplitBy", "cmdOK", "cmdCancel" }));
         QCOMPARE(focusName(), QStringLiteral("lstItems"));
         // Space checks the current entry; with a range, Var 3 brings Var 2 along.
         gui::press(Qt::Key_Home);

@@ -339,7 +339,7 @@ void Tst_plotData::observedDThatCannotBeComputedIsLeftOut()
     r.lngDependent = 1;
     r.lngGrouping = 2;
     const BootstrapResult result = runBootstrapAnalysis(data, r);
-    QCOMPARE(line(result.report, "Robust Cohen's D = "), QString("Robust Cohen's D = 9999999"));
+    QCOMPARE(line(result.report, "Robust Cohen's D = "), QString("Robust Cohen's D = ."));
     QVERIFY(result.run);
     QVERIFY(!result.run->sngRobustD);
 }

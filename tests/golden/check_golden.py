@@ -194,6 +194,34 @@ def check_yuen(name, table, level, dv=1, gv=0):
         check(f"{name} yuen", " ".join(line.split()) in text, True)
 
 
+def check_descriptives_by(golden, table, split, names, labels=None):
+    """Each table by group: every row recomputed from the group's values, SciPy's
+    trimmed mean and Winsorized SD at 20%. `split` and the keys of `names` are
+    0-based columns; `labels` names the split column's codes."""
+    report = (ROOT / "tests/golden" / golden).read_text()
+    blocks = report.split("\nDESCRIPTIVES OF ")[1:]
+    variables = [c for c in range(table.shape[1]) if c != split and c in names]
+    check(f"{golden} tables", len(blocks), len(variables))
+    codes = sorted(set(table[:, split][table[:, split] != MISSING]))
+    g15 = lambda v: "%.15g" % float("%.3f" % v)
+    for block, c in zip(blocks, variables):
+        check(f"{golden} heading", block.splitlines()[0],
+              f"{names[c]} BY {names[split]}")
+        rows = [line.split() for line in block.split("-" * 100 + "\n")[2].splitlines()]
+        expected = []
+        for code in codes:
+            member = table[:, split] == code
+            x = table[member, c][table[member, c] != MISSING].astype(np.float64)
+            winsorized = mstats.winsorize(x, limits=(0.2, 0.2))
+            expected.append([labels[int(code) - 1] if labels else "%.7g" % code, str(len(x)),
+                             str(int(np.sum(table[member, c] == MISSING))), g15(x.mean()),
+                             g15(x.std(ddof=1)), g15(np.median(x)),
+                             g15(np.float32(stats.trim_mean(x, 0.2))),
+                             g15(math.sqrt(float(np.float32(np.var(winsorized, ddof=1))))),
+                             "%.7g" % np.float32(x.min()), "%.7g" % np.float32(x.max())])
+        check(f"{golden} by {names[split]}: {names[c]}", rows, expected)
+
+
 for sample, (delimiter, level) in SAMPLES.items():
     table = columns(ROOT / "examples" / sample, delimiter)
     check_descriptives(sample, table)
@@ -250,6 +278,11 @@ def check_toothgrowth():
 
 
 check_toothgrowth()
+check_descriptives_by("scores_space.descriptives_by.txt", columns(ROOT / "examples/scores_space.dat", " "),
+                      0, {0: "Var 1", 1: "Var 2", 2: "Var 3"})
+_, growth, growth_labels = labelled_columns(ROOT / "examples/toothgrowth.csv", ",")
+check_descriptives_by("toothgrowth.descriptives_by.txt", growth, 2,
+                      {1: "Var 2 (len)", 2: "Var 3 (supp)", 3: "Var 4 (dose)"}, growth_labels[2])
 
 for failure in failures:
     print(failure)
