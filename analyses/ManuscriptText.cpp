@@ -37,11 +37,6 @@ std::string intervalText(double lower, double upper)
     return "[" + manuscriptNumber(lower) + ", " + manuscriptNumber(upper) + "]";
 }
 
-// A table cell; header cells carry the rule above and below the header.
-struct Cell {
-    std::string html;
-};
-
 const char* const RULE = "border-top:1px solid black;border-bottom:1px solid black;";
 const char* const LAST_RULE = "border-bottom:1px solid black;";
 const char* const PADDING = "padding:2px 10px;";
@@ -49,7 +44,8 @@ const char* const PADDING = "padding:2px 10px;";
 std::string tableHtml(const std::string& title, const std::vector<std::string>& header,
     const std::vector<std::vector<std::string>>& rows, const std::string& note)
 {
-    std::string html = "<html><body>\n<p><i>" + title + "</i></p>\n"
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body>\n<p><i>" + title
+        + "</i></p>\n"
         + "<table style=\"border-collapse:collapse;border:none;\">\n<thead><tr>";
     for (std::size_t k = 0; k < header.size(); ++k)
         html += std::string("<th style=\"") + RULE + PADDING
@@ -113,7 +109,7 @@ std::string yuenSentence(const YuenRecord& r, bool html)
     const auto symbol = [html](const std::string& s) { return html ? italic(s) : s; };
     const robust::YuenResult& t = r.test;
     return "Yuen's " + symbol("t") + "(" + manuscriptNumber(t.df) + ") = " + manuscriptNumber(t.t)
-        + ", " + symbol("p") + " " + manuscriptP(t.p)
+        + ", " + symbol("p") + " " + (html ? escaped(manuscriptP(t.p)) : manuscriptP(t.p))
         + ", difference in 20% trimmed means = " + manuscriptNumber(t.difference) + ", "
         + percentText(r.choice.sngLevel) + " CI " + intervalText(t.lower, t.upper);
 }
@@ -151,7 +147,7 @@ std::string table(const BootstrapRecord& r)
     };
     const std::string note = "Robust " + italic("d")
         + " is the difference in 20% trimmed means (" + differenceText(r.names)
-        + ") times 0.643, over the pooled 20% Winsorized standard deviation; "
+        + ") times \u221a0.4129, over the pooled 20% Winsorized standard deviation; "
         + bootstrapSentence(r, true) + ". Pooled variance = "
         + manuscriptNumber(r.observed.effect.sngPooledVariance)
         + ", pooled Winsorized variance = "

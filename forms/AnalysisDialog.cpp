@@ -44,6 +44,8 @@ void AnalysisDialog::showResult(const AnalysisResult& result)
         return;
     }
     m_output->appendReport(QString::fromStdString(result.report));
+    if (result.record)
+        emit analysisCompleted(result.record);
     accept();
 }
 
