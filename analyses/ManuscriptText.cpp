@@ -17,11 +17,20 @@ std::string escaped(std::string_view text)
     std::string html;
     for (const char c : text) {
         switch (c) {
-        case '&': html += "&amp;"; break;
-        case '<': html += "&lt;"; break;
-        case '>': html += "&gt;"; break;
-        case '"': html += "&quot;"; break;
-        default: html += c;
+        case '&':
+            html += "&amp;";
+            break;
+        case '<':
+            html += "&lt;";
+            break;
+        case '>':
+            html += "&gt;";
+            break;
+        case '"':
+            html += "&quot;";
+            break;
+        default:
+            html += c;
         }
     }
     return html;
@@ -45,8 +54,7 @@ std::string tableHtml(const std::string& title, const std::vector<std::string>& 
     const std::vector<std::vector<std::string>>& rows, const std::string& note)
 {
     std::string html = "<html><head><meta charset=\"utf-8\"></head><body>\n<p><i>" + title
-        + "</i></p>\n"
-        + "<table style=\"border-collapse:collapse;border:none;\">\n<thead><tr>";
+        + "</i></p>\n" + "<table style=\"border-collapse:collapse;border:none;\">\n<thead><tr>";
     for (std::size_t k = 0; k < header.size(); ++k)
         html += std::string("<th style=\"") + RULE + PADDING
             + (k == 0 ? "text-align:left;" : "text-align:center;") + "font-weight:normal;\">"
@@ -55,9 +63,9 @@ std::string tableHtml(const std::string& title, const std::vector<std::string>& 
     for (std::size_t r = 0; r < rows.size(); ++r) {
         html += "<tr>";
         for (std::size_t k = 0; k < rows[r].size(); ++k)
-            html += std::string("<td style=\"") + (r + 1 == rows.size() ? LAST_RULE : "")
-                + PADDING + (k == 0 ? "text-align:left;" : "text-align:center;") + "\">"
-                + rows[r][k] + "</td>";
+            html += std::string("<td style=\"") + (r + 1 == rows.size() ? LAST_RULE : "") + PADDING
+                + (k == 0 ? "text-align:left;" : "text-align:center;") + "\">" + rows[r][k]
+                + "</td>";
         html += "</tr>\n";
     }
     return html + "</tbody>\n</table>\n<p><i>Note.</i> " + note + "</p>\n</body></html>\n";
@@ -145,15 +153,14 @@ std::string table(const BootstrapRecord& r)
             manuscriptNumber(g.sngMean), manuscriptNumber(g.sngVariance),
             manuscriptNumber(g.sngTrimmedMean), manuscriptNumber(g.sngWinsorizedVariance) };
     };
-    const std::string note = "Robust " + italic("d")
-        + " is the difference in 20% trimmed means (" + differenceText(r.names)
+    const std::string note = "Robust " + italic("d") + " is the difference in 20% trimmed means ("
+        + differenceText(r.names)
         + ") times \u221a0.4129, over the pooled 20% Winsorized standard deviation; "
         + bootstrapSentence(r, true) + ". Pooled variance = "
-        + manuscriptNumber(r.observed.effect.sngPooledVariance)
-        + ", pooled Winsorized variance = "
+        + manuscriptNumber(r.observed.effect.sngPooledVariance) + ", pooled Winsorized variance = "
         + manuscriptNumber(r.observed.effect.sngPooledWinsorizedVariance) + ".";
-    return tableHtml("Robust Effect Size of " + escaped(r.names.dependent) + " by "
-            + escaped(r.names.grouping),
+    return tableHtml(
+        "Robust Effect Size of " + escaped(r.names.dependent) + " by " + escaped(r.names.grouping),
         { "Group", italic("n"), italic("M"), italic("s") + "<sup>2</sup>",
             italic("M") + "<sub>t</sub>", italic("s") + "<sup>2</sup><sub>w</sub>" },
         { row(g1, 1), row(g2, 2) }, note);
@@ -168,8 +175,8 @@ std::string table(const YuenRecord& r)
         { groupRowName(r.names, 2), integerCell(t.n2), integerCell(t.h2),
             manuscriptNumber(t.trimmedMean2), manuscriptNumber(t.winsorizedVariance2) },
     };
-    std::string note = yuenSentence(r, true) + " (" + differenceText(r.names) + "); "
-        + italic("SE") + " = " + manuscriptNumber(t.standardError) + ". ";
+    std::string note = yuenSentence(r, true) + " (" + differenceText(r.names) + "); " + italic("SE")
+        + " = " + manuscriptNumber(t.standardError) + ". ";
     if (r.effect.computable)
         note += "Robust " + italic("d") + " = " + manuscriptNumber(r.effect.sngRobustD) + ". ";
     note += italic("h") + " = values kept after trimming; " + italic("M") + "<sub>t</sub>"
@@ -191,8 +198,8 @@ std::string table(const DescriptivesRecord& r)
         rows.push_back({ escaped(row.name), integerCell(row.n), optionalCell(row.mean),
             optionalCell(row.sd), optionalCell(row.min), optionalCell(row.max) });
     }
-    std::string note = italic("N") + " = values present; " + italic("M")
-        + " = mean; " + italic("SD") + " = standard deviation.";
+    std::string note = italic("N") + " = values present; " + italic("M") + " = mean; "
+        + italic("SD") + " = standard deviation.";
     if (labelled)
         note += " A variable holding text labels has only its count.";
     return tableHtml("Descriptive Statistics",

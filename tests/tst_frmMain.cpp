@@ -116,8 +116,10 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
             if (!action->isSeparator())
                 entries << action->objectName() + '=' + action->text().remove('&');
     QCOMPARE(entries, (QStringList{"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output",
+                                   "mnuSaveScript=Save Reproduction Script\u2026",
                                    "mnuExit=Exit", "mnuUndo=Undo", "mnuRedo=Redo",
                                    "mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste",
+                                   "mnuCopyManuscript=Copy Last Result for Manuscript",
                                    "mnuClearOutput=Clear Output",
                                    "mnuNavigateDataFile=Navigate Data File",
                                    "mnuViewData=View Data",

@@ -29,6 +29,7 @@ read_plain <- function() {
   if (length(lines) > 0) lines[1] <- sub("^\xef\xbb\xbf", "", lines[1], useBytes = TRUE)
   fields <- lapply(lines, function(line) {
     if (line == "") return(character(0))
+    if (DELIMITER == "") return(line)
     parts <- strsplit(paste0(line, DELIMITER, "x"), DELIMITER, fixed = TRUE)[[1]]
     parts[-length(parts)]
   })
