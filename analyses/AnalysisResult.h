@@ -1,12 +1,20 @@
 // What an analysis run gives back to its dialog or to the command line.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <variant>
+
+struct BootstrapRecord;
+struct YuenRecord;
+struct DescriptivesRecord;
+using AnalysisRecord = std::variant<BootstrapRecord, YuenRecord, DescriptivesRecord>;
 
 // Exactly one of the two texts is set: the warning to show, or the report to
 // append to the output pane (LF line ends); or neither, when the user stopped
-// the run (`cancelled`).
+// the run (`cancelled`). A report comes with the record it was written from
+// (analyses/ResultRecords.h).
 struct AnalysisResult {
     std::string message;
     std::string report;
@@ -16,6 +24,9 @@ struct AnalysisResult {
     // resampling ("percentile bootstrap"), else empty.
     double trimming = 0.2;
     std::string bootstrapMethod {};
+    // The unrounded numbers behind the report, for the manuscript's table and
+    // sentence and the reproduction script.
+    std::shared_ptr<const AnalysisRecord> record = nullptr;
 };
 
 // The report of `result` ending with its source line (report/SourceLine.h)

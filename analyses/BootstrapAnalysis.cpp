@@ -1,6 +1,7 @@
 // The effect-size bootstrap analysis: checks, resampling, interval and report.
 #include "analyses/BootstrapAnalysis.h"
 
+#include "analyses/ResultRecords.h"
 #include "report/NumberFormat.h"
 #include "data/Parallel.h"
 #include "report/ReportText.h"
@@ -383,6 +384,10 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
     result.report
         = reportText(data, observed.statistics, request, interval, effects.size(), shownSeed);
     result.bootstrapMethod = "percentile bootstrap";
+    result.record = std::make_shared<const AnalysisRecord>(BootstrapRecord { request,
+        twoGroupNames(data, request), observed.statistics, interval.lowerValue,
+        interval.upperValue, request.lngTrials, static_cast<int32_t>(effects.size()),
+        namedSeed.value_or(request.clockSeed), namedSeed.has_value() });
     result.run = completedRun(data, std::move(observed), std::move(effects), interval, request,
         namedSeed);
     return result;

@@ -1,6 +1,7 @@
 // Descriptives of chosen columns: the figures and the report table.
 #include "analyses/DescriptivesAnalysis.h"
 
+#include "analyses/ResultRecords.h"
 #include "data/Parallel.h"
 #include "report/NumberFormat.h"
 #include "report/ReportText.h"
@@ -34,6 +35,9 @@ struct ColumnSummary {
     std::optional<float> min;
     std::optional<float> max;
     bool tooLarge = false; // the variance lies beyond single precision
+    // The mean and SD before rounding, for the manuscript's renderings.
+    std::optional<double> exactMean;
+    std::optional<double> exactSd;
 };
 
 // The data set is stored row by row: reading a block of columns in one pass
@@ -168,6 +172,7 @@ ColumnSummary summariseValues(std::span<const float> values)
     s.n = static_cast<int32_t>(values.size());
     if (s.n >= 1) {
         const double n = s.n;
+        s.exactMean = sum / n;
         s.mean = roundTo3Decimals(sum / n);
         s.min = min;
         s.max = max;
@@ -181,6 +186,7 @@ ColumnSummary summariseValues(std::span<const float> values)
             s.tooLarge = true;
             return s;
         }
+        s.exactSd = std::sqrt(variance);
         s.sd = roundTo3Decimals(std::sqrt(variance));
     }
     return s;
@@ -435,6 +441,7 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
 
     std::string rows;
     std::string labelLines;
+    DescriptivesRecord record { { columns.begin(), columns.end() }, decimalSeparator, {} };
     std::vector<std::vector<float>> values;
     for (std::size_t first = 0; first < columns.size(); first += COLUMNS_PER_PASS) {
         const auto block
@@ -445,6 +452,8 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
                 rows += labelledLine(data, block[k], values[k].size(), decimalSeparator)
                     + report::LINE_END;
                 labelLines += labelCountsLine(data, block[k], values[k]);
+                record.rows.push_back({ block[k], variableLabel(data, block[k]),
+                    static_cast<int32_t>(values[k].size()), true, {}, {}, {}, {} });
                 continue;
             }
             const ColumnSummary s = summariseValues(values[k]);
@@ -452,6 +461,8 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
                 return { variableLabel(data, block[k]) + " has values too large to summarise.",
                     {} };
             rows += summaryLine(data, block[k], s, decimalSeparator) + report::LINE_END;
+            record.rows.push_back({ block[k], variableLabel(data, block[k]), s.n, false,
+                s.exactMean, s.exactSd, s.min, s.max });
         }
     }
 
@@ -469,5 +480,7 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
             return tables;
         text += tables.report;
     }
-    return { {}, text + report::lineEnds(3) };
+    AnalysisResult result { {}, text + report::lineEnds(3) };
+    result.record = std::make_shared<const AnalysisRecord>(std::move(record));
+    return result;
 }

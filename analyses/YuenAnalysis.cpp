@@ -1,6 +1,7 @@
 // Yuen's trimmed-means test as an analysis: checks, test and report.
 #include "analyses/YuenAnalysis.h"
 
+#include "analyses/ResultRecords.h"
 #include "report/NumberFormat.h"
 #include "report/ReportText.h"
 #include "stats/Yuen.h"
@@ -59,5 +60,8 @@ AnalysisResult runYuenAnalysis(const DataMatrix& data, const TwoGroupChoice& cho
         = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel);
     if (!test.computable)
         return { "Both groups have a zero Winsorized variance.", {} };
-    return { {}, reportText(data, choice, test, observed.statistics.effect) };
+    AnalysisResult result { {}, reportText(data, choice, test, observed.statistics.effect) };
+    result.record = std::make_shared<const AnalysisRecord>(YuenRecord {
+        choice, twoGroupNames(data, choice), test, observed.statistics.effect });
+    return result;
 }

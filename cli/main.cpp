@@ -2,6 +2,7 @@
 // report the output pane would receive.
 #include "analyses/BootstrapAnalysis.h"
 #include "analyses/DescriptivesAnalysis.h"
+#include "analyses/ReproductionScript.h"
 #include "analyses/YuenAnalysis.h"
 #include "PlotProgram.h"
 #include "data/DataImport.h"
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -34,12 +36,14 @@ const char* const USAGE
       "       trellam-cli yuen FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
       "                   [--level 90|95|99] [--delimiter ...]\n"
       "       every command also takes --threads N, --names when the file's\n"
-      "       first line holds the variable names, and --source-lines to end the\n"
-      "       report with the program's version, the data file and the methods\n"
+      "       first line holds the variable names, --source-lines to end the\n"
+      "       report with the program's version, the data file and the methods,\n"
+      "       and --script FILE.py|FILE.R to write a Python (NumPy, SciPy) or R\n"
+      "       script that reproduces the report\n"
       "       trellam-cli --help | --version\n";
 
 const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--by", "--dv", "--gv",
-    "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot" };
+    "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot", "--script" };
 
 // A mistake in the command line: said on standard error with the usage.
 struct UsageError {
@@ -234,6 +238,40 @@ std::optional<std::string> plotFile(const CommandLine& line)
     return file;
 }
 
+// Where --script is to write, and in which language its name asks for.
+std::optional<std::pair<std::string, ScriptLanguage>> scriptFile(const CommandLine& line)
+{
+    const std::optional<std::string> file = line.value("--script");
+    if (!file)
+        return std::nullopt;
+    const std::optional<ScriptLanguage> language = scriptLanguageFor(*file);
+    if (!language)
+        throw UsageError { "--script needs a file name ending in .py or .R" };
+    return std::make_pair(*file, *language);
+}
+
+// Writes `text` to `path` whole or not at all: into a file beside it, which
+// then takes its name.
+bool writtenWhole(const std::string& path, const std::string& text)
+{
+    const std::string part = path + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(part, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(part, path, error);
+    if (error)
+        std::filesystem::remove(part, error);
+    return !error;
+}
+
 // Writes `text` to standard output; when it does not all get there (closed,
 // a full disk, a reader gone) says so on standard error, since an exit
 // status alone is easily missed.
@@ -250,6 +288,7 @@ int run(const std::vector<std::string>& args, const char* argv0)
 {
     const CommandLine line = parseCommandLine(args);
     const std::optional<std::string> plot = plotFile(line);
+    const auto script = scriptFile(line);
     // Checked before the run, which may be long.
     const std::filesystem::path plotter = plotProgramPath(argv0);
     std::error_code error;
@@ -285,6 +324,16 @@ int run(const std::vector<std::string>& args, const char* argv0)
         : result.report;
     if (!printed(report))
         return 1;
+    if (script && result.record) {
+        std::error_code ignored;
+        const DataSource source { std::filesystem::absolute(line.file, ignored).lexically_normal().string(),
+            delimiter, line.flags.count("--names") > 0 };
+        if (!writtenWhole(script->first,
+                reproductionScript(*result.record, source, script->second))) {
+            std::cerr << "trellam-cli: the script could not be written: " << script->first << '\n';
+            return 1;
+        }
+    }
     if (plot && completed) {
         if (const std::string problem = drawPlot(plotter, *completed, *plot); !problem.empty()) {
             std::cerr << "trellam-cli: " << problem << '\n';

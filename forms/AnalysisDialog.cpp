@@ -44,6 +44,8 @@ void AnalysisDialog::showResult(const AnalysisResult& result)
         return;
     }
     m_output->appendAnalysisReport(result);
+    if (result.record)
+        emit analysisCompleted(result.record);
     accept();
 }
 

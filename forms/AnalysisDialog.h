@@ -4,10 +4,12 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
+
+#include "analyses/ResultRecords.h"
 
 class DataMatrix;
 class OutputPane;
-struct AnalysisResult;
 
 // OK with a report and Cancel or Escape hide the dialog, keeping its choices;
 // its close box destroys it, so the next opening starts from the current data
@@ -23,6 +25,11 @@ public:
     // Hides the dialog; while a run can be stopped, stops it instead and
     // stays open. Cancel, Escape and the close box all come here.
     void reject() override;
+
+signals:
+    // A run completed and its report is in the output pane; `record` is what
+    // it found (analyses/ResultRecords.h).
+    void analysisCompleted(std::shared_ptr<const AnalysisRecord> record);
 
 protected:
     // Runs `analysis` under the busy pointer and shows its outcome: a message

@@ -1,6 +1,9 @@
 // frmMain: the main window with the data selection, the output pane and the menus.
 #include "forms/frmMain.h"
 
+#include "analyses/ManuscriptText.h"
+#include "files/OutputFile.h"
+#include "forms/AnalysisDialog.h"
 #include "forms/frmBootstrap.h"
 #include "forms/frmDescriptives.h"
 #include "widgets/OutputPane.h"
@@ -52,6 +55,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 #include <type_traits>
 #include <utility>
 
@@ -249,6 +253,9 @@ void frmMain::createMenus()
                               QKeySequence::Save);
     mnuExportOutput = menuEntry(mnuFile, "mnuExportOutput",
                                 QStringLiteral("&Export Output\u2026"));
+    mnuSaveScript = menuEntry(mnuFile, "mnuSaveScript",
+                              QStringLiteral("Save &Reproduction Script\u2026"));
+    mnuSaveScript->setEnabled(false);
     mnuFile->addSeparator();
     mnuExit = menuEntry(mnuFile, "mnuExit", QStringLiteral("E&xit"), QKeySequence::Quit);
 
@@ -262,6 +269,10 @@ void frmMain::createMenus()
     mnuCut = menuEntry(mnuEdit, "mnuCut", QStringLiteral("Cu&t"), QKeySequence::Cut);
     mnuCopy = menuEntry(mnuEdit, "mnuCopy", QStringLiteral("&Copy"), QKeySequence::Copy);
     mnuPaste = menuEntry(mnuEdit, "mnuPaste", QStringLiteral("&Paste"), QKeySequence::Paste);
+    mnuCopyManuscript = menuEntry(mnuEdit, "mnuCopyManuscript",
+                                  QStringLiteral("Copy Last Result for &Manuscript"),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    mnuCopyManuscript->setEnabled(false);
     mnuEdit->addSeparator();
     mnuClearOutput = menuEntry(mnuEdit, "mnuClearOutput", QStringLiteral("C&lear Output"));
 
@@ -302,6 +313,7 @@ void frmMain::connectHandlers()
     connect(mnuOpenOutput, &QAction::triggered, this, &frmMain::mnuOpenOutput_Click);
     connect(mnuSaveOutput, &QAction::triggered, this, &frmMain::mnuSaveOutput_Click);
     connect(mnuExportOutput, &QAction::triggered, this, &frmMain::mnuExportOutput_Click);
+    connect(mnuSaveScript, &QAction::triggered, this, &frmMain::mnuSaveScript_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
     connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
     connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
@@ -310,6 +322,7 @@ void frmMain::connectHandlers()
     connect(mnuCut, &QAction::triggered, this, &frmMain::mnuCut_Click);
     connect(mnuCopy, &QAction::triggered, this, &frmMain::mnuCopy_Click);
     connect(mnuPaste, &QAction::triggered, this, &frmMain::mnuPaste_Click);
+    connect(mnuCopyManuscript, &QAction::triggered, this, &frmMain::mnuCopyManuscript_Click);
     connect(mnuClearOutput, &QAction::triggered, this, &frmMain::mnuClearOutput_Click);
     connect(mnuNavigateDataFile, &QAction::triggered, this, &frmMain::mnuNavigateDataFile_Click);
     connect(mnuViewData, &QAction::triggered, this, &frmMain::mnuViewData_Click);
@@ -427,6 +440,10 @@ void frmMain::cmdImportData_Click()
         return;
     }
     m_data = std::move(result.data);
+    std::error_code ignored;
+    m_dataSource = { fromFileSystemPath(std::filesystem::absolute(
+                         fileSystemPath(m_nativeFileName), ignored)),
+        chosenDelimiter().toStdString(), chkNames->isChecked() };
     lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
     txtOutput->setDataFileName(lblCurrentFile->text());
     txtOutput->appendReport(QString::fromStdString(result.report));
@@ -473,6 +490,14 @@ void frmMain::dataSetChanged()
     keepBootstrapRun(nullptr);
 }
 
+void frmMain::keepAnalysis(std::shared_ptr<const AnalysisRecord> record)
+{
+    m_lastRecord = std::move(record);
+    m_lastSource = m_dataSource;
+    mnuCopyManuscript->setEnabled(m_lastRecord != nullptr);
+    mnuSaveScript->setEnabled(m_lastRecord != nullptr);
+}
+
 void frmMain::keepBootstrapRun(std::shared_ptr<const BootstrapRun> run)
 {
     m_lastBootstrapRun = std::move(run);
@@ -484,6 +509,8 @@ int frmMain::showKept(QPointer<Dialog>& kept, Args&&... args)
 {
     if (!kept) {
         kept = new Dialog(std::forward<Args>(args)..., this);
+        if constexpr (std::is_base_of_v<AnalysisDialog, Dialog>)
+            connect(kept, &AnalysisDialog::analysisCompleted, this, &frmMain::keepAnalysis);
         // A completed bootstrap run is kept for its pictures.
         if constexpr (std::is_same_v<Dialog, frmBootstrap>)
             connect(kept, &frmBootstrap::runCompleted, this, &frmMain::keepBootstrapRun);
@@ -611,6 +638,44 @@ void frmMain::mnuPaste_Click()
 {
     if (focusInTextBox())
         txtOutput->paste();
+}
+
+// The table for word processors, the sentence for plain text.
+void frmMain::mnuCopyManuscript_Click()
+{
+    if (!m_lastRecord)
+        return;
+    auto* mime = new QMimeData;
+    mime->setHtml(QString::fromStdString(manuscriptTable(*m_lastRecord)));
+    mime->setText(QString::fromStdString(manuscriptSentence(*m_lastRecord)));
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void frmMain::mnuSaveScript_Click()
+{
+    if (!m_lastRecord)
+        return;
+    const QString title = QStringLiteral("Save Reproduction Script");
+    const QString chosen = SaveFileDialog::getSaveFileName(this, title,
+        { QStringLiteral("Python script (*.py)"), QStringLiteral("R script (*.R)") });
+    if (chosen.isEmpty())
+        return;
+    const std::string path = nativePath(chosen);
+    if (!SaveFileDialog::confirmSave(this, title, path))
+        return;
+    // A name of neither kind gets the script that reproduces the whole report.
+    const ScriptLanguage language
+        = scriptLanguageFor(chosen.toStdString()).value_or(ScriptLanguage::Python);
+    bool saved = false;
+    try {
+        const BusyCursor busy;
+        saved = writeFileSafely(path,
+            QByteArray::fromStdString(reproductionScript(*m_lastRecord, m_lastSource, language)));
+    } catch (...) {
+        saved = false;
+    }
+    if (!saved)
+        SaveFileDialog::warnNotSaved(this, title, path);
 }
 
 void frmMain::mnuClearOutput_Click()

@@ -1,6 +1,7 @@
 // frmMain: the main window with the data selection, the output pane and the menus.
 #pragma once
 
+#include "analyses/ReproductionScript.h"
 #include "data/DataMatrix.h"
 
 #include <QMainWindow>
@@ -74,6 +75,8 @@ private:
     // Every change of the data set comes here: the analysis dialogs are
     // discarded, so that their variable lists follow the new data set.
     void dataSetChanged();
+    // Keeps the last completed analysis for the manuscript and the script.
+    void keepAnalysis(std::shared_ptr<const AnalysisRecord> record);
     // Keeps the last completed bootstrap run for its plots.
     void keepBootstrapRun(std::shared_ptr<const BootstrapRun> run);
     // Shows the dialog kept in `kept` modally, building it on first use from
@@ -89,12 +92,14 @@ private:
     void mnuOpenOutput_Click();
     bool mnuSaveOutput_Click();
     void mnuExportOutput_Click();
+    void mnuSaveScript_Click();
     void mnuExit_Click();
     void mnuUndo_Click();
     void mnuRedo_Click();
     void mnuCut_Click();
     void mnuCopy_Click();
     void mnuPaste_Click();
+    void mnuCopyManuscript_Click();
     void mnuClearOutput_Click();
     void mnuNavigateDataFile_Click();
     void mnuViewData_Click();
@@ -134,12 +139,14 @@ private:
     QAction* mnuOpenOutput = nullptr;
     QAction* mnuSaveOutput = nullptr;
     QAction* mnuExportOutput = nullptr;
+    QAction* mnuSaveScript = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
     QAction* mnuCut = nullptr;
     QAction* mnuCopy = nullptr;
     QAction* mnuPaste = nullptr;
+    QAction* mnuCopyManuscript = nullptr;
     QAction* mnuClearOutput = nullptr;
     QAction* mnuNavigateDataFile = nullptr;
     QAction* mnuViewData = nullptr;
@@ -171,6 +178,12 @@ private:
     QPointer<frmYuen> m_frmYuen;
     QPointer<frmSaveOutput> m_frmSaveOutput;
     QPointer<frmOpenOutput> m_frmOpenOutput;
+    // The data file of the data set and how it was read, for the scripts.
+    DataSource m_dataSource;
+    // The last completed analysis with the data file it read; a cancelled or
+    // failed run leaves it, and it outlives an import, since it names its file.
+    std::shared_ptr<const AnalysisRecord> m_lastRecord;
+    DataSource m_lastSource;
     // The last completed bootstrap run, until the next one or an import.
     std::shared_ptr<const BootstrapRun> m_lastBootstrapRun;
 };

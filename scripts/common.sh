@@ -23,8 +23,9 @@ DESKTOP_CHECK_PACKAGES=(desktop-file-utils appstream)
 SCREENSHOT_PACKAGES=(xvfb xauth)
 # The window tests also run under a comma-decimal locale; the golden reports
 # are recomputed with NumPy and SciPy; xmllint checks the SVG plots; unzip and
-# pdftotext read the exported documents back.
-TEST_PACKAGES=(locales python3-numpy python3-scipy libxml2-utils unzip poppler-utils)
+# pdftotext read the exported documents back; the reproduction scripts run
+# with Python and R.
+TEST_PACKAGES=(locales python3-numpy python3-scipy libxml2-utils unzip poppler-utils r-base-core)
 # The fuzz targets: clang with libFuzzer, and llvm-symbolizer for readable crash reports.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm libomp-dev)
 # The ThreadSanitizer run: clang with LLVM's OpenMP runtime and its Archer tool.

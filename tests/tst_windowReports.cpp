@@ -2,12 +2,17 @@
 // choices, and the trimmed means test checks its choices as the effect size does.
 #include "forms/frmMain.h"
 #include "forms/frmYuen.h"
+#include "platform/SaveFileDialog.h"
 #include "widgets/OutputPane.h"
 
 #include "GuiDriver.h"
 #include "TestData.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -61,12 +66,30 @@ void Tst_windowReports::reportsMatchTheCommandLine_data()
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<QString>("analysis");
     QTest::addColumn<QString>("level");
+    // What Copy Last Result for Manuscript gives as text, from the reports'
+    // numbers (and SciPy's for Yuen's t), each rounded to 2 decimals once.
+    QTest::addColumn<QString>("sentence");
+    const QStringList sentences {
+        "Var 1: N = 30, M = 1.50, SD = 0.51; Var 2: N = 28, M = 42.32, SD = 8.59; "
+        "Var 3: N = 29, M = 39.03, SD = 13.37",
+        "robust d = −1.43, 95% CI [−2.58, −0.58], percentile bootstrap, "
+        "2000 resamples, seed 20261208",
+        "Yuen's t(17.91) = −4.15, p < .001, difference in 20% trimmed means = −9.48, "
+        "95% CI [−14.29, −4.67]",
+        "Var 1: N = 40, M = 1.50, SD = 0.51; Var 2: N = 39, M = 565.85, SD = 123.27; "
+        "Var 3: N = 39, M = 2.69, SD = 1.40",
+        "robust d = 1.50, 90% CI [0.90, 2.37], percentile bootstrap, 2000 resamples, "
+        "seed 20261208",
+        "Yuen's t(22.84) = 4.58, p < .001, difference in 20% trimmed means = 107.93, "
+        "90% CI [67.57, 148.29]",
+    };
+    int row = 0;
     for (const auto& [sample, delimiter, level] :
         { std::tuple { "anxiety_comma", "optComma", "opt95CI" },
             std::tuple { "reaction_times_tab", "optTab", "opt90CI" } }) {
         for (const char* analysis : { "descriptives", "bootstrap", "yuen" })
             QTest::addRow("%s of %s", analysis, sample)
-                << sample << delimiter << analysis << level;
+                << sample << delimiter << analysis << level << sentences[row++];
     }
 }
 
@@ -76,10 +99,14 @@ void Tst_windowReports::reportsMatchTheCommandLine()
     QFETCH(QString, delimiter);
     QFETCH(QString, analysis);
     QFETCH(QString, level);
+    QFETCH(QString, sentence);
     std::unique_ptr<frmMain> window;
     gui::showMainWindow(window);
     gui::importDataFile(window.get(), QStringLiteral(TRELLAM_SOURCE_DIR "/examples"),
         sample + ".txt", delimiter);
+    // Nothing to copy or reproduce before an analysis has completed.
+    QVERIFY(!child<QAction>(window.get(), "mnuCopyManuscript")->isEnabled());
+    QVERIFY(!child<QAction>(window.get(), "mnuSaveScript")->isEnabled());
     auto* pane = child<OutputPane>(window.get(), "txtOutput");
     const qsizetype importReport = pane->plainText().size();
     QVERIFY(importReport > 0);
@@ -110,6 +137,32 @@ void Tst_windowReports::reportsMatchTheCommandLine()
     }
     QVERIFY(ran);
     QCOMPARE(pane->plainText().mid(importReport), golden(sample + "." + analysis + ".txt"));
+
+    // The same run for a manuscript: the sentence as plain text, the table as HTML.
+    QApplication::clipboard()->clear();
+    window->activateWindow();
+    QTRY_VERIFY(window->isActiveWindow());
+    gui::press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const auto copied = [](bool html) {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        return !mime ? QString() : html ? mime->html() : mime->text();
+    };
+    QTRY_COMPARE(copied(false), sentence);
+    const QString html = copied(true);
+    QVERIFY(html.contains("<table") && html.contains("<i>Note.</i>"));
+    QVERIFY(!html.contains("border-left") && !html.contains("border-right"));
+    QVERIFY(html.contains(analysis == "descriptives" ? "<i>SD</i>" : "<i>n</i>"));
+
+    // Its reproduction script reads the data file by its absolute path.
+    QTemporaryDir folder;
+    SaveFileDialog::setNextFileName(folder.filePath("reproduce.R"));
+    child<QAction>(window.get(), "mnuSaveScript")->trigger();
+    QFile script(folder.filePath("reproduce.R"));
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    const QByteArray text = script.readAll();
+    QVERIFY(text.contains("ANALYSIS <- '" + analysis.toUtf8() + "'\n"));
+    QVERIFY(text.contains("DATA_FILE <- \"" TRELLAM_SOURCE_DIR "/examples/" + sample.toUtf8()
+        + ".txt\"\n"));
     gui::closeMainWindow(window);
 }
 
@@ -152,6 +205,8 @@ void Tst_windowReports::trimmedMeansTestChecksItsChoices()
     QFETCH(QString, message);
     OutputPane pane;
     frmYuen dialog(data, &pane);
+    // A failed run leaves no result to copy or reproduce.
+    QSignalSpy completed(&dialog, &AnalysisDialog::analysisCompleted);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Trimmed Means Test"));
     if (dependent >= 0)
@@ -166,6 +221,7 @@ void Tst_windowReports::trimmedMeansTestChecksItsChoices()
     QCOMPARE(boxes.first().text, message);
     QVERIFY(dialog.isVisible());
     QCOMPARE(pane.plainText(), QString());
+    QCOMPARE(completed.count(), 0);
 }
 
 QTEST_MAIN(Tst_windowReports)

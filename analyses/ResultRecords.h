@@ -1,0 +1,73 @@
+// What a completed analysis found, unrounded: the record that its report, its
+// manuscript table and sentence, and its reproduction script are made from.
+#pragma once
+
+#include "analyses/AnalysisResult.h"
+#include "analyses/TwoGroups.h"
+#include "stats/RobustStats.h"
+#include "stats/Yuen.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// AnalysisRecord, the variant of the records below, is declared in
+// analyses/AnalysisResult.h.
+
+// How a two-group analysis names what it compared, as its report does: the
+// dependent and grouping variables as variableLabel shows them, and each
+// group by its label where the grouping variable has labels, otherwise as
+// typed.
+struct TwoGroupNames {
+    std::string dependent;
+    std::string grouping;
+    std::string group1;
+    std::string group2;
+    bool labelledGroups = false;
+};
+
+TwoGroupNames twoGroupNames(const DataMatrix& data, const TwoGroupChoice& choice);
+
+// The effect-size bootstrap: the choice, the observed statistics as stored
+// (single precision), the interval and how it was drawn.
+struct BootstrapRecord {
+    TwoGroupChoice choice;
+    TwoGroupNames names;
+    robust::TwoGroupStatistics observed;
+    // The interval's bounds; none when no trial was valid.
+    std::optional<float> lower;
+    std::optional<float> upper;
+    int32_t trials = 0;
+    int32_t valid = 0;
+    // The seed every trial's stream was made from, and whether the user named
+    // it (otherwise it came from the clock).
+    uint64_t seed = 0;
+    bool seedNamed = false;
+};
+
+// Yuen's test of the trimmed means, with the observed robust d.
+struct YuenRecord {
+    TwoGroupChoice choice;
+    TwoGroupNames names;
+    robust::YuenResult test;
+    robust::EffectSize effect;
+};
+
+// One column of Descriptives. A labelled column has only its count.
+struct DescriptivesRow {
+    int32_t column = 0;
+    std::string name; // variableLabel of the column
+    int32_t n = 0;
+    bool labelled = false;
+    std::optional<double> mean;
+    std::optional<double> sd;
+    std::optional<float> min;
+    std::optional<float> max;
+};
+
+struct DescriptivesRecord {
+    std::vector<int32_t> columns;
+    char decimalSeparator = '.';
+    std::vector<DescriptivesRow> rows;
+};

@@ -1,0 +1,685 @@
+#!/usr/bin/env python3
+"""Reproduces a Trellam report: reads the data file as Trellam read it, gathers
+the same values and prints the same report, the seeded bootstrap interval
+included. Needs Python 3 with NumPy and SciPy only.
+
+Run it as: python3 THIS_FILE
+"""
+import math
+import re
+import struct
+import sys
+from decimal import Decimal
+from fractions import Fraction
+
+import numpy as np
+from scipy import stats
+
+# ---- What was run (written by Trellam) ----
+#@SETTINGS@
+
+MISSING = np.float32(9999999.0)
+MAX_COLUMNS = 1000
+
+
+class Stop(Exception):
+    """A reason the report cannot be reproduced; said on standard error."""
+
+
+# ---- Numbers as the import reads them ----
+
+NUMBER = re.compile(rb"[+-]?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+)(?:[eE][+-]?[0-9]+)?")
+
+
+def nearest_float32(text):
+    """The single-precision value nearest the decimal text, rounded once;
+    None beyond the single-precision range, 0 far below it."""
+    exact = Decimal(text.decode("ascii"))
+    if exact == 0:
+        return np.float32(-0.0) if text.lstrip().startswith(b"-") else np.float32(0.0)
+    if exact.adjusted() > 39:
+        return None
+    if exact.adjusted() < -50:
+        return np.float32(-0.0) if exact < 0 else np.float32(0.0)
+    q = Fraction(exact)
+    d = float(q)
+    f = np.float32(d)
+    bits = struct.unpack("<Q", struct.pack("<d", d))[0]
+    if bits & ((1 << 29) - 1) == 1 << 28:
+        # Halfway between two floats as a double: settle it on the exact value.
+        g = np.nextafter(f, np.float32(math.inf if q > Fraction(float(f)) else -math.inf))
+        df, dg = abs(Fraction(float(f)) - q), abs(Fraction(float(g)) - q)
+        if dg < df or (dg == df and int(g.view(np.uint32)) & 1 == 0):
+            f = g
+    if not np.isfinite(f):
+        return None
+    return f
+
+
+def parse_number(text, decimal_comma=False):
+    """A number with optional blanks around it, or None."""
+    value = None
+    trimmed = text.strip(b" ")
+    if NUMBER.fullmatch(trimmed):
+        value = nearest_float32(trimmed)
+    if value is None and decimal_comma and b"," in text:
+        return parse_number(text.replace(b",", b"."))
+    return value
+
+
+# ---- The data file ----
+
+def split_lines(data):
+    lines = re.split(rb"\r\n|\r|\n", data)
+    if lines and lines[-1] == b"":
+        lines.pop()
+    return lines
+
+
+def read_plain(data, delimiter):
+    """A file without a names line: each line a case, short lines 0."""
+    decimal_comma = delimiter == b";"
+    rows = []
+    for number, line in enumerate(split_lines(data), 1):
+        fields = line.split(delimiter) if delimiter and line else ([line] if line else [])
+        if len(fields) > MAX_COLUMNS:
+            raise Stop(f"line {number} holds more than {MAX_COLUMNS} fields")
+        values = []
+        for column, field in enumerate(fields, 1):
+            if field in (b"", b".", b" "):
+                values.append(MISSING)
+                continue
+            value = parse_number(field, decimal_comma)
+            if value is None:
+                raise Stop(f"line {number}, column {column}: {field!r} is not a number")
+            values.append(value)
+        rows.append(values)
+    width = max((len(r) for r in rows), default=0)
+    table = np.zeros((len(rows), width), dtype=np.float32)
+    for r, values in enumerate(rows):
+        table[r, :len(values)] = values
+    return table, [], [[] for _ in range(width)]
+
+
+class Records:
+    """Fields of a file with a names line: quotes, doubled quotes, blank lines skipped."""
+
+    def __init__(self, text, delimiter):
+        self.t, self.p, self.d = text, 0, delimiter
+        self.blanks = set()
+        if b" " not in delimiter:
+            self.blanks.add(32)
+        if b"\t" not in delimiter:
+            self.blanks.add(9)
+
+    def line_end(self, p):
+        return self.t[p] in (10, 13)
+
+    def skip_line_end(self):
+        c = self.t[self.p]
+        self.p += 1
+        if c == 13 and self.p < len(self.t) and self.t[self.p] == 10:
+            self.p += 1
+
+    def field_end(self, p):
+        return p == len(self.t) or self.line_end(p) or (
+            bool(self.d) and self.t.startswith(self.d, p))
+
+    def skip_blanks(self, p):
+        while p < len(self.t) and self.t[p] in self.blanks:
+            p += 1
+        return p
+
+    def field(self):
+        """(text, doubled quotes) of the field at p."""
+        t = self.t
+        start = self.skip_blanks(self.p)
+        if start < len(t) and t[start] == 34:
+            q, doubled = start + 1, False
+            while True:
+                q = t.find(b'"', q)
+                if q < 0:
+                    raise Stop("a quoted field has no closing quote")
+                if q + 1 == len(t) or t[q + 1] != 34:
+                    break
+                doubled, q = True, q + 2
+            after = self.skip_blanks(q + 1)
+            if self.field_end(after):
+                self.p = after
+                text = t[start + 1:q]
+                return (text.replace(b'""', b'"') if doubled else text), doubled
+        end = start
+        while not self.field_end(end):
+            end += 1
+        self.p = end
+        while end > start and t[end - 1] in self.blanks:
+            end -= 1
+        return t[start:end], False
+
+    def next(self, first_line=False):
+        t = self.t
+        while not first_line and self.p < len(t) and self.line_end(self.p):
+            self.skip_line_end()
+        if self.p == len(t):
+            return None
+        fields = []
+        if self.line_end(self.p):
+            self.skip_line_end()
+            return fields
+        while True:
+            if len(fields) == MAX_COLUMNS:
+                raise Stop(f"a line holds more than {MAX_COLUMNS} fields")
+            fields.append(self.field())
+            if self.p == len(t):
+                return fields
+            if self.line_end(self.p):
+                self.skip_line_end()
+                return fields
+            self.p += len(self.d)
+
+
+def is_missing_field(field):
+    return not field[1] and field[0] in (b"", b".", b" ", b"NA", b"NaN")
+
+
+def field_number(field, decimal_comma):
+    return None if field[1] else parse_number(field[0], decimal_comma)
+
+
+CP1252_UNUSED = {0x81, 0x8D, 0x8F, 0x90, 0x9D}
+
+
+def as_text(raw, utf8):
+    if utf8:
+        return raw.decode("utf-8")
+    return "".join(chr(b) if b in CP1252_UNUSED else bytes([b]).decode("cp1252") for b in raw)
+
+
+def is_utf8(raw):
+    try:
+        raw.decode("utf-8")
+        return True
+    except UnicodeDecodeError:
+        return False
+
+
+def read_with_names(data, delimiter):
+    """A file whose line 1 names the columns; text columns hold group labels."""
+    decimal_comma = delimiter == b";"
+    records = Records(data, delimiter)
+    head = records.next(first_line=True) or []
+    names = []
+    for text, _ in head:
+        names.append(text.strip(b" \t"))
+    rows = []
+    while (fields := records.next()) is not None:
+        rows.append(fields)
+    width = max([len(r) for r in rows] + [len(names)])
+    is_text = [False] * width
+    for fields in rows:
+        for c, field in enumerate(fields):
+            if not is_text[c] and not is_missing_field(field) \
+                    and field_number(field, decimal_comma) is None:
+                is_text[c] = True
+    texts = [set() for _ in range(width)]
+    for fields in rows:
+        for c, field in enumerate(fields):
+            if is_text[c] and not is_missing_field(field):
+                texts[c].add(field[0])
+    utf8 = all(is_utf8(n) for n in names) and all(is_utf8(t) for s in texts for t in s)
+    labels, code_of = [], []
+    for c in range(width):
+        shown = sorted((as_text(t, utf8).encode("utf-8"), t) for t in texts[c])
+        labels.append([s.decode("utf-8") for s, _ in shown])
+        code_of.append({t: np.float32(k + 1) for k, (_, t) in enumerate(shown)})
+    table = np.full((len(rows), width), MISSING, dtype=np.float32)
+    for r, fields in enumerate(rows):
+        for c, field in enumerate(fields):
+            if is_missing_field(field):
+                continue
+            table[r, c] = code_of[c][field[0]] if is_text[c] else field_number(field, decimal_comma)
+    names = [as_text(n, utf8)[:64] for n in names]
+    return table, names, labels
+
+
+def read_data():
+    try:
+        with open(DATA_FILE, "rb") as f:
+            data = f.read()
+    except OSError as error:
+        raise Stop(f"the data file cannot be read: {error}")
+    if data.startswith(b"\xef\xbb\xbf"):
+        data = data[3:]
+    if NAMES:
+        return read_with_names(data, DELIMITER)
+    return read_plain(data, DELIMITER)
+
+
+# ---- Report text ----
+
+def printable(text):
+    return "".join("?" if ord(c) < 0x20 or 0x7F <= ord(c) <= 0x9F else c for c in text)
+
+
+def variable_label(names, column):
+    name = names[column - 1] if column <= len(names) else ""
+    return f"Var {column}" + (f" ({printable(name)})" if name else "")
+
+
+def three(x):
+    """A report number: 3 decimals, half to even on its binary value, no trailing zeros."""
+    text = "%.3f" % float(x)
+    if "." in text:
+        text = text.rstrip("0").rstrip(".")
+    if text.startswith("-") and not any(c in "123456789" for c in text):
+        text = text[1:]
+    return text
+
+
+def rule(width):
+    return "-" * width + "\n"
+
+
+def group_row(label, a, b):
+    a = a if isinstance(a, str) else three(a)
+    b = b if isinstance(b, str) else three(b)
+    return label.ljust(15) + a.rjust(15) + b.rjust(15) + "\n"
+
+
+# ---- Two groups ----
+
+def group_code(labels, text):
+    shown = text.decode("utf-8", "surrogateescape")
+    if shown in labels:
+        return np.float32(labels.index(shown) + 1)
+    return parse_number(text)
+
+
+def group_name(labels, text):
+    code = group_code(labels, text)
+    if code is not None and code >= 1 and code <= len(labels) and code == int(code):
+        return labels[int(code) - 1]
+    return text.decode("utf-8", "surrogateescape")
+
+
+def observed_groups(table, names, labels):
+    if DV > table.shape[1] or GV > table.shape[1]:
+        raise Stop("the data file has fewer columns than the analysis used")
+    if labels[DV - 1]:
+        raise Stop(variable_label(names, DV) + " holds text labels, not numbers.")
+    code1, code2 = group_code(labels[GV - 1], GROUP1), group_code(labels[GV - 1], GROUP2)
+    if code1 is None or code2 is None:
+        raise Stop("a group's value is not a value of the grouping variable")
+    values, codes = table[:, DV - 1], table[:, GV - 1]
+    present = values != MISSING
+    in1 = present & (codes == code1)
+    in2 = present & ~in1 & (codes == code2)
+    x1, x2 = values[in1], values[in2]
+    if len(x1) < 2:
+        raise Stop("There is an insufficient number of observations for Group 1.")
+    if len(x2) < 2:
+        raise Stop("There is an insufficient number of observations for Group 2.")
+    return x1, x2
+
+
+def names_lines(names, labels):
+    text = f"Dep Var = {variable_label(names, DV)}; Grp Var = {variable_label(names, GV)}\n"
+    if labels[GV - 1]:
+        text += (f"Group 1 = {printable(group_name(labels[GV - 1], GROUP1))}; "
+                 f"Group 2 = {printable(group_name(labels[GV - 1], GROUP2))}\n")
+    return text
+
+
+def level_percent():
+    return round(float(np.float32(LEVEL)) * 100.0)
+
+
+# ---- The robust statistics, as Trellam stores them in single precision ----
+
+def f32(x):
+    return np.asarray(x, dtype=np.float64).astype(np.float32)
+
+
+def running(x):
+    """Sums added one value after another, along each row."""
+    return np.cumsum(x, axis=1)[:, -1]
+
+
+def checked_variance(from_sums, n, shifted_sum, shifted_squares):
+    computed = f32(from_sums).astype(np.float64)
+    exact = np.maximum((shifted_squares - shifted_sum * shifted_sum / n) / (n - 1.0), 0.0)
+    ruined = ~np.isfinite(computed) | (computed < 0.0) \
+        | (np.abs(computed - exact) > 0.001 * np.abs(exact))
+    return f32(np.where(ruined, exact, computed))
+
+
+def group_statistics(values, ordered):
+    """Each row a group: n, mean, variance, trimmed mean, Winsorized variance."""
+    n = values.shape[1]
+    g = int(n * float(np.float32(0.2)))
+    kept = n - 2 * g
+    x = values.astype(np.float64)
+    y = ordered.astype(np.float64)
+    raw_sum, raw_squares = running(x), running(x * x)
+    shift = y[:, (n - 1) // 2]
+    difference = y - shift[:, None]
+    kept_y, kept_difference = y[:, g:g + kept], difference[:, g:g + kept]
+    kept_sum, kept_squares = running(kept_y), running(kept_y * kept_y)
+    nd, gd = float(n), float(g)
+    mean = raw_sum / nd
+    variance = checked_variance((raw_squares / nd - mean * mean) * nd / (nd - 1.0), nd,
+                                running(difference), running(difference * difference))
+    lowest, highest = y[:, g], y[:, g + kept - 1]
+    trimmed = f32(kept_sum / float(kept))
+    w_mean = (gd * lowest + kept_sum + gd * highest) / nd
+    squares = gd * lowest * lowest + kept_squares
+    squares = squares + gd * highest * highest
+    w_sum, w_squares = running(kept_difference), running(kept_difference * kept_difference)
+    low, high = lowest - shift, highest - shift
+    w_sum, w_squares = w_sum + gd * low, w_squares + gd * (low * low)
+    w_sum, w_squares = w_sum + gd * high, w_squares + gd * (high * high)
+    w_variance = checked_variance((squares / nd - w_mean * w_mean) * nd / (nd - 1.0), nd,
+                                  w_sum, w_squares)
+    return {"n": n, "mean": f32(mean), "variance": variance, "trimmed": trimmed,
+            "wmean": f32(w_mean), "wvariance": w_variance}
+
+
+def effect_size(a, b):
+    w1, w2 = float(a["n"] - 1), float(b["n"] - 1)
+    degrees = float(a["n"] + b["n"] - 2)
+    pooled = f32((w2 * b["variance"].astype(np.float64) + w1 * a["variance"].astype(np.float64))
+                 / degrees)
+    pooled_w = f32((w2 * b["wvariance"].astype(np.float64)
+                    + w1 * a["wvariance"].astype(np.float64)) / degrees)
+    computable = pooled_w > 0
+    difference = b["trimmed"].astype(np.float64) - a["trimmed"].astype(np.float64)
+    safe = np.where(computable, pooled_w.astype(np.float64), 1.0)
+    d = np.where(computable, f32(math.sqrt(0.4129) * difference / np.sqrt(safe)),
+                 np.float32(9999999.0))
+    finite = np.ones(d.shape, dtype=bool)
+    for s in (a, b):
+        for key in ("mean", "variance", "trimmed", "wmean", "wvariance"):
+            finite &= np.isfinite(s[key])
+    finite &= np.isfinite(pooled) & np.isfinite(pooled_w) & np.isfinite(d)
+    return {"pooled": pooled, "pooled_w": pooled_w, "d": d, "valid": computable & finite}
+
+
+def two_groups(x1, x2):
+    a = group_statistics(x1[None, :], np.sort(x1)[None, :])
+    b = group_statistics(x2[None, :], np.sort(x2)[None, :])
+    return a, b, effect_size(a, b)
+
+
+# ---- The bootstrap's random numbers: one xoshiro256** stream a trial ----
+
+MASK = (1 << 64) - 1
+
+
+def split_mix(state):
+    state = (state + 0x9E3779B97F4A7C15) & MASK
+    z = state
+    z = ((z ^ (z >> 30)) * 0xBF58476D1CE4E5B9) & MASK
+    z = ((z ^ (z >> 27)) * 0x94D049BB133111EB) & MASK
+    return state, z ^ (z >> 31)
+
+
+def trial_states(seed, trials):
+    """The four state words of each trial's stream, trial t made from the seed and t."""
+    words = np.zeros((4, len(trials)), dtype=np.uint64)
+    for k, trial in enumerate(trials):
+        _, a = split_mix(seed)
+        _, b = split_mix(trial)
+        state = a ^ b
+        for w in range(4):
+            state, word = split_mix(state)
+            words[w, k] = word
+    return words
+
+
+def rotl(x, k):
+    return (x << np.uint64(k)) | (x >> np.uint64(64 - k))
+
+
+def next_uniform(s):
+    """The next number in [0, 1) of every stream, with 53 random bits."""
+    result = rotl(s[1] * np.uint64(5), 7) * np.uint64(9)
+    t = s[1] << np.uint64(17)
+    s[2] ^= s[0]
+    s[3] ^= s[1]
+    s[1] ^= s[2]
+    s[0] ^= s[3]
+    s[2] ^= t
+    s[3] = rotl(s[3], 45)
+    return (result >> np.uint64(11)).astype(np.float64) * 2.0 ** -53
+
+
+def draw(x, s):
+    """One resample of x for every stream: observation ceil(n u), at least the first."""
+    n = len(x)
+    positions = np.empty((s.shape[1], n), dtype=np.int64)
+    for k in range(n):
+        positions[:, k] = np.maximum(np.ceil(next_uniform(s) * n), 1) - 1
+    return x[positions]
+
+
+def bootstrap_effects(x1, x2):
+    effects = []
+    block = max(1, min(TRIALS, 2_000_000 // (len(x1) + len(x2))))
+    for first in range(1, TRIALS + 1, block):
+        s = trial_states(SEED, range(first, min(first + block, TRIALS + 1)))
+        r1, r2 = draw(x1, s), draw(x2, s)
+        a = group_statistics(r1, np.sort(r1, axis=1))
+        b = group_statistics(r2, np.sort(r2, axis=1))
+        e = effect_size(a, b)
+        effects.append(e["d"][e["valid"]])
+    return np.sort(np.concatenate(effects)) if effects else np.zeros(0, dtype=np.float32)
+
+
+def bootstrap_report(table, names, labels):
+    x1, x2 = observed_groups(table, names, labels)
+    a, b, e = two_groups(x1, x2)
+    if not (a["variance"][0] > 0) and not (b["variance"][0] > 0):
+        raise Stop("Group 1 and Group 2 both have a zero variance.")
+    effects = bootstrap_effects(x1, x2)
+    valid = len(effects)
+    lower = upper = "."
+    if valid:
+        r = round((1.0 - float(np.float32(LEVEL))) / 2.0 * valid)
+        lower, upper = three(effects[r]), three(effects[valid - r - 1])
+    percent = str(level_percent())
+    text = "GROUP-LEVEL STATISTICS\n" + rule(45)
+    text += group_row("Statistic", "Group 1", "Group 2") + rule(45)
+    text += group_row("Sample Size", str(a["n"]), str(b["n"])) + "\n"
+    text += group_row("Mean", a["mean"][0], b["mean"][0])
+    text += group_row("Trimmed Mean", a["trimmed"][0], b["trimmed"][0]) + "\n"
+    text += group_row("Variance", a["variance"][0], b["variance"][0])
+    text += group_row("Wins. Var.", a["wvariance"][0], b["wvariance"][0])
+    text += rule(45) + names_lines(names, labels) + "\n\n"
+    text += f"EFFECT SIZE ESTIMATES AND {percent}% CI\n" + rule(50)
+    text += f"Pooled variance = {three(e['pooled'][0])}\n"
+    text += f"Pooled Winsorized variance = {three(e['pooled_w'][0])}\n\n"
+    if e["pooled_w"][0] > 0:
+        text += f"Robust Cohen's D = {three(e['d'][0])}\n\n"
+    else:
+        text += ("Robust Cohen's D = .\nBoth groups have a zero Winsorized variance, "
+                 "so the robust d is not defined.\n\n")
+    text += f"{percent}% CI for population Robust D = ({lower}, {upper})\n"
+    text += rule(50)
+    text += f"Number of attempted bootstrap trials = {TRIALS}\n"
+    text += f"Number of valid robust D bootstrap trials = {valid}\n"
+    text += f"Random number seed = {SEED}" + ("" if SEED_NAMED else " (from the clock)") + "\n"
+    return text + "\n" * 5
+
+
+# ---- Yuen's test ----
+
+def trimmed_group(x):
+    y = np.sort(x).astype(np.float64)
+    n = len(y)
+    g = int(n * float(np.float32(0.2)))
+    h = n - 2 * g
+    kept = y[g:g + h]
+    lowest, highest = kept[0], kept[-1]
+    kept_sum = 0.0
+    for v in kept:
+        kept_sum += v
+    result = {"n": n, "h": h, "tm": kept_sum / h, "wv": 0.0, "d": 0.0}
+    if lowest != highest:
+        wm = (g * lowest + kept_sum + g * highest) / n
+        squares = g * ((lowest - wm) * (lowest - wm)) + g * ((highest - wm) * (highest - wm))
+        for v in kept:
+            squares += (v - wm) * (v - wm)
+        result["wv"] = squares / (n - 1.0)
+        result["d"] = (n - 1.0) * result["wv"] / (float(h) * (h - 1.0))
+    return result
+
+
+def p_text(p):
+    return "< 0.0001" if not p >= 0.0001 else "= %.4f" % p
+
+
+def yuen_report(table, names, labels):
+    x1, x2 = observed_groups(table, names, labels)
+    _, _, e = two_groups(x1, x2)
+    a, b = trimmed_group(x1), trimmed_group(x2)
+    if a["d"] == 0.0 and b["d"] == 0.0:
+        raise Stop("Both groups have a zero Winsorized variance.")
+    difference = b["tm"] - a["tm"]
+    total = a["d"] + b["d"]
+    se = math.sqrt(total)
+    t = difference / se
+    df = total * total / (a["d"] * a["d"] / (a["h"] - 1.0) + b["d"] * b["d"] / (b["h"] - 1.0))
+    p = 2.0 * stats.t.sf(abs(t), df)
+    alpha = (100.0 - level_percent()) / 100.0
+    margin = stats.t.isf(alpha / 2.0, df) * se
+    text = "TRIMMED MEANS TEST (YUEN)\n" + rule(45)
+    text += group_row("Statistic", "Group 1", "Group 2") + rule(45)
+    text += group_row("Sample Size", str(a["n"]), str(b["n"]))
+    text += group_row("Effective Size", str(a["h"]), str(b["h"])) + "\n"
+    text += group_row("Trimmed Mean", a["tm"], b["tm"])
+    text += group_row("Wins. Var.", a["wv"], b["wv"])
+    text += rule(45) + names_lines(names, labels) + "\n\n" + rule(50)
+    text += f"Difference in trimmed means (Group 2 - Group 1) = {three(difference)}\n"
+    text += f"Standard error = {three(se)}\n"
+    text += f"t = {three(t)}, df = {three(df)}, p {p_text(p)}\n"
+    text += (f"{level_percent()}% CI for the difference = ({three(difference - margin)}, "
+             f"{three(difference + margin)})\n")
+    text += f"Robust Cohen's D = {three(e['d'][0])}\n"
+    return text + rule(50) + "\n" * 5
+
+
+# ---- Descriptives ----
+
+def general(x, digits):
+    text = "%.*g" % (digits, x)
+    if text.startswith("-") and not any(c in "123456789" for c in text):
+        text = text[1:]
+    return text.replace("e", "E").replace(".", DECIMAL_SEPARATOR)
+
+
+def fit(text, value, width=9):
+    if len(text) <= width:
+        return text
+    point = text.find(DECIMAL_SEPARATOR)
+    if "E" not in text and 0 <= point <= width:
+        return text[:width]
+    for precision in range(width, -1, -1):
+        mantissa, exponent = ("%.*e" % (precision, value)).split("e")
+        if "." in mantissa:
+            mantissa = mantissa.rstrip("0").rstrip(".")
+        text = mantissa + "e" + exponent
+        if text.startswith("-") and not any(c in "123456789" for c in text):
+            text = text[1:]
+        if len(text) <= width:
+            break
+    return text.replace("e", "E").replace(".", DECIMAL_SEPARATOR)
+
+
+def cell(text):
+    return text[:9].rjust(10)
+
+
+def number_cell(value, digits):
+    if value is None:
+        return cell(".")
+    return cell(fit(general(value, digits), value))
+
+
+def rounded3(x):
+    return float("%.3f" % x)
+
+
+def descriptives_report(table, names, labels):
+    rows, label_lines = "", ""
+    for column in COLUMNS:
+        if column > table.shape[1]:
+            raise Stop("the data file has fewer columns than the analysis used")
+        x = table[:, column - 1]
+        x = x[x.astype(np.float64) != float(MISSING)]
+        name = names[column - 1] if column <= len(names) else ""
+        name = printable(name) if name else f"Var {column}"
+        line = name[:9].ljust(10)
+        n = len(x)
+        if labels[column - 1]:
+            rows += line + number_cell(None, 15) * 2 + number_cell(None, 7) * 2 \
+                + cell(fit(str(n), n)) + "\n"
+            counts = [0] * len(labels[column - 1])
+            for v in x:
+                if v >= 1 and v <= len(counts) and v == int(v):
+                    counts[int(v) - 1] += 1
+            parts = []
+            for k, label in enumerate(labels[column - 1]):
+                if k == 20:
+                    parts.append("…")
+                    break
+                parts.append(f"{printable(label)} {counts[k]}")
+            label_lines += variable_label(names, column) + ": " + "; ".join(parts) + "\n"
+            continue
+        mean = sd = low = high = None
+        if n >= 1:
+            xd = x.astype(np.float64)
+            total = float(np.cumsum(xd)[-1])
+            squares = float(np.cumsum(xd * xd)[-1])
+            mean = rounded3(total / n)
+            low = high = float(x[0])
+            for v in x:
+                if v < low:
+                    low = float(v)
+                elif v > high:
+                    high = float(v)
+            if n >= 2:
+                from_sums = (squares - total * total / n) * (1.0 / (n - 1.0))
+                m = total / n
+                exact = float(np.cumsum((xd - m) * (xd - m))[-1]) / (n - 1.0)
+                variance = from_sums
+                if not math.isfinite(from_sums) or from_sums < 0.0 \
+                        or abs(from_sums - exact) > 0.001 * abs(exact):
+                    variance = exact
+                if not np.isfinite(np.float32(variance)):
+                    raise Stop(variable_label(names, column)
+                               + " has values too large to summarise.")
+                sd = rounded3(math.sqrt(variance))
+        rows += line + number_cell(mean, 15) + number_cell(sd, 15) + number_cell(low, 7) \
+            + number_cell(high, 7) + cell(fit(str(n), n)) + "\n"
+    header = "Name".ljust(10) + "".join(h.rjust(10) for h in ("Mean", "SD", "Min", "Max", "N"))
+    return ("DESCRIPTIVES\n" + rule(60) + header + "\n" + rule(60) + rows + rule(60)
+            + label_lines + "\n" * 3)
+
+
+def main():
+    try:
+        with np.errstate(all="ignore"):
+            table, names, labels = read_data()
+            if table.size == 0:
+                raise Stop("the data file holds no data")
+            report = {"bootstrap": bootstrap_report, "yuen": yuen_report,
+                      "descriptives": descriptives_report}[ANALYSIS](table, names, labels)
+    except Stop as stop:
+        print(f"{sys.argv[0]}: {stop}", file=sys.stderr)
+        return 1
+    sys.stdout.buffer.write(report.encode("utf-8"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

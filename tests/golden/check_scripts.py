@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""Runs the reproduction scripts that trellam-cli --script writes for the
+sample files: the Python script must print the report byte for byte, and the
+R script's numbers must be the report's, to the digits the report shows.
+
+Usage: check_scripts.py TRELLAM_CLI SOURCE_DIR WORK_DIR [RSCRIPT]   (exits 1 on any difference)
+"""
+import os
+import pathlib
+import re
+import subprocess
+import sys
+
+CLI, ROOT, WORK = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
+RSCRIPT = sys.argv[4] if len(sys.argv) > 4 and not sys.argv[4].endswith("NOTFOUND") else None
+if not RSCRIPT:
+    print("Rscript not found (Debian: r-base-core): the R scripts are not checked")
+GROUPS = ["--dv", "2", "--gv", "1", "--group1", "1", "--group2", "2"]
+LABELS = ["--names", "--dv", "2", "--gv", "3"]
+CASES = [  # (environment, arguments)
+    ({}, ["bootstrap", "anxiety_comma.txt", *GROUPS, "--seed", "42"]),
+    ({}, ["bootstrap", "reaction_times_tab.txt", *GROUPS, "--level", "90", "--trials", "600",
+          "--seed", "20261208"]),
+    ({}, ["bootstrap", "scores_space.dat", *GROUPS, "--level", "99"]),  # seed from the clock
+    ({}, ["bootstrap", "toothgrowth.csv", *LABELS, "--group1", "VC", "--group2", "OJ",
+          "--seed", "7"]),
+    ({}, ["yuen", "scores_space.dat", *GROUPS, "--level", "99"]),
+    ({}, ["yuen", "toothgrowth_semicolon.csv", *LABELS, "--group1", "OJ", "--group2", "2"]),
+    ({}, ["descriptives", "chick_weights.csv", "--names"]),
+    ({}, ["descriptives", "scores_space.dat", "--columns", "3,1-2"]),
+    ({"LC_ALL": "de_DE.UTF-8"}, ["descriptives", "toothgrowth_semicolon.csv", "--names"]),
+]
+NUMBER = r"(-?[0-9.]+|\.)"
+failures = []
+checked = 0
+
+
+def run(command, env=None):
+    done = subprocess.run(command, capture_output=True, env={**os.environ, **(env or {})})
+    if done.returncode != 0:
+        failures.append(f"{' '.join(map(str, command))}: {done.stderr.decode(errors='replace')}")
+    return done.stdout
+
+
+def close(r_text, shown, decimals):
+    if shown == "." or r_text == ".":
+        return shown == r_text
+    return abs(float(r_text) - float(shown.replace(",", "."))) <= 0.6 * 10.0 ** -decimals \
+        + 1e-6 * abs(float(r_text))
+
+
+def expected_from_report(report, analysis, r_names):
+    """(R's name, number as the report shows it, decimals shown) of every checked number."""
+    lines = report.splitlines()
+    found = []
+    if analysis == "descriptives":
+        body = lines[4:lines.index("-" * 60, 4)]
+        for row, label in zip(body, [n for n in r_names if n.endswith(" N")]):
+            variable = label[:-2]
+            fields = row[10:].split()
+            found.append((f"{variable} N", fields[4], 0))
+            if fields[0] != ".":
+                for name, shown, decimals in zip(("mean", "SD", "min", "max"), fields, (3, 3, 6, 6)):
+                    found.append((f"{variable} {name}", shown, decimals))
+        return found
+    rows = {line[:15].strip(): line[15:].split() for line in lines if line[:15].strip()}
+    names = {"Trimmed Mean": "trimmed mean", "Wins. Var.": "Winsorized variance",
+             "Mean": "mean", "Variance": "variance", "Sample Size": "n",
+             "Effective Size": "effective size"}
+    for row, name in names.items():
+        for group in (1, 2):
+            if row in rows:
+                found.append((f"Group {group} {name}", rows[row][group - 1], 3))
+    for pattern, names in (
+            (rf"Pooled variance = {NUMBER}$", ["Pooled variance"]),
+            (rf"Pooled Winsorized variance = {NUMBER}$", ["Pooled Winsorized variance"]),
+            (rf"Robust Cohen's D = {NUMBER}$", ["Robust Cohen's d"]),
+            (rf"\(Group 2 - Group 1\) = {NUMBER}$", ["Difference in trimmed means (Group 2 - Group 1)"]),
+            (rf"Standard error = {NUMBER}$", ["Standard error"]),
+            (rf"^t = {NUMBER}, df = {NUMBER}, p = {NUMBER}$", ["t", "df", "p"]),
+            (rf"^(\d+)% CI for the difference = \({NUMBER}, {NUMBER}\)$", None)):
+        for line in lines:
+            match = re.search(pattern, line)
+            if not match:
+                continue
+            if names is None:
+                found += [(f"{match[1]}% CI lower", match[2], 3), (f"{match[1]}% CI upper", match[3], 3)]
+            else:
+                found += [(n, v, 4 if n == "p" else 3) for n, v in zip(names, match.groups())]
+    return found
+
+
+for env, args in CASES:
+    if env.get("LC_ALL") and env["LC_ALL"].replace("UTF-8", "utf8") not in \
+            subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout:
+        continue
+    data = str(ROOT / "examples" / args[1])
+    what = " ".join(args)
+    script = WORK / "reproduce.py"
+    report = run([CLI, args[0], data, *args[2:], "--script", script], env)
+    printed = run(["/usr/bin/python3", script], env)
+    if printed != report:
+        failures.append(f"{what}: the Python script printed\n{printed.decode()}\nthe report is\n"
+                        f"{report.decode()}")
+    if not RSCRIPT:
+        continue
+    script = WORK / "reproduce.R"
+    report = run([CLI, args[0], data, *args[2:], "--script", script], env).decode()
+    r_lines = run([RSCRIPT, script]).decode().splitlines()
+    r_values = dict(line.split(" = ", 1) for line in r_lines if " = " in line)
+    expected = expected_from_report(report, args[0], list(r_values))
+    checked += len(expected)
+    if not expected:
+        failures.append(f"{what}: no number of the report found")
+    for name, shown, decimals in expected:
+        if name not in r_values or not close(r_values[name], shown, decimals):
+            failures.append(f"{what}: R gives {name} = {r_values.get(name)}, the report {shown}")
+    if args[0] != "descriptives":
+        dep_var = next(line for line in report.splitlines() if line.startswith("Dep Var"))
+        if dep_var not in r_lines:
+            failures.append(f"{what}: R names the variables otherwise than '{dep_var}'")
+
+for failure in failures:
+    print(failure)
+print("reproduction scripts:", "DIFFERENT" if failures else
+      f"every report reproduced, {checked} numbers of R confirmed")
+sys.exit(1 if failures else 0)
