@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-tsan"
 source "$root/scripts/common.sh"
 install_missing "${BUILD_PACKAGES[@]}" "${TSAN_PACKAGES[@]}"
-tests=(tst_stats tst_import tst_bootstrap tst_yuen tst_cli)
+tests=(tst_stats tst_import tst_bootstrap tst_yuen tst_descriptives tst_cli)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DTRELLAM_TSAN=ON
 cmake --build "$build" --target "${tests[@]}" trellam-cli
