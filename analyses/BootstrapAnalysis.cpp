@@ -312,6 +312,11 @@ uint64_t seedFromClock()
         std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }
 
+std::optional<uint64_t> seedFromText(std::string_view text)
+{
+    return parseSeed(text);
+}
+
 int32_t drawnPosition(double u, int32_t size)
 {
     const double scaled = u * size;

@@ -27,6 +27,7 @@ class frmDescriptives;
 class frmOpenOutput;
 class frmSaveOutput;
 class frmYuen;
+class frmEffects;
 struct BootstrapRun;
 
 class frmMain : public QMainWindow {
@@ -99,6 +100,7 @@ private:
     void mnuDescriptives_Click();
     void mnuBootstrap_Click();
     void mnuYuen_Click();
+    void mnuEffects_Click();
     void mnuPlot_Click();
     void mnuGuide_Click();
     void mnuAbout_Click();
@@ -141,6 +143,7 @@ private:
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
+    QAction* mnuEffects = nullptr;
     QAction* mnuPlot = nullptr;
     QAction* mnuGuide = nullptr;
     QAction* mnuAbout = nullptr;
@@ -163,6 +166,7 @@ private:
     QPointer<frmDescriptives> m_frmDescriptives;
     QPointer<frmBootstrap> m_frmBootstrap;
     QPointer<frmYuen> m_frmYuen;
+    QPointer<frmEffects> m_frmEffects;
     QPointer<frmSaveOutput> m_frmSaveOutput;
     QPointer<frmOpenOutput> m_frmOpenOutput;
     // The last completed bootstrap run, until the next one or an import.
