@@ -123,6 +123,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuViewData=View Data",
                                    "mnuDescriptives=Descriptives",
                                    "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test",
+                                   "mnuEffects=Robust Effect Sizes",
                                    "mnuPlot=Plot Last Bootstrap",
                                    "mnuGuide=User's Guide", "mnuAbout=About Trellam"}));
 }
