@@ -312,9 +312,11 @@ std::vector<float> everyStep(std::span<const float> sorted, std::size_t step)
     return grid;
 }
 
-// Groups at least this large are first bracketed from their grids.
+// Groups at least this large are first bracketed from their grids; below
+// it, or for a few thousand differences, they are gathered whole.
 constexpr std::size_t GRID_STEP = 8;
-constexpr std::size_t GRID_FROM = 64 * GRID_STEP;
+constexpr std::size_t GRID_FROM = 8 * GRID_STEP;
+constexpr int64_t GATHER_ALWAYS = 4096;
 
 } // namespace
 
@@ -332,7 +334,7 @@ std::pair<double, double> PairwiseDifferences::select(
     int64_t countHi = total;
     // Small enough to gather and select from in about the time of a pass.
     const int64_t gatherLimit
-        = std::max<int64_t>(static_cast<int64_t>(m_x.size() + m_y.size()) / 2, 256);
+        = std::max<int64_t>(static_cast<int64_t>(m_x.size() + m_y.size()) / 2, GATHER_ALWAYS);
     std::optional<std::pair<double, double>> found;
     const auto update = [&](double t, int64_t count) {
         if (found || !(t > lo && t < hi))
@@ -366,7 +368,7 @@ std::pair<double, double> PairwiseDifferences::select(
     // close to where the grid has it (for smooth data within a few thousand
     // of 10^10); aiming a quarter of the gathering band outside both ranks
     // mostly brackets them narrowly enough to gather at once.
-    if (m_x.size() >= GRID_FROM && m_y.size() >= GRID_FROM) {
+    if (total > gatherLimit && m_x.size() >= GRID_FROM && m_y.size() >= GRID_FROM) {
         const std::vector<float> gridX = everyStep(m_x, GRID_STEP);
         const std::vector<float> gridY = everyStep(m_y, GRID_STEP);
         const PairwiseDifferences grid(gridX, gridY);
