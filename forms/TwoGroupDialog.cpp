@@ -91,10 +91,10 @@ void TwoGroupDialog::createControls()
     m_layout->addWidget(fraGroups, 1, 0, 1, 2);
 }
 
-void TwoGroupDialog::createTrimBox()
+void TwoGroupDialog::createTrimBox(QWidget* parent)
 {
-    lblTrim = named<QLabel>("lblTrim", QStringLiteral("Trimming"), this);
-    txtTrim = named<QLineEdit>("txtTrim", QStringLiteral("0.2"), this);
+    lblTrim = named<QLabel>("lblTrim", QStringLiteral("Trimming"), parent);
+    txtTrim = named<QLineEdit>("txtTrim", QStringLiteral("0.2"), parent);
     txtTrim->setToolTip(QStringLiteral("The share trimmed from each tail: 0 to 0.49"));
     lblTrim->setBuddy(txtTrim);
 }

@@ -31,9 +31,9 @@ protected:
     // The variables, groups and level as chosen now.
     void readChoice(TwoGroupChoice& choice) const;
     QGridLayout* gridLayout() const { return m_layout; }
-    // Creates lblTrim and txtTrim ("Trimming", 0.2 at first) for the dialogs
-    // that trim; the caller places them.
-    void createTrimBox();
+    // Creates lblTrim and txtTrim ("Trimming", 0.2 at first) in `parent` for
+    // the dialogs that trim; the caller places them.
+    void createTrimBox(QWidget* parent);
 
     QLineEdit* txtGroup2 = nullptr;
     QGroupBox* fraCI = nullptr;

@@ -41,11 +41,9 @@ void frmEffects::setTrialHook(std::function<void(int32_t trial)> hook)
 
 void frmEffects::createControls()
 {
-    createTrimBox();
-    fraSettings = new QGroupBox(QStringLiteral("Bootstrap"), this);
+    fraSettings = new QGroupBox(QStringLiteral("Settings"), this);
     fraSettings->setObjectName(QStringLiteral("fraSettings"));
-    txtTrim->setParent(fraSettings);
-    lblTrim->setParent(fraSettings);
+    createTrimBox(fraSettings);
     lblTrials = new QLabel(QStringLiteral("Trials"), fraSettings);
     lblTrials->setObjectName(QStringLiteral("lblTrials"));
     spnTrials = new QSpinBox(fraSettings);

@@ -16,7 +16,7 @@ frmYuen::frmYuen(const DataMatrix& data, OutputPane* output, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmYuen"));
     setWindowTitle(QStringLiteral("Trimmed Means Test"));
-    createTrimBox();
+    createTrimBox(this);
     QGridLayout* layout = gridLayout();
     layout->addWidget(fraCI, 2, 0, 1, 2);
     auto* trimming = new QHBoxLayout;
