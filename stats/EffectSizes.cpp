@@ -8,6 +8,7 @@
 #include <boost/math/distributions/normal.hpp>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -212,7 +213,10 @@ PairwiseDifferences::PairwiseDifferences(
     std::span<const float> sortedX, std::span<const float> sortedY)
     : m_x(sortedX)
     , m_y(sortedY)
+    , m_wideX(sortedX.begin(), sortedX.end())
+    , m_wideY(sortedY.begin(), sortedY.end())
 {
+    m_wideY.insert(m_wideY.end(), 2, INF);
 }
 
 // As x_i grows, y_j − x_i falls: the number of y within a bound of x_i only
@@ -237,66 +241,97 @@ PairwiseDifferences::Probe PairwiseDifferences::probe(double t) const
     return p;
 }
 
+int64_t PairwiseDifferences::walk(double t, uint32_t* boundaries) const
+{
+    // One step either passes a y_j or closes a row, decided without a
+    // branch. A single walk waits on each step's loads; the rows are
+    // split into WALKS stretches walked side by side, each started by a
+    // binary search, so that their steps overlap.
+    constexpr std::size_t WALKS = 8;
+    const double* x = m_wideX.data();
+    const double* y = m_wideY.data();
+    const std::size_t nx = m_wideX.size();
+    const std::size_t ny = m_y.size();
+    std::size_t i[WALKS];
+    std::size_t end[WALKS];
+    std::size_t j[WALKS];
+    int64_t count[WALKS];
+    for (std::size_t w = 0; w < WALKS; ++w) {
+        i[w] = nx * w / WALKS;
+        end[w] = nx * (w + 1) / WALKS;
+        count[w] = 0;
+        std::size_t lo = 0;
+        std::size_t hi = ny;
+        if (i[w] < end[w]) {
+            while (lo < hi) {
+                const std::size_t middle = lo + (hi - lo) / 2;
+                if (y[middle] - x[i[w]] <= t)
+                    lo = middle + 1;
+                else
+                    hi = middle;
+            }
+        }
+        j[w] = lo;
+    }
+    uint32_t scratch = 0;
+    for (bool going = true; going;) {
+        going = false;
+        for (std::size_t w = 0; w < WALKS; ++w) {
+            if (i[w] == end[w])
+                continue;
+            going = true;
+            const std::size_t passes = y[j[w]] - x[i[w]] <= t;
+            j[w] += passes;
+            // The row's count, kept when the step closes it.
+            count[w] += static_cast<int64_t>(j[w] & (passes - 1));
+            (boundaries ? boundaries[i[w]] : scratch) = static_cast<uint32_t>(j[w]);
+            i[w] += 1 - passes;
+        }
+    }
+    int64_t total = 0;
+    for (std::size_t w = 0; w < WALKS; ++w)
+        total += count[w];
+    return total;
+}
+
 std::pair<int64_t, int64_t> PairwiseDifferences::countAtMost(
     double ta, double tb, std::vector<double>* band, std::size_t limit) const
 {
-    const std::size_t ny = m_y.size();
-    std::size_t ja = 0;
-    std::size_t jb = 0;
-    int64_t a = 0;
-    int64_t b = 0;
-    if (band)
-        band->clear();
-    for (const float xf : m_x) {
-        const double x = xf;
-        while (ja < ny && m_y[ja] - x <= ta)
-            ++ja;
-        jb = std::max(jb, ja);
-        while (jb < ny && m_y[jb] - x <= tb)
-            ++jb;
-        a += static_cast<int64_t>(ja);
-        b += static_cast<int64_t>(jb);
-        if (band) {
-            if (band->size() + (jb - ja) > limit) {
-                band = nullptr; // too many: the caller gathers later
+    if (!band)
+        return { walk(ta, nullptr), walk(tb, nullptr) };
+    m_lower.resize(m_x.size());
+    m_upper.resize(m_x.size());
+    const int64_t a = walk(ta, m_lower.data());
+    const int64_t b = walk(tb, m_upper.data());
+    band->clear();
+    if (static_cast<uint64_t>(b - a) <= limit) {
+        // Most rows hold none or one: two are written every time, without a
+        // loop whose length is hard to guess, and the next row writes over
+        // what is not kept.
+        band->resize(static_cast<std::size_t>(b - a) + 2);
+        double* out = band->data();
+        const double* y = m_wideY.data();
+        for (std::size_t i = 0; i < m_x.size(); ++i) {
+            const double x = m_wideX[i];
+            const uint32_t from = m_lower[i];
+            const uint32_t count = m_upper[i] - from;
+            if (count <= 2) {
+                out[0] = y[from] - x;
+                out[1] = y[from + 1] - x;
+                out += count;
             } else {
-                for (std::size_t j = ja; j < jb; ++j)
-                    band->push_back(m_y[j] - x);
+                for (uint32_t j = from; j < m_upper[i]; ++j)
+                    *out++ = y[j] - x;
             }
         }
+        band->resize(static_cast<std::size_t>(b - a));
     }
     return { a, b };
 }
 
 int64_t PairwiseDifferences::countAtMost(double t) const
 {
-    const std::size_t ny = m_y.size();
-    std::size_t j = 0;
-    int64_t count = 0;
-    for (const float xf : m_x) {
-        const double x = xf;
-        while (j < ny && m_y[j] - x <= t)
-            ++j;
-        count += static_cast<int64_t>(j);
-    }
-    return count;
-}
-
-void PairwiseDifferences::gather(double lo, double hi, std::vector<double>& band) const
-{
-    band.clear();
-    const std::size_t ny = m_y.size();
-    std::size_t from = 0;
-    std::size_t to = 0;
-    for (const float xf : m_x) {
-        const double x = xf;
-        while (from < ny && m_y[from] - x <= lo)
-            ++from;
-        while (to < ny && m_y[to] - x <= hi)
-            ++to;
-        for (std::size_t j = from; j < to; ++j)
-            band.push_back(m_y[j] - x);
-    }
+    return walk(t, nullptr);
 }
 
 namespace {
@@ -310,6 +345,27 @@ std::vector<float> everyStep(std::span<const float> sorted, std::size_t step)
     for (std::size_t k = step / 2; k < sorted.size(); k += step)
         grid.push_back(sorted[k]);
     return grid;
+}
+
+// Doubles as integers in the same order, and back.
+int64_t orderKey(double value)
+{
+    const auto bits = std::bit_cast<int64_t>(value);
+    return bits < 0 ? -(bits & std::numeric_limits<int64_t>::max()) : bits;
+}
+
+double fromOrderKey(int64_t key)
+{
+    return key < 0 ? std::bit_cast<double>(-key | std::numeric_limits<int64_t>::min())
+                   : std::bit_cast<double>(key);
+}
+
+// The double halfway between two others in order, not in value.
+double middleDouble(double a, double b)
+{
+    const int64_t ka = orderKey(a);
+    const int64_t kb = orderKey(b);
+    return fromOrderKey(ka / 2 + kb / 2 + (ka % 2 + kb % 2) / 2);
 }
 
 // Groups at least this large are first bracketed from their grids; below
@@ -393,7 +449,7 @@ std::pair<double, double> PairwiseDifferences::select(
         const int64_t width = countHi - countLo;
         if (gathered || width <= gatherLimit) {
             if (!gathered)
-                gather(lo, hi, band);
+                countAtMost(lo, hi, &band, static_cast<std::size_t>(width));
             const auto k = static_cast<std::ptrdiff_t>(r1 - countLo - 1);
             std::nth_element(band.begin(), band.begin() + k, band.end());
             const double first = band[static_cast<std::size_t>(k)];
@@ -404,12 +460,14 @@ std::pair<double, double> PairwiseDifferences::select(
         if (width > previousWidth / 2) {
             // Ties or values far from straight: find the differences next to
             // both ends. One alone in the bracket is the answer; otherwise
-            // probe at it and halfway to the other.
+            // probe at it and halfway to the other among the doubles between
+            // them, which halves the bracket's doubles at least: at most 64
+            // such rounds.
             const double first = probe(lo).above;
             const double last = probe(hi).below;
             if (first == last)
                 return { first, first };
-            gathered = tryAt(first, first + (last - first) / 2);
+            gathered = tryAt(first, middleDouble(first, last));
             previousWidth = width;
             continue;
         }

@@ -82,17 +82,25 @@ private:
         double above = 0.0; // the smallest D above t
     };
     Probe probe(double t) const;
-    // The numbers of D at most ta and at most tb (ta ≤ tb), in one pass;
-    // `band` receives the D in (ta, tb] unless there are more than `limit`.
+    // The number of D at most t; for each x_i, the number of y_j with
+    // y_j − x_i ≤ t into `boundaries` when it is given.
+    int64_t walk(double t, uint32_t* boundaries) const;
+    // The numbers of D at most ta and at most tb (ta ≤ tb); `band` receives
+    // the D in (ta, tb] unless there are more than `limit`.
     std::pair<int64_t, int64_t> countAtMost(
         double ta, double tb, std::vector<double>* band, std::size_t limit) const;
     // The r1-th and r2-th smallest D (1-based, r2 = r1 or r1 + 1).
     std::pair<double, double> select(int64_t r1, int64_t r2, std::vector<double>& band) const;
-    // Every D in (lo, hi] into `band`.
-    void gather(double lo, double hi, std::vector<double>& band) const;
 
     std::span<const float> m_x;
     std::span<const float> m_y;
+    // Both groups widened once, y with +∞ twice past its end, which stops
+    // every walk and every row's gathering without a bounds check.
+    std::vector<double> m_wideX;
+    std::vector<double> m_wideY;
+    // Each x_i's boundaries at two bounds, for gathering between them.
+    mutable std::vector<uint32_t> m_lower;
+    mutable std::vector<uint32_t> m_upper;
 };
 
 // Cliff's dominance measures of group 2 over group 1 from ranks: P = P(Y > X)
