@@ -71,10 +71,13 @@ std::optional<double> explanatoryMeasure(std::span<const float> sorted1,
     std::iota(work.order.begin(), work.order.end(), 0);
     work.chosen.assign(larger.size(), 0);
     work.powers.clear();
+    const bool markLeftOut = largeSize - smallSize < smallSize;
+    const int32_t marked = markLeftOut ? largeSize - smallSize : smallSize;
     for (int s = 0; s < SUBSAMPLES; ++s) {
-        // A partial shuffle picks the subsample; marking its places and
-        // reading the group in order gives it sorted.
-        for (int32_t i = 0; i < smallSize; ++i) {
+        // A partial shuffle picks the subsample, or the places left out of
+        // it when they are fewer; marking them and reading the group in
+        // order gives the subsample sorted.
+        for (int32_t i = 0; i < marked; ++i) {
             const int32_t j = i + drawnPosition(uniform(), largeSize - i) - 1;
             std::swap(
                 work.order[static_cast<std::size_t>(i)], work.order[static_cast<std::size_t>(j)]);
@@ -82,10 +85,9 @@ std::optional<double> explanatoryMeasure(std::span<const float> sorted1,
         }
         work.subsample.clear();
         for (std::size_t place = 0; place < larger.size(); ++place) {
-            if (work.chosen[place]) {
+            if ((work.chosen[place] != 0) != markLeftOut)
                 work.subsample.push_back(larger[place]);
-                work.chosen[place] = 0;
-            }
+            work.chosen[place] = 0;
         }
         const robust::TrimmedSummary subsampleSummary
             = robust::trimmedSummary(work.subsample, setting.trimPercent);
