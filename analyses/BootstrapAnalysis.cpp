@@ -247,8 +247,7 @@ std::string reportText(const DataMatrix& data, const robust::TwoGroupStatistics&
     text += "Number of valid robust D bootstrap trials = "
         + integerText(static_cast<int64_t>(valid)) + lineEnds(1);
     if (shownSeed)
-        text += "Random number seed = " + std::to_string(shownSeed->seed)
-            + (shownSeed->fromClock ? " (from the clock)" : "") + lineEnds(1);
+        text += seedLine(shownSeed->seed, shownSeed->fromClock);
     return text + lineEnds(5);
 }
 
@@ -326,10 +325,21 @@ double TrialStream::operator()()
     return static_cast<double>(result >> 11) * 0x1.0p-53;
 }
 
+std::string seedLine(uint64_t seed, bool fromClock)
+{
+    return "Random number seed = " + std::to_string(seed) + (fromClock ? " (from the clock)" : "")
+        + report::lineEnds(1);
+}
+
 uint64_t seedFromClock()
 {
     return static_cast<uint64_t>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count());
+}
+
+std::optional<uint64_t> seedFromText(std::string_view text)
+{
+    return parseSeed(text);
 }
 
 int32_t drawnPosition(double u, int32_t size)

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 // Shared with whoever waits for a run on another thread: the trials done so
 // far, and a request to stop.
@@ -59,8 +61,15 @@ struct BootstrapResult : AnalysisResult {
 // other trials and is thrown again to the caller.
 BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequest& request);
 
+// The report's line naming the seed that draws its interval again:
+// "Random number seed = N", followed by " (from the clock)" when no seed was typed.
+std::string seedLine(uint64_t seed, bool fromClock);
 // A seed from the clock, different for two runs in the same second.
 uint64_t seedFromClock();
+
+// The seed a text names: a whole number from 0 to 2^64 - 1, blanks around it
+// allowed; nothing for any other text.
+std::optional<uint64_t> seedFromText(std::string_view text);
 
 // 1-based entries of the sorted bootstrap effect sizes that bound the
 // interval at `level` when `valid` of them are stored: r + 1 and valid - r,

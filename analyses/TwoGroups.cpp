@@ -147,6 +147,36 @@ ObservedGroups observeGroups(
     return observed;
 }
 
+std::optional<int32_t> parseTrimming(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    const std::size_t point = text.find_first_of(".,");
+    const std::string_view whole = text.substr(0, point);
+    std::string_view decimals
+        = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto digits = [](std::string_view part) {
+        return part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    // Zeros past the second decimal change nothing.
+    while (decimals.size() > 2 && decimals.back() == '0')
+        decimals.remove_suffix(1);
+    if ((whole.empty() && decimals.empty()) || !digits(whole) || !digits(decimals)
+        || decimals.size() > 2)
+        return std::nullopt;
+    // A whole part of zeros only: the trimming lies below 0.5.
+    if (whole.find_first_not_of('0') != std::string_view::npos)
+        return std::nullopt;
+    int32_t hundredths = 0;
+    for (std::size_t k = 0; k < 2; ++k)
+        hundredths = hundredths * 10 + (k < decimals.size() ? decimals[k] - '0' : 0);
+    if (hundredths >= 50)
+        return std::nullopt;
+    return hundredths;
+}
+
 int32_t levelPercent(float level)
 {
     return static_cast<int32_t>(std::nearbyint(static_cast<double>(level) * 100.0));

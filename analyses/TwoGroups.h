@@ -71,6 +71,14 @@ struct ObservedGroups {
 ObservedGroups observeGroups(
     const DataMatrix& data, const TwoGroupChoice& choice, SortFunction sort = nullptr);
 
+// The trimming as typed, a proportion from 0 to 0.49 with at most two
+// decimals ("0.2", ".25", "0", a decimal comma too), blanks around it
+// allowed, in whole hundredths (20 for "0.2"); nothing for any other text.
+std::optional<int32_t> parseTrimming(std::string_view text);
+// The message for a trimming parseTrimming refuses.
+inline constexpr const char* TRIMMING_MESSAGE
+    = "The trimming must be a number from 0 to 0.49 with at most two decimals.";
+
 // The level as a whole percentage for the reports: 95 for 0.95.
 int32_t levelPercent(float level);
 

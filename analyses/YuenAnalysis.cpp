@@ -4,21 +4,26 @@
 #include "analyses/ResultRecords.h"
 #include "report/NumberFormat.h"
 #include "report/ReportText.h"
+#include "stats/EffectSizes.h"
+#include "stats/RobustStats.h"
 #include "stats/Yuen.h"
 
 #include <charconv>
+#include <optional>
 #include <utility>
 
 namespace {
 
 std::string reportText(const DataMatrix& data, const TwoGroupChoice& choice,
-    const robust::YuenResult& test, const robust::EffectSize& effect)
+    const robust::YuenResult& test, int32_t trimPercent, const std::string& robustD)
 {
     using report::integerText;
     using report::lineEnds;
     using report::groupRow;
     using report::rule;
-    std::string text = "TRIMMED MEANS TEST (YUEN)" + lineEnds(1) + rule(45);
+    const std::string trimming
+        = trimPercent == 20 ? "" : ", " + integerText(trimPercent) + "% TRIMMING";
+    std::string text = "TRIMMED MEANS TEST (YUEN" + trimming + ")" + lineEnds(1) + rule(45);
     text += groupRow("Statistic", "Group 1", "Group 2") + rule(45);
     text += groupRow("Sample Size", integerText(test.n1), integerText(test.n2));
     text += groupRow("Effective Size", integerText(test.h1), integerText(test.h2)) + lineEnds(1);
@@ -34,7 +39,7 @@ std::string reportText(const DataMatrix& data, const TwoGroupChoice& choice,
     text += integerText(levelPercent(choice.sngLevel)) + "% CI for the difference = ("
         + formatReportNumber(test.lower) + ", " + formatReportNumber(test.upper) + ")"
         + lineEnds(1);
-    text += "Robust Cohen's D = " + formatReportNumber(effect.sngRobustD) + lineEnds(1);
+    text += "Robust Cohen's D = " + robustD + lineEnds(1);
     return text + rule(50) + lineEnds(5);
 }
 
@@ -49,18 +54,32 @@ std::string formatPValue(double p)
     return "= " + std::string(buffer, end.ptr);
 }
 
-AnalysisResult runYuenAnalysis(const DataMatrix& data, const TwoGroupChoice& choice)
+AnalysisResult runYuenAnalysis(
+    const DataMatrix& data, const TwoGroupChoice& choice, std::string_view trim)
 {
     if (std::string problem = checkChoice(data, choice); !problem.empty())
         return { std::move(problem), {} };
+    const std::optional<int32_t> trimPercent = parseTrimming(trim);
+    if (!trimPercent)
+        return { TRIMMING_MESSAGE, {} };
     ObservedGroups observed = observeGroups(data, choice);
     if (!observed.message.empty())
         return { std::move(observed.message), {} };
     const robust::YuenResult test
-        = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel);
+        = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel, *trimPercent);
     if (!test.computable)
         return { "Both groups have a zero Winsorized variance.", {} };
-    AnalysisResult result { {}, reportText(data, choice, test, observed.statistics.effect) };
+    std::string robustD = formatReportNumber(observed.statistics.effect.sngRobustD);
+    if (*trimPercent != 20) {
+        const std::optional<double> d = robust::standardizedDifferences(
+            robust::trimmedSummary(robust::sortAscending(observed.group1), *trimPercent),
+            robust::trimmedSummary(robust::sortAscending(observed.group2), *trimPercent),
+            robust::normalWinsorizedVariance(*trimPercent))
+                                            .pooled;
+        robustD = d ? formatReportNumber(*d) : ".";
+    }
+    AnalysisResult result { {}, reportText(data, choice, test, *trimPercent, robustD) };
+    result.trimming = *trimPercent / 100.0;
     result.record = std::make_shared<const AnalysisRecord>(YuenRecord {
         choice, twoGroupNames(data, choice), test, observed.statistics.effect });
     return result;

@@ -35,6 +35,7 @@ bool hasFlag(const std::vector<std::string>& args, const std::string& name);
 int runImport(const std::vector<std::string>& args);
 int runBootstrap(const std::vector<std::string>& args);
 int runBootstrapDialog(const std::vector<std::string>& args);
+int runEffects(const std::vector<std::string>& args);
 int runDescriptives(const std::vector<std::string>& args);
 int runOutput(const std::vector<std::string>& args);
 int runGenerate(const std::vector<std::string>& args);

@@ -29,6 +29,8 @@ int main(int argc, char** argv)
         return bench::runBootstrap(args);
     if (command == "bootstrap-dialog")
         return bench::runBootstrapDialog(args);
+    if (command == "effects")
+        return bench::runEffects(args);
     if (command == "descriptives")
         return bench::runDescriptives(args);
     if (command == "output")
@@ -43,6 +45,7 @@ int main(int argc, char** argv)
                  "       trellam-bench import FILE --delimiter tab|comma|semicolon|space [--names]\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
                  "       trellam-bench bootstrap-dialog [--n1 N --n2 N]\n"
+                 "       trellam-bench effects [--n1 N --n2 N --trials B --trim 0.2]\n"
                  "       trellam-bench descriptives FILE --delimiter tab|comma|space [--by K]\n"
                  "       trellam-bench output FILE\n"
                  "       trellam-bench generate FILE [--rows N] [--columns K] [--names]\n"

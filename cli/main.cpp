@@ -2,6 +2,7 @@
 // report the output pane would receive.
 #include "analyses/BootstrapAnalysis.h"
 #include "analyses/DescriptivesAnalysis.h"
+#include "analyses/EffectsAnalysis.h"
 #include "analyses/ReproductionScript.h"
 #include "analyses/YuenAnalysis.h"
 #include "PlotProgram.h"
@@ -34,7 +35,10 @@ const char* const USAGE
       "                   [--trials B] [--level 90|95|99] [--seed N] [--delimiter ...]\n"
       "                   [--plot FILE.svg|FILE.png]\n"
       "       trellam-cli yuen FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
-      "                   [--level 90|95|99] [--delimiter ...]\n"
+      "                   [--trim 0.2] [--level 90|95|99] [--delimiter ...]\n"
+      "       trellam-cli effects FILE --dv K --gv K --group1 TEXT --group2 TEXT\n"
+      "                   [--trim 0.2] [--trials 2000] [--level 90|95|99] [--seed N]\n"
+      "                   [--delimiter ...]\n"
       "       every command also takes --threads N, --names when the file's\n"
       "       first line holds the variable names, --source-lines to end the\n"
       "       report with the program's version, the data file and the methods,\n"
@@ -43,7 +47,8 @@ const char* const USAGE
       "       trellam-cli --help | --version\n";
 
 const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--by", "--dv", "--gv",
-    "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot", "--script" };
+    "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot", "--script",
+    "--trim" };
 
 // A mistake in the command line: said on standard error with the usage.
 struct UsageError {
@@ -92,7 +97,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             throw UsageError { "unexpected argument " + arg };
         }
     }
-    if (line.command != "descriptives" && line.command != "bootstrap" && line.command != "yuen")
+    if (line.command != "descriptives" && line.command != "bootstrap" && line.command != "yuen"
+        && line.command != "effects")
         throw UsageError { line.command.empty() ? "no command"
                                                 : "unknown command " + line.command };
     if (line.file.empty())
@@ -191,7 +197,8 @@ AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data,
     const int32_t columns = data.columnCount();
     if (line.command == "descriptives") {
         for (const char* other :
-            { "--dv", "--gv", "--group1", "--group2", "--trials", "--level", "--seed", "--plot" })
+            { "--dv", "--gv", "--group1", "--group2", "--trials", "--level", "--seed", "--plot",
+                "--trim" })
             if (line.value(other))
                 throw UsageError { std::string(other) + " is not an option of descriptives" };
         const std::optional<std::string> chosen = line.value("--columns");
@@ -211,8 +218,22 @@ AnalysisResult runCommand(const CommandLine& line, const DataMatrix& data,
                 throw UsageError { std::string(other) + " is not an option of yuen" };
         TwoGroupChoice choice;
         readChoice(line, columns, choice);
-        return runYuenAnalysis(data, choice);
+        return runYuenAnalysis(data, choice, line.value("--trim").value_or("0.2"));
     }
+    if (line.command == "effects") {
+        if (line.value("--plot"))
+            throw UsageError { "--plot is not an option of effects" };
+        EffectsRequest request;
+        readChoice(line, columns, request);
+        request.strTrim = line.value("--trim").value_or("0.2");
+        request.lngTrials = static_cast<int32_t>(wholeNumber(line.value("--trials").value_or("2000"),
+            MIN_EFFECTS_TRIALS, MAX_EFFECTS_TRIALS, "--trials"));
+        request.strSeed = line.value("--seed").value_or("");
+        request.clockSeed = seedFromClock();
+        return runEffectsAnalysis(data, request);
+    }
+    if (line.value("--trim"))
+        throw UsageError { "--trim is not an option of bootstrap" };
     BootstrapRequest request;
     readChoice(line, columns, request);
     request.lngTrials = static_cast<int32_t>(

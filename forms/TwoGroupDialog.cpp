@@ -91,6 +91,14 @@ void TwoGroupDialog::createControls()
     m_layout->addWidget(fraGroups, 1, 0, 1, 2);
 }
 
+void TwoGroupDialog::createTrimBox(QWidget* parent)
+{
+    lblTrim = named<QLabel>("lblTrim", QStringLiteral("Trimming"), parent);
+    txtTrim = named<QLineEdit>("txtTrim", QStringLiteral("0.2"), parent);
+    txtTrim->setToolTip(QStringLiteral("The share trimmed from each tail: 0 to 0.49"));
+    lblTrim->setBuddy(txtTrim);
+}
+
 void TwoGroupDialog::Form_Load()
 {
     for (QListWidget* list : { lstDV, lstGV }) {

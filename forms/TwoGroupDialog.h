@@ -31,6 +31,9 @@ protected:
     // The variables, groups and level as chosen now.
     void readChoice(TwoGroupChoice& choice) const;
     QGridLayout* gridLayout() const { return m_layout; }
+    // Creates lblTrim and txtTrim ("Trimming", 0.2 at first) in `parent` for
+    // the dialogs that trim; the caller places them.
+    void createTrimBox(QWidget* parent);
 
     QLineEdit* txtGroup2 = nullptr;
     QGroupBox* fraCI = nullptr;
@@ -39,6 +42,8 @@ protected:
     QRadioButton* opt99CI = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
+    QLabel* lblTrim = nullptr;
+    QLineEdit* txtTrim = nullptr;
 
 private:
     void createControls();

@@ -18,6 +18,7 @@
 #include "forms/frmPlot.h"
 #include "forms/frmSaveOutput.h"
 #include "forms/frmYuen.h"
+#include "forms/frmEffects.h"
 #include "platform/BusyCursor.h"
 #include "platform/DirListBox.h"
 #include "platform/DriveListBox.h"
@@ -286,6 +287,7 @@ void frmMain::createMenus()
     mnuBootstrap = menuEntry(mnuAnalyses, "mnuBootstrap",
                              QStringLiteral("Effect Size &Bootstrap"));
     mnuYuen = menuEntry(mnuAnalyses, "mnuYuen", QStringLiteral("&Trimmed Means Test"));
+    mnuEffects = menuEntry(mnuAnalyses, "mnuEffects", QStringLiteral("Robust &Effect Sizes"));
     mnuAnalyses->addSeparator();
     mnuPlot = menuEntry(mnuAnalyses, "mnuPlot", QStringLiteral("&Plot Last Bootstrap"));
     mnuPlot->setEnabled(false);
@@ -329,6 +331,7 @@ void frmMain::connectHandlers()
     connect(mnuDescriptives, &QAction::triggered, this, &frmMain::mnuDescriptives_Click);
     connect(mnuBootstrap, &QAction::triggered, this, &frmMain::mnuBootstrap_Click);
     connect(mnuYuen, &QAction::triggered, this, &frmMain::mnuYuen_Click);
+    connect(mnuEffects, &QAction::triggered, this, &frmMain::mnuEffects_Click);
     connect(mnuPlot, &QAction::triggered, this, &frmMain::mnuPlot_Click);
     connect(mnuSourceLines, &QAction::toggled, this, &frmMain::mnuSourceLines_Click);
     connect(mnuGuide, &QAction::triggered, this, &frmMain::mnuGuide_Click);
@@ -487,6 +490,7 @@ void frmMain::dataSetChanged()
     delete m_frmDescriptives;
     delete m_frmBootstrap;
     delete m_frmYuen;
+    delete m_frmEffects;
     keepBootstrapRun(nullptr);
 }
 
@@ -708,6 +712,11 @@ void frmMain::mnuBootstrap_Click()
 void frmMain::mnuYuen_Click()
 {
     showKept(m_frmYuen, m_data, txtOutput);
+}
+
+void frmMain::mnuEffects_Click()
+{
+    showKept(m_frmEffects, m_data, txtOutput);
 }
 
 void frmMain::mnuPlot_Click()

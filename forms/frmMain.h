@@ -28,6 +28,7 @@ class frmDescriptives;
 class frmOpenOutput;
 class frmSaveOutput;
 class frmYuen;
+class frmEffects;
 struct BootstrapRun;
 
 class frmMain : public QMainWindow {
@@ -106,6 +107,7 @@ private:
     void mnuDescriptives_Click();
     void mnuBootstrap_Click();
     void mnuYuen_Click();
+    void mnuEffects_Click();
     void mnuPlot_Click();
     void mnuSourceLines_Click(bool checked);
     void mnuGuide_Click();
@@ -153,6 +155,7 @@ private:
     QAction* mnuDescriptives = nullptr;
     QAction* mnuBootstrap = nullptr;
     QAction* mnuYuen = nullptr;
+    QAction* mnuEffects = nullptr;
     QAction* mnuPlot = nullptr;
     QAction* mnuSourceLines = nullptr;
     QAction* mnuGuide = nullptr;
@@ -176,6 +179,7 @@ private:
     QPointer<frmDescriptives> m_frmDescriptives;
     QPointer<frmBootstrap> m_frmBootstrap;
     QPointer<frmYuen> m_frmYuen;
+    QPointer<frmEffects> m_frmEffects;
     QPointer<frmSaveOutput> m_frmSaveOutput;
     QPointer<frmOpenOutput> m_frmOpenOutput;
     // The data file of the data set and how it was read, for the scripts.

@@ -6,6 +6,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QPushButton>
 
 frmYuen::frmYuen(const DataMatrix& data, OutputPane* output, QWidget* parent)
@@ -13,13 +16,21 @@ frmYuen::frmYuen(const DataMatrix& data, OutputPane* output, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmYuen"));
     setWindowTitle(QStringLiteral("Trimmed Means Test"));
+    createTrimBox(this);
     QGridLayout* layout = gridLayout();
     layout->addWidget(fraCI, 2, 0, 1, 2);
+    auto* trimming = new QHBoxLayout;
+    trimming->addWidget(lblTrim);
+    trimming->addWidget(txtTrim);
+    trimming->addStretch();
+    layout->addLayout(trimming, 3, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 3, 0, 1, 2);
+    layout->addLayout(buttons, 4, 0, 1, 2);
+    setTabOrder(opt99CI, txtTrim);
+    setTabOrder(txtTrim, cmdOK);
     connect(cmdOK, &QPushButton::clicked, this, &frmYuen::cmdOK_Click);
 }
 
@@ -28,6 +39,6 @@ void frmYuen::cmdOK_Click()
     runAnalysis([this] {
         TwoGroupChoice choice;
         readChoice(choice);
-        return runYuenAnalysis(m_data, choice);
+        return runYuenAnalysis(m_data, choice, txtTrim->text().toStdString());
     });
 }

@@ -3,7 +3,7 @@
 
 #include "forms/TwoGroupDialog.h"
 
-// The two-group choices and the confidence level. OK either shows the test's
+// The two-group choices, the trimming and the confidence level. OK either shows the test's
 // message and stays open, or appends the report to the output pane and hides.
 // Cancel and Escape hide it with its choices kept; its close box destroys it.
 class frmYuen : public TwoGroupDialog {

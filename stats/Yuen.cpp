@@ -1,12 +1,12 @@
-// Yuen's test of two independent groups' 20% trimmed means.
+// Yuen's test of two independent groups' trimmed means.
 #include "stats/Yuen.h"
 
+#include "stats/EffectSizes.h"
 #include "stats/RobustStats.h"
 
 #include <boost/math/distributions/students_t.hpp>
 
 #include <cmath>
-#include <vector>
 
 namespace robust {
 
@@ -34,36 +34,17 @@ struct TrimmedGroup {
     double d = 0.0;
 };
 
-// One group sorted, trimmed and Winsorized. The Winsorized variance takes two
-// passes (its mean first), which keeps cancellation out of it.
-TrimmedGroup trimmedGroup(std::span<const float> values)
+// One group sorted, trimmed and Winsorized as the effect sizes do it.
+TrimmedGroup trimmedGroup(std::span<const float> values, int32_t trimPercent)
 {
-    const std::vector<float> sorted = sortAscending(values);
+    const TrimmedSummary summary = trimmedSummary(sortAscending(values), trimPercent);
     TrimmedGroup group;
-    group.n = static_cast<int32_t>(sorted.size());
-    const int32_t g = trimCount(group.n);
-    group.h = group.n - 2 * g;
-    const auto kept = std::span<const float>(sorted).subspan(
-        static_cast<std::size_t>(g), static_cast<std::size_t>(group.h));
-    const double lowest = kept.front();
-    const double highest = kept.back();
-
-    double keptSum = 0.0;
-    for (float x : kept)
-        keptSum += x;
-    group.trimmedMean = keptSum / group.h;
-
-    // Equal ends leave every Winsorized value equal: the variance is exactly
-    // 0, whatever rounding the mean would carry.
-    if (lowest != highest) {
-        const double n = group.n;
-        const double winsorizedMean = (g * lowest + keptSum + g * highest) / n;
-        double squares = g * ((lowest - winsorizedMean) * (lowest - winsorizedMean))
-            + g * ((highest - winsorizedMean) * (highest - winsorizedMean));
-        for (float x : kept)
-            squares += (x - winsorizedMean) * (x - winsorizedMean);
-        group.winsorizedVariance = squares / (n - 1.0);
-        group.d = (n - 1.0) * group.winsorizedVariance
+    group.n = summary.n;
+    group.h = summary.n - 2 * summary.g;
+    group.trimmedMean = summary.trimmedMean;
+    group.winsorizedVariance = summary.winsorizedVariance;
+    if (summary.winsorizedVariance > 0.0) {
+        group.d = (summary.n - 1.0) * summary.winsorizedVariance
             / (static_cast<double>(group.h) * (group.h - 1.0));
     }
     return group;
@@ -71,7 +52,8 @@ TrimmedGroup trimmedGroup(std::span<const float> values)
 
 } // namespace
 
-YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2, double level)
+YuenResult yuenTest(
+    std::span<const float> group1, std::span<const float> group2, double level, int32_t trimPercent)
 {
     YuenResult result;
     result.n1 = static_cast<int32_t>(group1.size());
@@ -79,8 +61,8 @@ YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2
     if (result.n1 < 2 || result.n2 < 2)
         return result;
 
-    const TrimmedGroup a = trimmedGroup(group1);
-    const TrimmedGroup b = trimmedGroup(group2);
+    const TrimmedGroup a = trimmedGroup(group1, trimPercent);
+    const TrimmedGroup b = trimmedGroup(group2, trimPercent);
     result.h1 = a.h;
     result.h2 = b.h;
     result.trimmedMean1 = a.trimmedMean;
@@ -97,7 +79,11 @@ YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2
     const double sum = a.d + b.d;
     result.standardError = std::sqrt(sum);
     result.t = result.difference / result.standardError;
-    result.df = sum * sum / (a.d * a.d / (a.h - 1.0) + b.d * b.d / (b.h - 1.0));
+    // A group of d = 0 adds nothing, even one that keeps a single value.
+    const auto share = [](const TrimmedGroup& group) {
+        return group.d > 0.0 ? group.d * group.d / (group.h - 1.0) : 0.0;
+    };
+    result.df = sum * sum / (share(a) + share(b));
 
     const StudentsT distribution(result.df);
     result.p = 2.0 * cdf(complement(distribution, std::fabs(result.t)));

@@ -1,4 +1,4 @@
-// Yuen's test of two independent groups' 20% trimmed means.
+// Yuen's test of two independent groups' trimmed means.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,8 @@ namespace robust {
 
 // The test of group 2's trimmed mean against group 1's. Everything is in
 // double precision from the stored single-precision values, each group trimmed
-// by trimCount(n) values in each tail as the kernel trims. `computable` is
-// false when both Winsorized variances are 0; the test statistic, its degrees
+// by trimCountAt(n, trimPercent) values in each tail (trimCount(n) at 20).
+// `computable` is false when both Winsorized variances are 0; the test statistic, its degrees
 // of freedom, p and the interval are then 0 and mean nothing.
 struct YuenResult {
     int32_t n1 = 0;
@@ -39,7 +39,9 @@ struct YuenResult {
 // (0.95f is 0.94999998...) gives the interval at the decimal level. Each group
 // needs at least two values (its h - 1 is then at least 1): the caller checks
 // the sizes first, and a smaller group leaves the test not computable. One
-// Winsorized variance of 0 leaves the test computable.
-YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2, double level);
+// Winsorized variance of 0 leaves the test computable; a group that keeps a
+// single value after trimming always has one.
+YuenResult yuenTest(std::span<const float> group1, std::span<const float> group2, double level,
+    int32_t trimPercent = 20);
 
 } // namespace robust

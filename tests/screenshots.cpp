@@ -135,6 +135,20 @@ void runYuen(Shooter& shooter, frmMain& main, OutputPane* pane)
         shooter.fail(QStringLiteral("Trimmed Means Test wrote no report"));
 }
 
+// The robust effect sizes dialog filled in; cancelled, so the output stays as it was.
+void shootEffects(Shooter& shooter, frmMain& main)
+{
+    shooter.withDialog(main, "mnuEffects", "frmEffects", [&](QWidget* dialog) {
+        gui::toggleItem(dialog, "lstDV", 1);
+        gui::toggleItem(dialog, "lstGV", 0);
+        gui::typeInto(dialog, "txtGroup1", QStringLiteral("1"));
+        gui::typeInto(dialog, "txtGroup2", QStringLiteral("2"));
+        gui::typeInto(dialog, "txtSeed", QStringLiteral("42"));
+        shooter.save(dialog, QStringLiteral("frmEffects"));
+        gui::click(dialog, "cmdCancel");
+    });
+}
+
 void shootPlot(Shooter& shooter, frmMain& main)
 {
     shooter.withDialog(main, "mnuPlot", "frmPlot", [&](QWidget* dialog) {
@@ -226,6 +240,7 @@ int main(int argc, char** argv)
     if (shooter.ok()) {
         runDescriptives(shooter, main, pane);
         runYuen(shooter, main, pane);
+        shootEffects(shooter, main);
         runBootstrap(shooter, main, pane);
         shootPlot(shooter, main);
         shootNavigator(shooter, main);

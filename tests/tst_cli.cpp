@@ -91,6 +91,10 @@ void Tst_cli::goldenReports_data()
             << QStringList { "yuen", file } + bootstrapGroups + QStringList { "--level", levels[i] }
             << stem + ".yuen.txt";
     }
+    QTest::newRow("effects of anxiety_comma, seeded")
+        << QStringList { "effects", "examples/anxiety_comma.txt" } + bootstrapGroups
+            + QStringList { "--seed", "20261208" }
+        << "anxiety_comma.effects.txt";
     QTest::newRow("chosen columns, delimiter given") << QStringList { "descriptives",
         "examples/scores_space.dat", "--delimiter", "space", "--columns", "3,1-2" }
                                                      << "scores_space.columns.txt";
@@ -112,6 +116,15 @@ void Tst_cli::goldenReports_data()
     QTest::newRow("descriptives by a labelled group, the split column left out") << QStringList {
         "descriptives", "examples/toothgrowth.csv", "--names", "--by", "3", "--columns", "2-4"
     } << "toothgrowth.descriptives_by.txt";
+    // 28 and 29 values: ξ from subsamples; checked against R's yuen, akp.effect,
+    // kms.effect, shiftes and cid at 10% trimming on the printed digits.
+    QTest::newRow("effects of len by supp at 10% trimming, 90%") << QStringList { "effects",
+        "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "OJ",
+        "--group2", "VC", "--trim", "0.1", "--level", "90", "--trials", "1000", "--seed", "7" }
+        << "toothgrowth.effects.txt";
+    QTest::newRow("yuen of len by supp at 10% trimming") << QStringList { "yuen",
+        "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "OJ",
+        "--group2", "VC", "--trim", ".1" } << "toothgrowth.yuen-10.txt";
     QTest::newRow("yuen of len by supp, the groups named by their labels") << QStringList {
         "yuen", "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "OJ",
         "--group2", "VC" } << "toothgrowth.yuen.txt";
@@ -128,9 +141,12 @@ void Tst_cli::goldenReports()
 
     // With --source-lines, the source line follows the report's text, ahead
     // of the empty lines that close it; the file is named without its folder.
+    const qsizetype trim = args.indexOf(QStringLiteral("--trim"));
+    const int percent = trim < 0 ? 20 : qRound(args[trim + 1].toDouble() * 100);
     QByteArray line = "Trellam " TRELLAM_VERSION "; data: "
-        + QFileInfo(args[1]).fileName().toUtf8() + "; 20% trimming";
-    if (args[0] == QLatin1String("bootstrap"))
+        + QFileInfo(args[1]).fileName().toUtf8() + "; " + QByteArray::number(percent)
+        + "% trimming";
+    if (args[0] == QLatin1String("bootstrap") || args[0] == QLatin1String("effects"))
         line += "; percentile bootstrap";
     QByteArray expected = run.out;
     qsizetype text = expected.size();
@@ -195,6 +211,12 @@ void Tst_cli::failures_data()
         "4" } << 2 << "trellam-cli: --by must be a whole number from 1 to 3";
     QTest::newRow("a split for the bootstrap") << QStringList { "bootstrap", file, "--by", "1" }
             + bootstrapGroups << 2 << "trellam-cli: --by is an option of descriptives only";
+    QTest::newRow("the window's message for a trimming")
+        << QStringList { "effects", file } + bootstrapGroups + QStringList { "--trim", "0.5" } << 1
+        << "The trimming must be a number from 0 to 0.49 with at most two decimals.";
+    QTest::newRow("effects trials below the window's")
+        << QStringList { "effects", file } + bootstrapGroups + QStringList { "--trials", "99" }
+        << 2 << "trellam-cli: --trials must be a whole number from 100 to 100000";
     QTest::newRow("an option of another command") << QStringList { "yuen", file, "--trials", "5" }
             + bootstrapGroups << 2 << "trellam-cli: --trials is not an option of yuen";
 }

@@ -144,6 +144,7 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
                                    "mnuViewData=View Data",
                                    "mnuDescriptives=Descriptives",
                                    "mnuBootstrap=Effect Size Bootstrap", "mnuYuen=Trimmed Means Test",
+                                   "mnuEffects=Robust Effect Sizes",
                                    "mnuPlot=Plot Last Bootstrap",
                                    "mnuSourceLines=Add Source Lines",
                                    "mnuGuide=User's Guide", "mnuAbout=About Trellam"}));

@@ -2,6 +2,8 @@
 #include "GuiDriver.h"
 
 #include "forms/frmBootstrap.h"
+#include "forms/frmEffects.h"
+#include "forms/frmYuen.h"
 #include "forms/frmDescriptives.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
@@ -144,6 +146,10 @@ QWidget* buildWindow(const QString& name, const DataMatrix& data, OutputPane* pa
         return new frmDescriptives(data, pane);
     if (name == QLatin1String("frmBootstrap"))
         return new frmBootstrap(data, pane);
+    if (name == QLatin1String("frmYuen"))
+        return new frmYuen(data, pane);
+    if (name == QLatin1String("frmEffects"))
+        return new frmEffects(data, pane);
     if (name == QLatin1String("frmNavigate"))
         return new frmNavigate(data);
     if (name == QLatin1String("frmDataView"))
@@ -470,7 +476,7 @@ void Tst_keyboard::windowsShowAllControls_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* window : { "frmMain", "frmSplash", "frmDescriptives", "frmBootstrap",
-             "frmNavigate", "frmDataView", "frmSaveOutput", "frmOpenOutput" })
+             "frmYuen", "frmEffects", "frmNavigate", "frmDataView", "frmSaveOutput", "frmOpenOutput" })
         QTest::newRow(window) << QString::fromLatin1(window);
 }
 
