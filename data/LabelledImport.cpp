@@ -3,23 +3,16 @@
 
 #include "data/LineReader.h"
 #include "data/NumberText.h"
+#include "data/TextCodes.h"
 #include "data/TextEncoding.h"
-#include "report/ReportText.h"
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace {
-
-// A column holding more different texts than this is no set of groups.
-constexpr std::size_t MAX_TEXTS = 100000;
-// A column name longer than this many characters is cut.
-constexpr std::size_t MAX_NAME_CHARACTERS = 64;
 
 // A field as written: without its quotes and its surrounding blanks.
 struct Field {
@@ -173,16 +166,6 @@ bool isMissingField(const Field& field)
     return !field.doubledQuotes && isMissingLabelText(field.text);
 }
 
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const
-    {
-        return std::hash<std::string_view> {}(text);
-    }
-};
-// Each text of a column with its code in the order it was first met.
-using TextCodes = std::unordered_map<std::string, float, TextHash, std::equal_to<>>;
-
 // What the first reading finds out: the rows, the widest and the columns
 // that hold texts.
 struct TableShape {
@@ -283,19 +266,9 @@ float TableReader::textCode(std::size_t column, const Field& field)
 
 float TableReader::newTextCode(std::size_t column, const Field& field)
 {
-    TextCodes& codes = m_codes[column];
-    if (!field.doubledQuotes) {
-        const auto found = codes.find(field.text);
-        if (found != codes.end())
-            return found->second;
-    }
-    if (codes.size() == MAX_TEXTS) {
-        const std::string text = fieldText(field);
-        const auto found = codes.find(text);
-        return found == codes.end() ? 0.0f : found->second;
-    }
-    const float code = static_cast<float>(codes.size() + 1);
-    return codes.try_emplace(fieldText(field), code).first->second;
+    if (!field.doubledQuotes)
+        return m_codes[column].code(field.text);
+    return m_codes[column].code(fieldText(field));
 }
 
 TableProblem TableReader::fillRows(RecordReader records, const TableShape& shape, DataMatrix& data)
@@ -325,19 +298,8 @@ void TableReader::setLabels(const TableShape& shape, bool utf8, DataMatrix& data
     for (std::size_t column = 0; column < shape.width; ++column) {
         if (!shape.isText[column])
             continue;
-        std::vector<std::pair<std::string, float>> texts;
-        texts.reserve(m_codes[column].size());
-        for (auto& [text, code] : m_codes[column])
-            texts.emplace_back(utf8 ? text : windows1252AsUtf8(text), code);
-        m_codes[column] = TextCodes();
-        std::sort(texts.begin(), texts.end());
-        std::vector<float> codeOf(texts.size() + 1);
-        std::vector<std::string> labels;
-        labels.reserve(texts.size());
-        for (auto& [text, code] : texts) {
-            codeOf[static_cast<std::size_t>(code)] = static_cast<float>(labels.size() + 1);
-            labels.push_back(std::move(text));
-        }
+        std::vector<float> codeOf;
+        std::vector<std::string> labels = m_codes[column].labels(utf8, codeOf);
         const auto col = static_cast<int32_t>(column + 1);
         data.changeColumn(col, [&codeOf](float value) {
             return value == MISSING_VALUE ? value : codeOf[static_cast<std::size_t>(value)];
@@ -366,14 +328,10 @@ TableProblem TableReader::read(MemoryBudget& budget, DataMatrix& data)
 
     bool utf8 = std::all_of(
         names.begin(), names.end(), [](const std::string& name) { return isUtf8(name); });
-    for (const TextCodes& codes : m_codes) {
-        for (const auto& entry : codes)
-            utf8 = utf8 && isUtf8(entry.first);
-    }
-    for (std::string& name : names) {
-        const std::string full = utf8 ? name : windows1252AsUtf8(name);
-        name = std::string(report::firstCharacters(full, MAX_NAME_CHARACTERS));
-    }
+    for (const TextCodes& codes : m_codes)
+        utf8 = utf8 && codes.allUtf8();
+    for (std::string& name : names)
+        name = columnName(name, utf8);
     data.setNames(std::move(names));
     setLabels(shape, utf8, data);
     return {};
