@@ -23,12 +23,17 @@
 
 namespace {
 
-// What ReadStat reads from: the opened file, or bytes in memory.
+// What ReadStat reads from: the opened file through a buffer, since ReadStat
+// asks for one case at a time; or bytes in memory.
 struct Source {
+    static constexpr std::size_t BUFFER_BYTES = std::size_t { 1 } << 20;
     int fd = -1;
     std::string_view bytes;
-    std::size_t position = 0;
+    std::size_t position = 0; // in `bytes`
     std::uintmax_t size = 0;
+    std::vector<char> buffer;
+    std::size_t start = 0; // the unread part of the buffer
+    std::size_t end = 0;
 };
 
 int openSource(const char*, void*)
@@ -46,10 +51,12 @@ readstat_off_t seekSource(readstat_off_t offset, readstat_io_flags_t whence, voi
     auto& source = *static_cast<Source*>(context);
 #ifndef _WIN32
     if (source.fd >= 0) {
-        const int how = whence == READSTAT_SEEK_SET ? SEEK_SET
-            : whence == READSTAT_SEEK_CUR           ? SEEK_CUR
-                                                    : SEEK_END;
-        return ::lseek(source.fd, offset, how);
+        // The file's position is past the buffer's unread bytes.
+        const auto unread = static_cast<readstat_off_t>(source.end - source.start);
+        source.start = source.end = 0;
+        if (whence == READSTAT_SEEK_CUR)
+            return ::lseek(source.fd, offset - unread, SEEK_CUR);
+        return ::lseek(source.fd, offset, whence == READSTAT_SEEK_SET ? SEEK_SET : SEEK_END);
     }
 #endif
     const auto size = static_cast<readstat_off_t>(source.bytes.size());
@@ -67,14 +74,23 @@ ssize_t readSource(void* into, size_t count, void* context)
     auto& source = *static_cast<Source*>(context);
 #ifndef _WIN32
     if (source.fd >= 0) {
+        auto* out = static_cast<char*>(into);
         std::size_t done = 0;
         while (done < count) {
-            const ssize_t got = ::read(source.fd, static_cast<char*>(into) + done, count - done);
-            if (got < 0)
-                return -1;
-            if (got == 0)
-                break;
-            done += static_cast<std::size_t>(got);
+            if (source.start == source.end) {
+                source.buffer.resize(Source::BUFFER_BYTES);
+                const ssize_t got = ::read(source.fd, source.buffer.data(), source.buffer.size());
+                if (got < 0)
+                    return -1;
+                if (got == 0)
+                    break;
+                source.start = 0;
+                source.end = static_cast<std::size_t>(got);
+            }
+            const std::size_t given = std::min(count - done, source.end - source.start);
+            std::memcpy(out + done, source.buffer.data() + source.start, given);
+            source.start += given;
+            done += given;
         }
         return static_cast<ssize_t>(done);
     }

@@ -90,7 +90,9 @@ float* TableBuilder::cell(std::size_t row, std::size_t column)
         }
         cells.reserve(room);
     }
-    if (row >= cells.size())
+    if (row == cells.size())
+        cells.push_back(MISSING_VALUE); // the usual next cell, without resize's work
+    else if (row > cells.size())
         cells.resize(row + 1, MISSING_VALUE);
     m_rows = std::max(m_rows, row + 1);
     m_width = std::max(m_width, column + 1);

@@ -5,7 +5,9 @@
 #include "analyses/DescriptivesAnalysis.h"
 #include "analyses/TwoGroups.h"
 #include "analyses/YuenAnalysis.h"
+#include "data/FileImport.h"
 
+#include "ImportFiles.h"
 #include "TestData.h"
 
 #include <QtTest>
@@ -67,6 +69,10 @@ private slots:
     void reportsNameLabelledGroups();
     void numericGroupsKeepTheirReports();
     void descriptivesCountLabels();
+    void otherProgramsFilesNameTheirKind_data();
+    void otherProgramsFilesNameTheirKind();
+    void valueLabelsNameCodesThatStayNumbers_data();
+    void valueLabelsNameCodesThatStayNumbers();
 };
 
 void Tst_labels::groupTextNamesACode_data()
@@ -321,6 +327,81 @@ void Tst_labels::descriptivesCountLabels()
             .split('\n')[6],
         QString::fromUtf8("Var 1: a 1; b 0; c 0; d 0; e 0; f 0; g 0; h 0; i 0; j 0; k 0; l 0; "
                           "m 0; n 0; o 0; p 0; q 0; r 0; s 0; t 0; …"));
+}
+
+void Tst_labels::otherProgramsFilesNameTheirKind_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("sheet");
+    QTest::addColumn<bool>("names");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("sheetName");
+    QTest::addColumn<int>("cases");
+    QTest::addColumn<int>("variables");
+    QTest::newRow("SPSS") << "spss-labelled.sav" << 0 << false << "SPSS" << "" << 9 << 3;
+    QTest::newRow("compressed SPSS") << "spss-labelled.zsav" << 0 << false << "SPSS" << "" << 9 << 3;
+    QTest::newRow("Stata") << "stata-labelled.dta" << 0 << false << "Stata" << "" << 9 << 3;
+    QTest::newRow("SAS transport") << "sas-scores.xpt" << 0 << false << "SAS" << "" << 4 << 2;
+    QTest::newRow("Excel, first row names")
+        << "workbook.xlsx" << 0 << true << "Excel" << "Scores" << 6 << 5;
+    QTest::newRow("Excel, first row data: names become labels")
+        << "workbook.xlsx" << 0 << false << "Excel" << "Scores" << 7 << 5;
+    QTest::newRow("OpenDocument, second sheet")
+        << "workbook.ods" << 1 << true << "OpenDocument" << "Second" << 3 << 2;
+    QTest::newRow("a workbook by its content, not its name")
+        << "workbook-named-as-text.txt" << 0 << true << "Excel" << "Scores" << 6 << 5;
+}
+
+void Tst_labels::otherProgramsFilesNameTheirKind()
+{
+    QFETCH(QString, file);
+    QFETCH(int, sheet);
+    QFETCH(bool, names);
+    QFETCH(QString, kind);
+    QFETCH(QString, sheetName);
+    QFETCH(int, cases);
+    QFETCH(int, variables);
+    ImportChoice choice;
+    choice.sheet = sheet;
+    choice.firstLineNames = names;
+    // The delimiter of a text file does not matter to these files.
+    choice.delimiter = "\t";
+    const std::string path = importFile(file).toStdString();
+    const ImportResult result = importDataFile(path, choice, path);
+    QCOMPARE(result.message, std::string());
+    const QString sheetLine = sheetName.isEmpty() ? QString() : "\nSheet: " + sheetName;
+    QCOMPARE(QString::fromStdString(result.report),
+        "Opened the " + kind + " file: " + QString::fromStdString(path) + sheetLine + "\nNumber of Cases: " + QString::number(cases)
+            + "\nNumber of Variables: " + QString::number(variables) + "\n\n\n");
+}
+
+void Tst_labels::valueLabelsNameCodesThatStayNumbers_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("SPSS") << "spss-labelled.sav";
+    QTest::newRow("Stata") << "stata-labelled.dta";
+}
+
+void Tst_labels::valueLabelsNameCodesThatStayNumbers()
+{
+    QFETCH(QString, file);
+    const std::string path = importFile(file).toStdString();
+    const DataMatrix data = importDataFile(path, {}, path).data;
+    QVERIFY(data.hasLabels(1) && !data.holdsText(1));
+    QCOMPARE(data(5, 1), 2.0f);
+    QCOMPARE(groupValuesText(data, 1), std::string("control = 1 (4), treatment = 2 (5)"));
+    QCOMPARE(data.codeOf(1, "treatment"), std::optional<float>(2.0f));
+    // 99, declared missing (SPSS), and a tagged missing value (Stata).
+    QCOMPARE(data(3, 2), MISSING_VALUE);
+    QCOMPARE(data(6, 2), MISSING_VALUE);
+    QVERIFY(data.holdsText(3));
+    QCOMPARE(data.labels(3), (Labels { "f", "m" }));
+    QCOMPARE(data(4, 3), MISSING_VALUE);
+    // A labelled dependent variable is analysed as the numbers it holds.
+    BootstrapRequest r = request("control", "treatment");
+    r.lngDependent = 2;
+    r.lngGrouping = 1;
+    QCOMPARE(runYuenAnalysis(data, r).message, std::string());
 }
 
 QTEST_APPLESS_MAIN(Tst_labels)
