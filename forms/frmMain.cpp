@@ -157,6 +157,11 @@ void frmMain::createControls()
                         "Specify file extension (*.txt or *.dat)");
     cmbSheet = named(new QComboBox(fraSelectData), "cmbSheet", "The sheet of the workbook to import");
     cmbSheet->setEnabled(false);
+    // Both boxes share the width of the file list; their lists show whole texts.
+    for (QComboBox* box : { cmbFileType, cmbSheet }) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(box == cmbFileType ? 9 : 5);
+    }
     fraTypeOfDelimiter = named(new QGroupBox(QStringLiteral("Type of Delimiter"), fraSelectData),
                                "fraTypeOfDelimiter", "Specify the delimiter used");
     optTab = named(new QRadioButton(QStringLiteral("Tab Delimited"), fraTypeOfDelimiter), "optTab");

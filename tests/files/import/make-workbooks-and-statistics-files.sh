@@ -56,3 +56,8 @@ for file in spss-labelled.sav spss-labelled.zsav stata-labelled.dta sas-scores.x
     size=$(wc -c < "$file")
     head -c $((size / 2)) "$file" > "truncated-$file"
 done
+/usr/bin/python3 - <<'PY'
+import pandas as pd
+pd.DataFrame([[1] * 1001]).to_excel("one-thousand-and-one-columns.ods", engine="odf",
+                                    index=False, header=False)
+PY
