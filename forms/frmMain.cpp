@@ -157,10 +157,11 @@ void frmMain::createControls()
                         "Specify file extension (*.txt or *.dat)");
     cmbSheet = named(new QComboBox(fraSelectData), "cmbSheet", "The sheet of the workbook to import");
     cmbSheet->setEnabled(false);
-    // Both boxes share the width of the file list; their lists show whole texts.
+    // The boxes take the width of the file list, whatever their texts; their
+    // lists show the whole texts.
     for (QComboBox* box : { cmbFileType, cmbSheet }) {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        box->setMinimumContentsLength(box == cmbFileType ? 9 : 5);
+        box->setMinimumContentsLength(10);
     }
     fraTypeOfDelimiter = named(new QGroupBox(QStringLiteral("Type of Delimiter"), fraSelectData),
                                "fraTypeOfDelimiter", "Specify the delimiter used");
@@ -208,11 +209,13 @@ void frmMain::createControls()
     grid->setVerticalSpacing(4);
     grid->addWidget(m_files->drvDrive, 0, 0);
     grid->addWidget(m_files->dirDirectory, 1, 0, 2, 1);
-    grid->addWidget(m_files->filFile, 0, 1, 2, 1);
-    auto* fileKind = new QHBoxLayout;
-    fileKind->addWidget(cmbFileType, 3);
-    fileKind->addWidget(cmbSheet, 2);
-    grid->addLayout(fileKind, 2, 1);
+    // The sheet of a workbook is chosen right under the file.
+    auto* fileAndSheet = new QVBoxLayout;
+    fileAndSheet->setSpacing(4);
+    fileAndSheet->addWidget(m_files->filFile, 1);
+    fileAndSheet->addWidget(cmbSheet);
+    grid->addLayout(fileAndSheet, 0, 1, 2, 1);
+    grid->addWidget(cmbFileType, 2, 1);
     grid->addWidget(fraTypeOfDelimiter, 0, 2, 2, 1);
     grid->addWidget(chkNames, 2, 2);
     grid->addWidget(cmdImportData, 2, 3);

@@ -524,7 +524,10 @@ void Tst_import::sameOutcomeOnAnyNumberOfThreads_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message"); // of a file written below
     const QDir named(QStringLiteral(TRELLAM_SOURCE_DIR "/tests/files/import"));
-    for (const QString& name : named.entryList(QDir::Files))
+    // The text files, named for their delimiter; the other programs' files
+    // beside them have tests of their own.
+    const QStringList textFiles { "*.tab.*", "*.comma.*", "*.space.*", "*.semicolon.*", "*.none.*" };
+    for (const QString& name : named.entryList(textFiles, QDir::Files))
         QTest::newRow(qPrintable(name)) << named.filePath(name) << QByteArray() << QString();
     QTest::newRow("ragged rows over many blocks")
         << "ragged.comma.txt" << raggedLines(60000) << QString();
