@@ -178,6 +178,9 @@ void Tst_cli::failures_data()
         QTest::addRow("%s cut in half", damaged)
             << QStringList { "descriptives", path } << 1 << "The file could not be read: " + path;
     }
+    QTest::newRow("an Excel 97 file, a compound file as an encrypted workbook is")
+        << QStringList { "descriptives", "tests/files/import/old-excel.xls" } << 1
+        << "The file could not be read: tests/files/import/old-excel.xls";
     QTest::newRow("a text file named as a workbook")
         << QStringList { "descriptives", "tests/files/import/text-named-as-workbook.xlsx" } << 1
         << "Row 2 of Column 1 has an invalid entry for analysis.";

@@ -61,3 +61,6 @@ import pandas as pd
 pd.DataFrame([[1] * 1001]).to_excel("one-thousand-and-one-columns.ods", engine="odf",
                                     index=False, header=False)
 PY
+# An Excel 97 file: a compound file, as encrypted workbooks are too.
+soffice --headless --convert-to xls --outdir "$work" pandas.ods >/dev/null
+cp "$work/pandas.xls" old-excel.xls
