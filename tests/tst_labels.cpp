@@ -5,7 +5,9 @@
 #include "analyses/DescriptivesAnalysis.h"
 #include "analyses/TwoGroups.h"
 #include "analyses/YuenAnalysis.h"
+#include "data/AvailableMemory.h"
 #include "data/FileImport.h"
+#include "data/TableBuilder.h"
 
 #include "ImportFiles.h"
 #include "TestData.h"
@@ -71,6 +73,8 @@ private slots:
     void descriptivesCountLabels();
     void otherProgramsFilesNameTheirKind_data();
     void otherProgramsFilesNameTheirKind();
+    void builderKeepsTheTextColumnRule_data();
+    void builderKeepsTheTextColumnRule();
     void valueLabelsNameCodesThatStayNumbers_data();
     void valueLabelsNameCodesThatStayNumbers();
 };
@@ -373,6 +377,73 @@ void Tst_labels::otherProgramsFilesNameTheirKind()
     QCOMPARE(QString::fromStdString(result.report),
         "Opened the " + kind + " file: " + QString::fromStdString(path) + sheetLine + "\nNumber of Cases: " + QString::number(cases)
             + "\nNumber of Variables: " + QString::number(variables) + "\n\n\n");
+}
+
+void Tst_labels::builderKeepsTheTextColumnRule_data()
+{
+    // Cells as a workbook's or statistics file's reader hands them over, at
+    // row,column from 0: "r,c=5" a number, "r,c:text" a text, "r,c." missing.
+    QTest::addColumn<QStringList>("cells");
+    // Rows split by ";", cells by " ", a label shown as its text; or the message.
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("labels"); // of column 1, in code order
+    QTest::newRow("a number written as text is a number")
+        << QStringList { "0,0:12.5", "1,0=3" } << "12.5;3" << "";
+    QTest::newRow("a text makes its column labels, its numbers too, in byte order")
+        << QStringList { "0,0:b", "1,0=1.5", "2,0:a", "3,0:b" } << "b;1.5;a;b" << "1.5,a,b";
+    QTest::newRow("NA and . are missing; every row as wide as the widest")
+        << QStringList { "0,0:NA", "1,0:.", "2,0=4", "2,1." } << ". .;. .;4 ." << "";
+    QTest::newRow("a gap is missing; an empty text after the last cell is no data")
+        << QStringList { "0,0=1", "2,1=2", "5,0:" } << "1 .;. .;. 2" << "";
+    QTest::newRow("a number beyond single precision")
+        << QStringList { "0,0=1", "1,1=1e39" }
+        << "Row 2 of Column 2 has an invalid entry for analysis." << "";
+    QTest::newRow("column 1001") << QStringList { "0,1000=1" }
+                                 << "The file has more than 1000 variables." << "";
+}
+
+void Tst_labels::builderKeepsTheTextColumnRule()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QString, table);
+    QFETCH(QString, labels);
+    MemoryBudget budget(availableMemoryBytes());
+    TableBuilder builder(budget);
+    for (const QString& cell : cells) {
+        const qsizetype mark = cell.indexOf(QRegularExpression(QStringLiteral("[=:.]")));
+        const auto row = static_cast<std::size_t>(cell.section(',', 0, 0).toInt());
+        const auto column = static_cast<std::size_t>(cell.mid(0, mark).section(',', 1).toInt());
+        const QString rest = cell.mid(mark + 1);
+        if (cell[mark] == '=')
+            builder.number(row, column, rest.toDouble());
+        else if (cell[mark] == ':')
+            builder.text(row, column, rest.toStdString());
+        else
+            builder.missing(row, column);
+    }
+    DataMatrix data;
+    const TableProblem problem = builder.finish(data);
+    if (problem.status != ImportStatus::Ok) {
+        QCOMPARE(QString::fromStdString(importOutcome(problem, {}, "", "").message), table);
+        return;
+    }
+    QStringList rows;
+    for (int32_t r = 1; r <= data.rowCount(); ++r) {
+        QStringList shown;
+        for (int32_t c = 1; c <= data.columnCount(); ++c) {
+            const float value = data(r, c);
+            const std::string* label = data.labelOf(c, value);
+            shown << (value == MISSING_VALUE ? QStringLiteral(".")
+                    : label                  ? QString::fromStdString(*label)
+                                             : QString::number(value));
+        }
+        rows << shown.join(' ');
+    }
+    QCOMPARE(rows.join(';'), table);
+    QStringList texts;
+    for (const std::string& label : data.labels(1))
+        texts << QString::fromStdString(label);
+    QCOMPARE(texts.join(','), labels);
 }
 
 void Tst_labels::valueLabelsNameCodesThatStayNumbers_data()
