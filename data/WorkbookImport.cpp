@@ -583,6 +583,44 @@ std::unique_ptr<char[]> wholeFile(
     return bytes;
 }
 
+std::uint64_t littleEndian(std::string_view bytes, std::size_t at, std::size_t count)
+{
+    std::uint64_t value = 0;
+    for (std::size_t k = count; k-- > 0;)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + k]);
+    return value;
+}
+
+// The bytes the entries of the ZIP package in `bytes` say they unpack to, as
+// its central directory lists them; the most a std::uint64_t holds when the
+// directory cannot be found. The reader takes that much memory for them, so
+// it is taken from the budget first.
+std::uint64_t unpackedBytes(std::string_view bytes)
+{
+    constexpr std::uint64_t UNKNOWN = std::numeric_limits<std::uint64_t>::max();
+    constexpr std::size_t END_RECORD = 22;
+    if (bytes.size() < END_RECORD)
+        return UNKNOWN;
+    // The end record closes the file, after a comment of at most 65535 bytes.
+    const std::size_t earliest = bytes.size() - std::min<std::size_t>(bytes.size(), 65535 + END_RECORD);
+    for (std::size_t at = bytes.size() - END_RECORD + 1; at-- > earliest;) {
+        if (bytes.substr(at, 4) != "PK\x05\x06")
+            continue;
+        const std::uint64_t entries = littleEndian(bytes, at + 10, 2);
+        std::uint64_t entry = littleEndian(bytes, at + 16, 4);
+        std::uint64_t total = 0;
+        for (std::uint64_t k = 0; k < entries; ++k) {
+            if (entry + 46 > bytes.size() || bytes.substr(entry, 4) != "PK\x01\x02")
+                return UNKNOWN;
+            total += littleEndian(bytes, entry + 24, 4);
+            entry += 46 + littleEndian(bytes, entry + 28, 2) + littleEndian(bytes, entry + 30, 2)
+                + littleEndian(bytes, entry + 32, 2);
+        }
+        return total;
+    }
+    return UNKNOWN;
+}
+
 std::string sheetLine(const std::vector<std::string>& sheets, int sheet)
 {
     return "Sheet: " + report::printable(sheets[static_cast<std::size_t>(sheet)]);
@@ -599,6 +637,8 @@ WorkbookLook lookAtWorkbook(const std::string& path, FileFormat format, int shee
         ImportStatus status = ImportStatus::Ok;
         const std::unique_ptr<char[]> bytes = wholeFile(path, budget, size, status);
         if (!bytes || format == FileFormat::Sealed)
+            return look;
+        if (!budget.replace(0, unpackedBytes(std::string_view(bytes.get(), size))))
             return look;
         SharedStrings strings(budget);
         Settings settings;
@@ -630,6 +670,11 @@ ImportResult readSheet(std::string_view bytes, FileFormat format, int sheet, boo
     try {
         if (format == FileFormat::Sealed)
             return importOutcome({ ImportStatus::Unreadable, 0, 0 }, {}, displayPath, {});
+        const std::uint64_t unpacked = unpackedBytes(bytes);
+        if (unpacked == std::numeric_limits<std::uint64_t>::max())
+            return importOutcome({ ImportStatus::Unreadable, 0, 0 }, {}, displayPath, {});
+        if (!budget.replace(0, unpacked))
+            return importOutcome({ ImportStatus::TooLarge, 0, 0 }, {}, displayPath, {});
         readWorkbook(bytes, format, factory);
     } catch (const BuilderStopped&) {
         return importOutcome(builder.problem(), {}, displayPath, {});
@@ -663,8 +708,8 @@ ImportResult importWorkbook(const std::string& path, FileFormat format, int shee
 }
 
 ImportResult importWorkbookBytes(std::string_view bytes, FileFormat format, int sheet,
-    bool firstRowNames, const std::string& displayPath)
+    bool firstRowNames, const std::string& displayPath, std::uint64_t memoryBytes)
 {
-    MemoryBudget budget(availableMemoryBytes());
+    MemoryBudget budget(std::min(memoryBytes, availableMemoryBytes()));
     return readSheet(bytes, format, sheet, firstRowNames, displayPath, budget);
 }

@@ -241,9 +241,9 @@ void frmMain::createControls()
     // Tab from the file choice through the options to the import and the pane.
     setTabOrder(m_files->drvDrive, m_files->dirDirectory);
     setTabOrder(m_files->dirDirectory, m_files->filFile);
-    setTabOrder(m_files->filFile, cmbFileType);
-    setTabOrder(cmbFileType, cmbSheet);
-    setTabOrder(cmbSheet, optTab);
+    setTabOrder(m_files->filFile, cmbSheet);
+    setTabOrder(cmbSheet, cmbFileType);
+    setTabOrder(cmbFileType, optTab);
     setTabOrder(optTab, optComma);
     setTabOrder(optComma, optSpace);
     setTabOrder(optSpace, optSemicolon);
