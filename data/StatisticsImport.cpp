@@ -129,7 +129,7 @@ int onMetadata(readstat_metadata_t* metadata, void* context)
     auto& reading = *static_cast<Reading*>(context);
     const int64_t variables = readstat_get_var_count(metadata);
     if (variables > MAX_COLUMNS) {
-        reading.builder.missing(0, static_cast<std::size_t>(MAX_COLUMNS));
+        reading.builder.stop(ImportStatus::TooManyVariables);
         return READSTAT_HANDLER_ABORT;
     }
     // The rows a file says it holds make room at once, but no more than its
@@ -148,7 +148,7 @@ int onVariable(int index, readstat_variable_t* variable, const char* labelSet, v
 {
     auto& reading = *static_cast<Reading*>(context);
     if (index < 0 || index >= MAX_COLUMNS) {
-        reading.builder.missing(0, static_cast<std::size_t>(MAX_COLUMNS));
+        reading.builder.stop(ImportStatus::TooManyVariables);
         return READSTAT_HANDLER_ABORT;
     }
     const auto column = static_cast<std::size_t>(index);

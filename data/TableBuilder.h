@@ -39,6 +39,8 @@ public:
     // keeps its own.
     void setValueLabels(std::size_t column, std::vector<std::pair<double, std::string>> labels);
 
+    // Stops the building with `status` (the first problem stands); false.
+    bool stop(ImportStatus status, std::size_t row = 0, std::size_t column = 0);
     const TableProblem& problem() const { return m_problem; }
     // Builds the data set; the builder is spent.
     TableProblem finish(DataMatrix& data);
@@ -51,7 +53,6 @@ private:
         std::vector<std::pair<double, std::string>> valueLabels;
     };
 
-    bool stop(ImportStatus status, std::size_t row = 0, std::size_t column = 0);
     // The cell at (row, column), the rows above it filled as missing; null
     // when there is no room for it.
     float* cell(std::size_t row, std::size_t column);

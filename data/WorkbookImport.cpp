@@ -306,7 +306,7 @@ private:
     {
         const auto column = static_cast<std::size_t>(col);
         if (column >= static_cast<std::size_t>(MAX_COLUMNS)) {
-            check(m_builder->missing(0, column)); // says there are too many
+            check(m_builder->stop(ImportStatus::TooManyVariables));
             return;
         }
         if (m_nameList.size() <= column)
