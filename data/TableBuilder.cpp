@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -112,10 +113,10 @@ bool TableBuilder::number(std::size_t row, std::size_t column, double value)
 {
     if (!std::isfinite(value))
         return missing(row, column);
-    const auto single = static_cast<float>(value);
-    if (std::isinf(single))
+    // Beyond single precision the conversion itself would be undefined.
+    if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()))
         return stop(ImportStatus::InvalidEntry, row + 1, column + 1);
-    return put(row, column, single);
+    return put(row, column, static_cast<float>(value));
 }
 
 bool TableBuilder::missing(std::size_t row, std::size_t column)
@@ -229,10 +230,10 @@ TableProblem TableBuilder::finish(DataMatrix& data)
             continue;
         std::vector<std::pair<float, std::string>> labels;
         for (auto& [code, label] : cells.valueLabels) {
-            const auto single = static_cast<float>(code);
-            if (std::isfinite(single))
-                labels.emplace_back(single, isUtf8(label) ? std::move(label)
-                                                          : windows1252AsUtf8(label));
+            if (std::isfinite(code)
+                && std::fabs(code) <= static_cast<double>(std::numeric_limits<float>::max()))
+                labels.emplace_back(static_cast<float>(code),
+                    isUtf8(label) ? std::move(label) : windows1252AsUtf8(label));
         }
         std::stable_sort(labels.begin(), labels.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });

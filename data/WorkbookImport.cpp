@@ -459,14 +459,20 @@ public:
         if (k < address.size() && address[k] == '$')
             ++k;
         std::int64_t column = 0;
-        for (; k < address.size() && std::isalpha(static_cast<unsigned char>(address[k])); ++k)
-            column = column * 26 + (std::toupper(static_cast<unsigned char>(address[k])) - 'A' + 1);
+        // Digits beyond the sheet's size stop adding before they overflow.
+        for (; k < address.size() && std::isalpha(static_cast<unsigned char>(address[k])); ++k) {
+            if (column <= 16384)
+                column
+                    = column * 26 + (std::toupper(static_cast<unsigned char>(address[k])) - 'A' + 1);
+        }
         if (k < address.size() && address[k] == '$')
             ++k;
         std::int64_t row = 0;
         const std::size_t digits = k;
-        for (; k < address.size() && std::isdigit(static_cast<unsigned char>(address[k])); ++k)
-            row = row * 10 + (address[k] - '0');
+        for (; k < address.size() && std::isdigit(static_cast<unsigned char>(address[k])); ++k) {
+            if (row <= 1048576)
+                row = row * 10 + (address[k] - '0');
+        }
         if (column < 1 || column > 16384 || k == digits || row < 1 || row > 1048576
             || k != address.size())
             throw std::invalid_argument("not a cell address");
