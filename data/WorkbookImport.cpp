@@ -11,6 +11,8 @@
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
 
 #include "data/LabelledImport.h"
 #include "data/NumberText.h"
@@ -597,34 +599,101 @@ std::uint64_t littleEndian(std::string_view bytes, std::size_t at, std::size_t c
     return value;
 }
 
-// The bytes the entries of the ZIP package in `bytes` say they unpack to, as
-// its central directory lists them; the most a std::uint64_t holds when the
-// directory cannot be found. The reader takes that much memory for them, so
-// it is taken from the budget first.
-std::uint64_t unpackedBytes(std::string_view bytes)
+// A part of a ZIP package as its central directory lists it.
+struct PackagePart {
+    std::string_view name;
+    std::uint32_t crc = 0;
+    std::uint64_t bytes = 0; // unpacked
+};
+
+// The parts of the ZIP package in `bytes`; nothing when its directory cannot
+// be found or runs past the file, as in a file cut short.
+std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
 {
-    constexpr std::uint64_t UNKNOWN = std::numeric_limits<std::uint64_t>::max();
     constexpr std::size_t END_RECORD = 22;
     if (bytes.size() < END_RECORD)
-        return UNKNOWN;
+        return std::nullopt;
     // The end record closes the file, after a comment of at most 65535 bytes.
-    const std::size_t earliest = bytes.size() - std::min<std::size_t>(bytes.size(), 65535 + END_RECORD);
+    const std::size_t earliest
+        = bytes.size() - std::min<std::size_t>(bytes.size(), 65535 + END_RECORD);
     for (std::size_t at = bytes.size() - END_RECORD + 1; at-- > earliest;) {
         if (bytes.substr(at, 4) != "PK\x05\x06")
             continue;
-        const std::uint64_t entries = littleEndian(bytes, at + 10, 2);
+        const std::uint64_t count = littleEndian(bytes, at + 10, 2);
         std::uint64_t entry = littleEndian(bytes, at + 16, 4);
-        std::uint64_t total = 0;
-        for (std::uint64_t k = 0; k < entries; ++k) {
+        std::vector<PackagePart> parts;
+        for (std::uint64_t k = 0; k < count; ++k) {
             if (entry + 46 > bytes.size() || bytes.substr(entry, 4) != "PK\x01\x02")
-                return UNKNOWN;
-            total += littleEndian(bytes, entry + 24, 4);
-            entry += 46 + littleEndian(bytes, entry + 28, 2) + littleEndian(bytes, entry + 30, 2)
+                return std::nullopt;
+            const std::uint64_t nameBytes = littleEndian(bytes, entry + 28, 2);
+            if (entry + 46 + nameBytes > bytes.size())
+                return std::nullopt;
+            parts.push_back({ bytes.substr(entry + 46, nameBytes),
+                static_cast<std::uint32_t>(littleEndian(bytes, entry + 16, 4)),
+                littleEndian(bytes, entry + 24, 4) });
+            entry += 46 + nameBytes + littleEndian(bytes, entry + 30, 2)
                 + littleEndian(bytes, entry + 32, 2);
         }
-        return total;
+        return parts;
     }
-    return UNKNOWN;
+    return std::nullopt;
+}
+
+std::uint32_t crc32(const std::vector<unsigned char>& bytes)
+{
+    static const std::array<std::uint32_t, 256> TABLE = [] {
+        std::array<std::uint32_t, 256> table {};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+        return table;
+    }();
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char byte : bytes)
+        crc = TABLE[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// Whether the package in `bytes` is whole: its directory there, and each
+// part the reader parses (the XML) unpacking to the bytes and check sum the
+// directory gives. A damaged package is refused before its damage reaches
+// the reader. What the parts unpack to is taken from `budget` first.
+ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
+{
+    const std::optional<std::vector<PackagePart>> parts = packageParts(bytes);
+    if (!parts)
+        return ImportStatus::Unreadable;
+    std::uint64_t unpacked = 0;
+    std::uint64_t largest = 0;
+    for (const PackagePart& part : *parts) {
+        unpacked += part.bytes;
+        largest = std::max(largest, part.bytes);
+    }
+    // The reader holds the parts it reads, and this check one part at a time.
+    if (!budget.replace(0, unpacked) || !budget.replace(0, largest))
+        return ImportStatus::TooLarge;
+    budget.replace(largest, 0);
+    orcus::zip_archive_stream_blob stream(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    orcus::zip_archive archive(&stream);
+    archive.load();
+    std::vector<unsigned char> content;
+    for (const PackagePart& part : *parts) {
+        if (!part.name.ends_with(".xml") && !part.name.ends_with(".rels"))
+            continue;
+        content.clear();
+        if (!archive.read_file_entry(part.name, content))
+            return ImportStatus::Unreadable;
+        // The reader ends what it unpacks with a zero byte of its own.
+        if (content.size() == part.bytes + 1 && content.back() == 0)
+            content.pop_back();
+        if (content.size() != part.bytes || crc32(content) != part.crc)
+            return ImportStatus::Unreadable;
+    }
+    return ImportStatus::Ok;
 }
 
 std::string sheetLine(const std::vector<std::string>& sheets, int sheet)
@@ -644,7 +713,7 @@ WorkbookLook lookAtWorkbook(const std::string& path, FileFormat format, int shee
         const std::unique_ptr<char[]> bytes = wholeFile(path, budget, size, status);
         if (!bytes || format == FileFormat::Sealed)
             return look;
-        if (!budget.replace(0, unpackedBytes(std::string_view(bytes.get(), size))))
+        if (checkPackage(std::string_view(bytes.get(), size), budget) != ImportStatus::Ok)
             return look;
         SharedStrings strings(budget);
         Settings settings;
@@ -676,11 +745,8 @@ ImportResult readSheet(std::string_view bytes, FileFormat format, int sheet, boo
     try {
         if (format == FileFormat::Sealed)
             return importOutcome({ ImportStatus::Unreadable, 0, 0 }, {}, displayPath, {});
-        const std::uint64_t unpacked = unpackedBytes(bytes);
-        if (unpacked == std::numeric_limits<std::uint64_t>::max())
-            return importOutcome({ ImportStatus::Unreadable, 0, 0 }, {}, displayPath, {});
-        if (!budget.replace(0, unpacked))
-            return importOutcome({ ImportStatus::TooLarge, 0, 0 }, {}, displayPath, {});
+        if (const ImportStatus whole = checkPackage(bytes, budget); whole != ImportStatus::Ok)
+            return importOutcome({ whole, 0, 0 }, {}, displayPath, {});
         readWorkbook(bytes, format, factory);
     } catch (const BuilderStopped&) {
         return importOutcome(builder.problem(), {}, displayPath, {});
