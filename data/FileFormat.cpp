@@ -36,8 +36,8 @@ bool isOldStataHeader(std::string_view start)
         return false;
     const auto version = static_cast<unsigned char>(start[0]);
     const auto byteOrder = static_cast<unsigned char>(start[1]);
-    return version >= 104 && version <= 115 && (byteOrder == 1 || byteOrder == 2)
-        && start[2] == 1 && start[3] == 0;
+    return version >= 104 && version <= 115 && (byteOrder == 1 || byteOrder == 2) && start[2] == 1
+        && start[3] == 0;
 }
 
 } // namespace

@@ -5,15 +5,15 @@
 #include <string_view>
 
 enum class FileFormat {
-    Text,      // anything else: a delimited text file
-    Xlsx,      // an Excel workbook (a ZIP package)
-    Ods,       // an OpenDocument spreadsheet (a ZIP package)
-    Sealed,    // a compound file: an encrypted workbook or an old Excel file
-    Sav,       // SPSS system file, plain or compressed (.sav, .zsav)
-    Por,       // SPSS portable file
-    Dta,       // Stata
-    Sas7bdat,  // SAS data set
-    Xpt,       // SAS transport file
+    Text, // anything else: a delimited text file
+    Xlsx, // an Excel workbook (a ZIP package)
+    Ods, // an OpenDocument spreadsheet (a ZIP package)
+    Sealed, // a compound file: an encrypted workbook or an old Excel file
+    Sav, // SPSS system file, plain or compressed (.sav, .zsav)
+    Por, // SPSS portable file
+    Dta, // Stata
+    Sas7bdat, // SAS data set
+    Xpt, // SAS transport file
 };
 
 // Enough of a file's start to tell its format.

@@ -8,9 +8,9 @@
 
 // The user's choices for a file; each kind takes the ones that apply to it.
 struct ImportChoice {
-    std::string delimiter;       // a text file's
+    std::string delimiter; // a text file's
     bool firstLineNames = false; // a text file's or a workbook's first line (row) holds names
-    int sheet = 0;               // a workbook's sheet, from 0
+    int sheet = 0; // a workbook's sheet, from 0
 };
 
 // Reads the file at `path` as its content shows it: a workbook

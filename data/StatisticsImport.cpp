@@ -136,8 +136,9 @@ int onMetadata(readstat_metadata_t* metadata, void* context)
     // size allows: a damaged count takes no memory.
     const int64_t rows = readstat_get_row_count(metadata);
     if (rows > 0 && variables > 0) {
-        const auto room = static_cast<std::size_t>(std::min<std::uintmax_t>(
-            static_cast<std::uintmax_t>(rows), reading.bytes / static_cast<std::uintmax_t>(variables) + 1));
+        const auto room
+            = static_cast<std::size_t>(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(rows),
+                reading.bytes / static_cast<std::uintmax_t>(variables) + 1));
         if (!reading.builder.expectRows(room, static_cast<std::size_t>(variables)))
             return READSTAT_HANDLER_ABORT;
     }

@@ -62,7 +62,7 @@ private:
     MemoryBudget& m_budget;
     std::vector<Column> m_columns;
     std::vector<std::string> m_names;
-    std::size_t m_rows = 0;  // rows up to the last cell
+    std::size_t m_rows = 0; // rows up to the last cell
     std::size_t m_width = 0; // columns up to the last cell
     TableProblem m_problem;
 };

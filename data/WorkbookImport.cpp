@@ -19,14 +19,14 @@
 #include "report/ReportText.h"
 
 #include <array>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <stdexcept>
 #include <limits>
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace ss = orcus::spreadsheet;
@@ -34,9 +34,9 @@ namespace ss = orcus::spreadsheet;
 namespace {
 
 // Thrown from a cell to end the reading once what is wanted is known.
-struct EnoughRead {};
+struct EnoughRead { };
 // Thrown when the builder refuses a cell: its problem says why.
-struct BuilderStopped {};
+struct BuilderStopped { };
 
 // The error values a cell may show; such a cell is missing.
 bool isErrorText(std::string_view text)
@@ -117,9 +117,13 @@ public:
     void set_origin_date(int year, int month, int day) override
     {
         if (month >= 1 && month <= 12 && day >= 1 && day <= 31)
-            m_origin = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+            m_origin
+                = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     }
-    void set_default_formula_grammar(ss::formula_grammar_t grammar) override { m_grammar = grammar; }
+    void set_default_formula_grammar(ss::formula_grammar_t grammar) override
+    {
+        m_grammar = grammar;
+    }
     ss::formula_grammar_t get_default_formula_grammar() const override { return m_grammar; }
     void set_character_set(orcus::character_set_t) override { }
 
@@ -153,8 +157,14 @@ public:
     void set_font_underline_width(ss::underline_width_t) override { }
     void set_font_underline_mode(ss::underline_mode_t) override { }
     void set_font_underline_type(ss::underline_type_t) override { }
-    void set_font_underline_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override { }
-    void set_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override { }
+    void set_font_underline_color(
+        ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override
+    {
+    }
+    void set_font_color(
+        ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override
+    {
+    }
     void set_strikethrough_style(ss::strikethrough_style_t) override { }
     void set_strikethrough_type(ss::strikethrough_type_t) override { }
     void set_strikethrough_width(ss::strikethrough_width_t) override { }
@@ -162,12 +172,21 @@ public:
     std::size_t commit_font() override { return 0; }
     void set_fill_count(std::size_t) override { }
     void set_fill_pattern_type(ss::fill_pattern_t) override { }
-    void set_fill_fg_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override { }
-    void set_fill_bg_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override { }
+    void set_fill_fg_color(
+        ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override
+    {
+    }
+    void set_fill_bg_color(
+        ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override
+    {
+    }
     std::size_t commit_fill() override { return 0; }
     void set_border_count(std::size_t) override { }
     void set_border_style(ss::border_direction_t, ss::border_style_t) override { }
-    void set_border_color(ss::border_direction_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override { }
+    void set_border_color(ss::border_direction_t, ss::color_elem_t, ss::color_elem_t,
+        ss::color_elem_t, ss::color_elem_t) override
+    {
+    }
     void set_border_width(ss::border_direction_t, double, orcus::length_unit_t) override { }
     std::size_t commit_border() override { return 0; }
     void set_cell_hidden(bool) override { }
@@ -243,9 +262,10 @@ public:
         } else if (m_builder) {
             check(m_builder->text(dataRow(row), static_cast<std::size_t>(col), text));
         } else if (!text.empty()) {
-            guessKind(row, col, isMissingLabelText(text) ? FieldKind::Missing
-                    : parseNumber(text)                  ? FieldKind::Number
-                                                         : FieldKind::Text);
+            guessKind(row, col,
+                isMissingLabelText(text) ? FieldKind::Missing
+                    : parseNumber(text)  ? FieldKind::Number
+                                         : FieldKind::Text);
         }
     }
     void sharedText(ss::row_t row, ss::col_t col, ss::string_id_t index)
@@ -464,8 +484,8 @@ public:
         // Digits beyond the sheet's size stop adding before they overflow.
         for (; k < address.size() && std::isalpha(static_cast<unsigned char>(address[k])); ++k) {
             if (column <= 16384)
-                column
-                    = column * 26 + (std::toupper(static_cast<unsigned char>(address[k])) - 'A' + 1);
+                column = column * 26
+                    + (std::toupper(static_cast<unsigned char>(address[k])) - 'A' + 1);
         }
         if (k < address.size() && address[k] == '$')
             ++k;
@@ -548,9 +568,9 @@ private:
     Settings& m_settings;
 };
 
-// Reads the workbook in `bytes` into `sink`; false when it cannot be read.
-// Ends early, true, when the sink has seen enough.
-bool readWorkbook(std::string_view bytes, FileFormat format, Factory& factory)
+// Reads the workbook in `bytes` through `factory`, ending early when the
+// sink has seen enough; the reader's exceptions say it cannot be read.
+void readWorkbook(std::string_view bytes, FileFormat format, Factory& factory)
 {
     try {
         if (format == FileFormat::Ods) {
@@ -562,7 +582,6 @@ bool readWorkbook(std::string_view bytes, FileFormat format, Factory& factory)
         }
     } catch (const EnoughRead&) {
     }
-    return true;
 }
 
 // The whole file in memory, taken from `budget`; empty with `status` set

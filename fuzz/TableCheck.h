@@ -30,8 +30,8 @@ inline void checkTable(const ImportResult& result, std::string_view kinds)
         const std::vector<std::string>& labels = data.labels(c);
         for (std::size_t k = 0; k < labels.size(); ++k) {
             FUZZ_CHECK(isUtf8(labels[k]));
-            FUZZ_CHECK(!data.holdsText(c) || k == 0 || labels[k - 1] < labels[k],
-                "labels out of order");
+            FUZZ_CHECK(
+                !data.holdsText(c) || k == 0 || labels[k - 1] < labels[k], "labels out of order");
         }
         for (int32_t r = 1; r <= data.rowCount(); ++r) {
             const float cell = data(r, c);
