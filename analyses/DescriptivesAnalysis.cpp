@@ -448,7 +448,7 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
             = columns.subspan(first, std::min(COLUMNS_PER_PASS, columns.size() - first));
         gatherValues(data, block, values);
         for (std::size_t k = 0; k < block.size(); ++k) {
-            if (data.hasLabels(block[k])) {
+            if (data.holdsText(block[k])) {
                 rows += labelledLine(data, block[k], values[k].size(), decimalSeparator)
                     + report::LINE_END;
                 labelLines += labelCountsLine(data, block[k], values[k]);

@@ -57,11 +57,8 @@ std::string checkChoice(const DataMatrix& data, const TwoGroupChoice& choice)
 
 std::optional<float> groupCode(const DataMatrix& data, int32_t grouping, std::string_view text)
 {
-    const std::vector<std::string>& labels = data.labels(grouping);
-    for (std::size_t k = 0; k < labels.size(); ++k) {
-        if (labels[k] == text)
-            return static_cast<float>(k + 1);
-    }
+    if (const std::optional<float> code = data.codeOf(grouping, text))
+        return code;
     return parseNumber(text);
 }
 
@@ -109,7 +106,7 @@ ObservedGroups observeGroups(
     const DataMatrix& data, const TwoGroupChoice& choice, SortFunction sort)
 {
     ObservedGroups observed;
-    if (data.hasLabels(choice.lngDependent)) {
+    if (data.holdsText(choice.lngDependent)) {
         observed.message
             = variableLabel(data, choice.lngDependent) + " holds text labels, not numbers.";
         return observed;

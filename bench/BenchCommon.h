@@ -39,6 +39,7 @@ int runEffects(const std::vector<std::string>& args);
 int runDescriptives(const std::vector<std::string>& args);
 int runOutput(const std::vector<std::string>& args);
 int runGenerate(const std::vector<std::string>& args);
+int runGenerateSav(const std::vector<std::string>& args);
 int runView(const std::vector<std::string>& args);
 int runPlot(const std::vector<std::string>& args);
 

@@ -1,7 +1,8 @@
-// Benchmark of the import: the window's own import function on a given file.
+// Benchmark of the import: the window's own import function on a given file
+// of any kind it reads.
 #include "BenchCommon.h"
 
-#include "data/DataImport.h"
+#include "data/FileImport.h"
 
 #include <charconv>
 #include <filesystem>
@@ -20,12 +21,17 @@ int runImport(const std::vector<std::string>& args)
     std::from_chars(repeatsText.data(), repeatsText.data() + repeatsText.size(), repeats);
     if (args.empty() || args.front().rfind("--", 0) == 0 || delimiter == delimiters.end()
         || repeats < 1) {
-        std::cerr << "usage: trellam-bench import FILE --delimiter tab|comma|semicolon|space|none"
-                     " [--names] [--repeats N]\n";
+        std::cerr << "usage: trellam-bench import FILE [--delimiter tab|comma|semicolon|space|none]"
+                     " [--names] [--sheet N] [--repeats N]\n";
         return 2;
     }
     const std::string& file = args.front();
-    const bool names = hasFlag(args, "names");
+    ImportChoice choice;
+    choice.delimiter = delimiter->second;
+    choice.firstLineNames = hasFlag(args, "names");
+    const std::string sheetText = option(args, "sheet", "1");
+    std::from_chars(sheetText.data(), sheetText.data() + sheetText.size(), choice.sheet);
+    choice.sheet -= 1;
 
     ImportStatus status = ImportStatus::Ok;
     std::string message;
@@ -34,7 +40,7 @@ int runImport(const std::vector<std::string>& args)
     // Each result is dropped inside the timed run, so the peak memory is that
     // of one import.
     const ThreadTimes times = timeOnThreads(repeats, [&] {
-        const ImportResult result = importDelimitedFile(file, delimiter->second, file, names);
+        const ImportResult result = importDataFile(file, choice, file);
         status = result.status;
         message = result.message;
         rows = result.data.rowCount();

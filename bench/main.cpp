@@ -37,18 +37,22 @@ int main(int argc, char** argv)
         return bench::runOutput(args);
     if (command == "generate")
         return bench::runGenerate(args);
+    if (command == "generate-sav")
+        return bench::runGenerateSav(args);
     if (command == "view")
         return bench::runView(args);
     if (command == "plot")
         return bench::runPlot(args);
     std::cerr << "usage: trellam-bench COMMAND ... [--threads N]\n"
-                 "       trellam-bench import FILE --delimiter tab|comma|semicolon|space [--names]\n"
+                 "       trellam-bench import FILE [--delimiter tab|comma|semicolon|space] [--names]\n"
+                 "                     [--sheet N]   (any file the program reads)\n"
                  "       trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n"
                  "       trellam-bench bootstrap-dialog [--n1 N --n2 N]\n"
                  "       trellam-bench effects [--n1 N --n2 N --trials B --trim 0.2]\n"
                  "       trellam-bench descriptives FILE --delimiter tab|comma|space [--by K]\n"
                  "       trellam-bench output FILE\n"
                  "       trellam-bench generate FILE [--rows N] [--columns K] [--names]\n"
+                 "       trellam-bench generate-sav FILE [--rows N] [--columns K] [--uncompressed]\n"
                  "       trellam-bench view [--rows N] [--columns K]\n"
                  "       trellam-bench plot [--n N] [--trials B] [--plotter PATH]\n";
     return 2;

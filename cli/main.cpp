@@ -7,7 +7,10 @@
 #include "analyses/YuenAnalysis.h"
 #include "PlotProgram.h"
 #include "data/DataImport.h"
+#include "data/FileFormat.h"
+#include "data/FileImport.h"
 #include "data/LayoutGuess.h"
+#include "data/WorkbookImport.h"
 #include "data/Parallel.h"
 
 #include <cctype>
@@ -40,15 +43,16 @@ const char* const USAGE
       "                   [--trim 0.2] [--trials 2000] [--level 90|95|99] [--seed N]\n"
       "                   [--delimiter ...]\n"
       "       every command also takes --threads N, --names when the file's\n"
-      "       first line holds the variable names, --source-lines to end the\n"
-      "       report with the program's version, the data file and the methods,\n"
-      "       and --script FILE.py|FILE.R to write a Python (NumPy, SciPy) or R\n"
+      "       first line holds the variable names, --sheet N|NAME for a workbook's\n"
+      "       sheet (the first unless given), --source-lines to end the report\n"
+      "       with the program's version, the data file and the methods, and\n"
+      "       --script FILE.py|FILE.R to write a Python (NumPy, SciPy) or R\n"
       "       script that reproduces the report\n"
       "       trellam-cli --help | --version\n";
 
 const std::set<std::string> OPTIONS_WITH_VALUE { "--delimiter", "--columns", "--by", "--dv", "--gv",
     "--group1", "--group2", "--trials", "--level", "--seed", "--threads", "--plot", "--script",
-    "--trim" };
+    "--trim", "--sheet" };
 
 // A mistake in the command line: said on standard error with the usage.
 struct UsageError {
@@ -131,6 +135,55 @@ std::string delimiterOf(const CommandLine& line)
     if (*name == "space")
         return " ";
     throw UsageError { "--delimiter must be tab, comma, semicolon or space" };
+}
+
+// A failure of the import, said on standard error.
+struct ImportFailure {
+    std::string text;
+};
+
+// The sheet --sheet names, by its name or its number from 1; else the first.
+int sheetOf(const CommandLine& line, const WorkbookLook& look)
+{
+    const std::optional<std::string> wanted = line.value("--sheet");
+    if (!wanted)
+        return 0;
+    for (std::size_t k = 0; k < look.sheets.size(); ++k) {
+        if (look.sheets[k] == *wanted)
+            return static_cast<int>(k);
+    }
+    int64_t number = 0;
+    const char* end = wanted->data() + wanted->size();
+    const auto [ptr, ec] = std::from_chars(wanted->data(), end, number);
+    if (ec == std::errc() && ptr == end && number >= 1
+        && number <= static_cast<int64_t>(look.sheets.size()))
+        return static_cast<int>(number - 1);
+    throw ImportFailure { "The workbook has no sheet " + *wanted + ": " + line.file };
+}
+
+// The import of the file as the command line says: a workbook's first row
+// holds names with --names or when the layout guess finds them there.
+ImportResult importFile(const CommandLine& line)
+{
+    ImportChoice choice;
+    choice.firstLineNames = line.flags.count("--names") > 0;
+    const FileFormat format = fileFormatOf(line.file);
+    if (isWorkbook(format)) {
+        const WorkbookLook first = lookAtWorkbook(line.file, format);
+        if (first.readable) {
+            choice.sheet = sheetOf(line, first);
+            if (!choice.firstLineNames)
+                choice.firstLineNames = choice.sheet == 0
+                    ? first.firstRowNames
+                    : lookAtWorkbook(line.file, format, choice.sheet).firstRowNames;
+        }
+    } else {
+        if (line.value("--sheet"))
+            throw UsageError { "--sheet applies to a workbook only" };
+        if (format == FileFormat::Text)
+            choice.delimiter = delimiterOf(line);
+    }
+    return importDataFile(line.file, choice, line.file);
 }
 
 // "1,3-5" as 1, 3, 4, 5; every column between 1 and `count`.
@@ -319,9 +372,13 @@ int run(const std::vector<std::string>& args, const char* argv0)
     }
     if (const std::optional<std::string> threads = line.value("--threads"))
         setWorkerThreads(static_cast<int>(wholeNumber(*threads, 1, 256, "--threads")));
-    const std::string delimiter = delimiterOf(line);
-    const ImportResult imported
-        = importDelimitedFile(line.file, delimiter, line.file, line.flags.count("--names") > 0);
+    // The scripts read text files with NumPy or base R alone.
+    const bool textFile = fileFormatOf(line.file) == FileFormat::Text;
+    if (script && !textFile) {
+        std::cerr << "trellam-cli: a reproduction script reads text data files only\n";
+        return 2;
+    }
+    const ImportResult imported = importFile(line);
     if (imported.status != ImportStatus::Ok) {
         std::cerr << imported.message << '\n';
         if (!imported.cure.empty())
@@ -348,7 +405,7 @@ int run(const std::vector<std::string>& args, const char* argv0)
     if (script && result.record) {
         std::error_code ignored;
         const DataSource source { std::filesystem::absolute(line.file, ignored).lexically_normal().string(),
-            delimiter, line.flags.count("--names") > 0 };
+            delimiterOf(line), line.flags.count("--names") > 0 };
         if (!writtenWhole(script->first,
                 reproductionScript(*result.record, source, script->second))) {
             std::cerr << "trellam-cli: the script could not be written: " << script->first << '\n';
@@ -382,6 +439,9 @@ int main(int argc, char** argv)
     } catch (const UsageError& error) {
         std::cerr << "trellam-cli: " << error.text << '\n' << USAGE;
         return 2;
+    } catch (const ImportFailure& failure) {
+        std::cerr << failure.text << '\n';
+        return 1;
     } catch (...) {
         std::cerr << failedAnalysisMessage() << '\n';
         return 1;

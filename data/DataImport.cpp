@@ -269,10 +269,14 @@ ImportResult tooLarge(const std::string& displayPath)
     return failure(ImportStatus::TooLarge, "The file is too large to import: " + displayPath);
 }
 
-// The warning or the report of an import that ended with `status`.
-ImportResult outcome(ImportStatus status, int32_t row, int32_t column, DataMatrix data,
-    const std::string& displayPath)
+} // namespace
+
+ImportResult importOutcome(const TableProblem& problem, DataMatrix data,
+    const std::string& displayPath, const std::string& opening)
 {
+    const ImportStatus status = problem.status;
+    const int32_t row = problem.row;
+    const int32_t column = problem.column;
     switch (status) {
     case ImportStatus::InvalidEntry:
         return failure(status,
@@ -300,21 +304,36 @@ ImportResult outcome(ImportStatus status, int32_t row, int32_t column, DataMatri
             "Row " + report::integerText(row) + " has more than " + report::integerText(MAX_COLUMNS)
                 + " variables.",
             row);
+    case ImportStatus::TooManyVariables:
+        return failure(status,
+            "The file has more than " + report::integerText(MAX_COLUMNS) + " variables.");
+    case ImportStatus::NoSuchSheet:
+        return failure(status, "The workbook has no such sheet: " + displayPath);
     case ImportStatus::TooLarge:
         return tooLarge(displayPath);
     case ImportStatus::Unreadable:
         return unreadable(displayPath);
     case ImportStatus::Changed:
+        return failure(status, "The file changed while it was read.");
     case ImportStatus::Ok:
         break;
     }
     ImportResult result;
     result.data = std::move(data);
-    result.report = "Opened the text file: " + displayPath + report::lineEnds(1)
-        + "Number of Cases: " + report::integerText(result.data.rowCount()) + report::lineEnds(1)
+    result.report = opening + report::lineEnds(1) + "Number of Cases: " + report::integerText(result.data.rowCount()) + report::lineEnds(1)
         + "Number of Variables: " + report::integerText(result.data.columnCount())
         + report::lineEnds(3);
     return result;
+}
+
+namespace {
+
+// The warning or the report of a text file's import that ended with `status`.
+ImportResult outcome(ImportStatus status, int32_t row, int32_t column, DataMatrix data,
+    const std::string& displayPath)
+{
+    return importOutcome({ status, row, column }, std::move(data), displayPath,
+        "Opened the text file: " + displayPath);
 }
 
 // The delimiter option's caption, as the main window shows it.

@@ -14,6 +14,8 @@ enum class ImportStatus {
     Changed,        // the file was cut short while it was read
     UnclosedQuote,  // row and column of a quoted field without its closing quote
     TooManyTexts,   // column with more different texts than a set of groups may have
+    TooManyVariables, // a workbook sheet or statistics file with more than MAX_COLUMNS
+    NoSuchSheet,    // the workbook has no sheet of that name or number
 };
 
 struct ImportResult {
@@ -26,6 +28,21 @@ struct ImportResult {
     std::string entry;     // an invalid entry as written
     std::string cure;      // what may mend the failure, shown below the warning
 };
+
+// The first problem of a reading: its kind, its row (1-based, 0 for the
+// names) and column.
+struct TableProblem {
+    ImportStatus status = ImportStatus::Ok;
+    int32_t row = 0;
+    int32_t column = 0;
+};
+
+// What an import that ended with `problem` gives: the warning; or the data
+// set with its report, `opening` (its first lines, without their last line
+// end) followed by the counts of cases and variables. Shared by every
+// reader, so that each says the same.
+ImportResult importOutcome(const TableProblem& problem, DataMatrix data,
+    const std::string& displayPath, const std::string& opening);
 
 // Reads the file at `path` once, splitting each line at `delimiter` (an empty
 // delimiter makes each whole line one field). Lines end at CR LF, LF or CR; a

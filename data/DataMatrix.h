@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -91,28 +93,70 @@ public:
     {
         if (col < 1)
             return;
-        if (m_labels.size() < static_cast<std::size_t>(col))
-            m_labels.resize(static_cast<std::size_t>(col));
-        m_labels[static_cast<std::size_t>(col) - 1] = std::move(labels);
+        ColumnLabels& column = labelsOf(col);
+        column.texts = std::move(labels);
+        column.codes.clear();
     }
-    // The labels of a 1-based column; empty for a numeric one.
+    // The value labels of a numeric column, as statistics files give them:
+    // each (code, label), codes ascending without repeats. The column stays
+    // numeric; its codes show as their labels.
+    void setValueLabels(int32_t col, std::vector<std::pair<float, std::string>> labels)
+    {
+        if (col < 1)
+            return;
+        ColumnLabels& column = labelsOf(col);
+        column.texts.clear();
+        column.codes.clear();
+        for (auto& [code, label] : labels) {
+            column.codes.push_back(code);
+            column.texts.push_back(std::move(label));
+        }
+    }
+    // The labels of a 1-based column in the order of their codes; empty for
+    // a column without labels.
     const std::vector<std::string>& labels(int32_t col) const
     {
         static const std::vector<std::string> none;
         if (col < 1 || static_cast<std::size_t>(col) > m_labels.size())
             return none;
-        return m_labels[static_cast<std::size_t>(col) - 1];
+        return m_labels[static_cast<std::size_t>(col) - 1].texts;
     }
     bool hasLabels(int32_t col) const { return !labels(col).empty(); }
+    // A column whose cells stand for texts, not measurements.
+    bool holdsText(int32_t col) const
+    {
+        return hasLabels(col) && m_labels[static_cast<std::size_t>(col) - 1].codes.empty();
+    }
     // The label of `value` in a labelled column; nullptr when the column has
     // no labels or the value is not one of its codes.
     const std::string* labelOf(int32_t col, float value) const
     {
         const std::vector<std::string>& all = labels(col);
+        if (all.empty())
+            return nullptr;
+        const std::vector<float>& codes = m_labels[static_cast<std::size_t>(col) - 1].codes;
+        if (!codes.empty()) {
+            const auto found = std::lower_bound(codes.begin(), codes.end(), value);
+            if (found == codes.end() || *found != value)
+                return nullptr;
+            return &all[static_cast<std::size_t>(found - codes.begin())];
+        }
         if (!(value >= 1.0f) || value > static_cast<float>(all.size())
             || value != static_cast<float>(static_cast<int32_t>(value)))
             return nullptr;
         return &all[static_cast<std::size_t>(value) - 1];
+    }
+    // The code whose label is `label` in a labelled column; nothing when none is.
+    std::optional<float> codeOf(int32_t col, std::string_view label) const
+    {
+        const std::vector<std::string>& all = labels(col);
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            if (all[k] == label) {
+                const std::vector<float>& codes = m_labels[static_cast<std::size_t>(col) - 1].codes;
+                return codes.empty() ? static_cast<float>(k + 1) : codes[k];
+            }
+        }
+        return std::nullopt;
     }
     // Replaces each value v of the 1-based column `col` by change(v), in the
     // rows that hold that column.
@@ -158,7 +202,19 @@ private:
     // First field of each row, from its group's start.
     std::vector<uint32_t, LargeBlockAllocator<uint32_t>> m_rowOffset;
     std::vector<std::string> m_names;
-    std::vector<std::vector<std::string>> m_labels; // per column, from column 1 on
+    // A column's labels: texts coded 1, 2, ... when `codes` is empty, else
+    // the label of each code in `codes`.
+    struct ColumnLabels {
+        std::vector<std::string> texts;
+        std::vector<float> codes;
+    };
+    ColumnLabels& labelsOf(int32_t col)
+    {
+        if (m_labels.size() < static_cast<std::size_t>(col))
+            m_labels.resize(static_cast<std::size_t>(col));
+        return m_labels[static_cast<std::size_t>(col) - 1];
+    }
+    std::vector<ColumnLabels> m_labels; // per column, from column 1 on
     // Widest row before the last one; the last row may still grow.
     int32_t m_columnCount = 0;
     std::size_t m_lastRowStart = 0;

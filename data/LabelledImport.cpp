@@ -5,8 +5,8 @@
 #include "data/LineReader.h"
 #include "data/NumberText.h"
 #include "data/Parallel.h"
+#include "data/TextCodes.h"
 #include "data/TextEncoding.h"
-#include "report/ReportText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,11 +17,6 @@
 #include <vector>
 
 namespace {
-
-// A column holding more different texts than this is no set of groups.
-constexpr std::size_t MAX_TEXTS = 100000;
-// A column name longer than this many characters is cut.
-constexpr std::size_t MAX_NAME_CHARACTERS = 64;
 
 // A field as written: without its quotes and its surrounding blanks.
 struct Field {
@@ -184,16 +179,6 @@ bool isMissingField(const Field& field)
     return !field.doubledQuotes && isMissingLabelText(field.text);
 }
 
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const
-    {
-        return std::hash<std::string_view> {}(text);
-    }
-};
-// Each text of a column with its code in the order it was first met.
-using TextCodes = std::unordered_map<std::string, float, TextHash, std::equal_to<>>;
-
 // Grows `values` by doubling, its room taken from `budget`; false when
 // that room is not there.
 bool makeRoom(std::vector<float>& values, MemoryBudget& budget)
@@ -316,16 +301,12 @@ bool PieceReader::addRow(
             } else {
                 piece.textColumns[column] = 1;
                 TextCodes& codes = piece.codes[column];
-                auto found
-                    = field.doubledQuotes ? codes.find(fieldText(field)) : codes.find(field.text);
-                if (found == codes.end() && codes.size() < MAX_TEXTS)
-                    found
-                        = codes.try_emplace(fieldText(field), static_cast<float>(codes.size() + 1))
-                              .first;
-                if (found == codes.end())
+                const float code
+                    = field.doubledQuotes ? codes.code(fieldText(field)) : codes.code(field.text);
+                if (code == 0.0f)
                     piece.tooManyTexts[column] = 1;
                 else
-                    value = found->second;
+                    value = code;
             }
         }
         piece.values.push_back(value);
@@ -404,7 +385,7 @@ private:
     TableProblem readRows(std::string_view lines);
     TableProblem firstProblem() const;
     bool utf8(const std::vector<std::string>& names) const;
-    void codeLabels(bool utf8, DataMatrix& data);
+    TableProblem codeLabels(bool utf8, DataMatrix& data);
     TableProblem fill(std::size_t width, DataMatrix& data);
 
     std::string_view m_text;
@@ -497,48 +478,44 @@ bool TableReader::utf8(const std::vector<std::string>& names) const
     bool utf8 = std::all_of(
         names.begin(), names.end(), [](const std::string& name) { return isUtf8(name); });
     for (const Piece& piece : m_pieces) {
-        for (const TextCodes& codes : piece.codes) {
-            for (const auto& entry : codes)
-                utf8 = utf8 && isUtf8(entry.first);
-        }
+        for (const TextCodes& codes : piece.codes)
+            utf8 = utf8 && codes.allUtf8();
     }
     return utf8;
 }
 
 // Gives each text column its labels in byte order, and each piece's codes
 // their final values; the column's texts of every piece are counted together.
-void TableReader::codeLabels(bool utf8, DataMatrix& data)
+TableProblem TableReader::codeLabels(bool utf8, DataMatrix& data)
 {
     m_finalCodes.assign(m_pieces.size(), std::vector<std::vector<float>>(m_textColumns.size()));
+    std::vector<std::vector<float>> toFirst(m_pieces.size());
     for (std::size_t column = 0; column < m_textColumns.size(); ++column) {
         if (!m_textColumns[column])
             continue;
-        std::unordered_map<std::string, float, TextHash, std::equal_to<>> labelOf;
-        for (const Piece& piece : m_pieces) {
-            for (const auto& entry : piece.codes[column])
-                labelOf.try_emplace(entry.first, 0.0f);
-        }
-        std::vector<std::pair<std::string, const std::string*>> texts;
-        texts.reserve(labelOf.size());
-        for (const auto& entry : labelOf)
-            texts.emplace_back(utf8 ? entry.first : windows1252AsUtf8(entry.first), &entry.first);
-        std::sort(texts.begin(), texts.end());
-        std::vector<std::string> labels;
-        labels.reserve(texts.size());
-        for (auto& [label, text] : texts) {
-            labelOf[*text] = static_cast<float>(labels.size() + 1);
-            labels.push_back(std::move(label));
-        }
+        const TableProblem tooMany { ImportStatus::TooManyTexts, 0,
+            static_cast<int32_t>(column + 1) };
+        // The first piece's codes take in every other piece's.
+        TextCodes& all = m_pieces.front().codes[column];
         for (std::size_t k = 0; k < m_pieces.size(); ++k) {
-            TextCodes& codes = m_pieces[k].codes[column];
-            std::vector<float>& finalCode = m_finalCodes[k][column];
-            finalCode.assign(codes.size() + 1, MISSING_VALUE);
-            for (const auto& [text, code] : codes)
-                finalCode[static_cast<std::size_t>(code)] = labelOf.find(text)->second;
-            codes = TextCodes();
+            if (m_pieces[k].tooManyTexts[column])
+                return tooMany;
+            if (k > 0 && !all.merge(m_pieces[k].codes[column], toFirst[k]))
+                return tooMany;
+            if (k > 0)
+                m_pieces[k].codes[column] = TextCodes();
         }
-        data.setLabels(static_cast<int32_t>(column + 1), std::move(labels));
+        std::vector<float> finalCode;
+        data.setLabels(static_cast<int32_t>(column + 1), all.labels(utf8, finalCode));
+        m_finalCodes.front()[column] = finalCode;
+        for (std::size_t k = 1; k < m_pieces.size(); ++k) {
+            std::vector<float>& pieceCode = m_finalCodes[k][column];
+            pieceCode.resize(toFirst[k].size());
+            for (std::size_t code = 1; code < toFirst[k].size(); ++code)
+                pieceCode[code] = finalCode[static_cast<std::size_t>(toFirst[k][code])];
+        }
     }
+    return {};
 }
 
 // Builds the data set from the pieces, every row as wide as the widest,
@@ -580,31 +557,19 @@ TableProblem TableReader::read(DataMatrix& data)
     problem = readRows(m_text.substr(dataStart));
     if (problem.status != ImportStatus::Ok)
         return problem;
-    for (std::size_t column = 0; column < m_textColumns.size(); ++column) {
-        for (const Piece& piece : m_pieces) {
-            if (m_textColumns[column] && piece.tooManyTexts[column])
-                return { ImportStatus::TooManyTexts, 0, static_cast<int32_t>(column + 1) };
-        }
-    }
     std::size_t width = names.size();
     for (const Piece& piece : m_pieces)
         width = std::max(width, piece.width);
 
     DataMatrix built;
     const bool utf8Texts = utf8(names);
-    codeLabels(utf8Texts, built);
-    for (std::size_t column = 0; column < width; ++column) {
-        if (m_textColumns[column]
-            && built.labels(static_cast<int32_t>(column + 1)).size() > MAX_TEXTS)
-            return { ImportStatus::TooManyTexts, 0, static_cast<int32_t>(column + 1) };
-    }
-    problem = fill(width, built);
+    problem = codeLabels(utf8Texts, built);
+    if (problem.status == ImportStatus::Ok)
+        problem = fill(width, built);
     if (problem.status != ImportStatus::Ok)
         return problem;
-    for (std::string& name : names) {
-        const std::string full = utf8Texts ? name : windows1252AsUtf8(name);
-        name = std::string(report::firstCharacters(full, MAX_NAME_CHARACTERS));
-    }
+    for (std::string& name : names)
+        name = columnName(name, utf8Texts);
     built.setNames(std::move(names));
     data = std::move(built);
     return {};

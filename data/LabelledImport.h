@@ -8,14 +8,6 @@
 #include <cstdint>
 #include <string_view>
 
-// The first problem of such a file: its kind, its row (1-based, 0 for the
-// names) and column.
-struct TableProblem {
-    ImportStatus status = ImportStatus::Ok;
-    int32_t row = 0;
-    int32_t column = 0;
-};
-
 // Reads `text`, a whole file without its byte-order mark, into `data`: line 1
 // names the columns and each further line is a row. Fields are split at
 // `delimiter` (none: the whole line); a field in double quotes may hold the

@@ -73,8 +73,6 @@ std::vector<std::string_view> fields(std::string_view line, std::string_view del
 }
 
 // What a field of the first lines holds, its blanks and quotes removed.
-enum class FieldKind { Missing, Number, Text };
-
 FieldKind kindOf(std::string_view field, std::string_view delimiter)
 {
     const std::size_t first = field.find_first_not_of(' ');
@@ -88,23 +86,17 @@ FieldKind kindOf(std::string_view field, std::string_view delimiter)
     return parseNumber(field, delimiter == ";") ? FieldKind::Number : FieldKind::Text;
 }
 
-bool holds(std::string_view line, std::string_view delimiter, FieldKind kind)
+std::vector<FieldKind> kindsOf(std::string_view line, std::string_view delimiter)
 {
-    const std::vector<std::string_view> parts = fields(line, delimiter);
-    return std::any_of(parts.begin(), parts.end(),
-        [&](std::string_view field) { return kindOf(field, delimiter) == kind; });
+    std::vector<FieldKind> kinds;
+    for (const std::string_view field : fields(line, delimiter))
+        kinds.push_back(kindOf(field, delimiter));
+    return kinds;
 }
 
-bool looksLikeNames(std::string_view first, std::string_view second, std::string_view delimiter)
+bool holds(const std::vector<FieldKind>& kinds, FieldKind kind)
 {
-    if (!holds(first, delimiter, FieldKind::Text))
-        return false;
-    if (!holds(second, delimiter, FieldKind::Text))
-        return true;
-    // A file with text columns: a row as wide as the names, with numbers.
-    return !holds(first, delimiter, FieldKind::Number)
-        && holds(second, delimiter, FieldKind::Number)
-        && fields(first, delimiter).size() == fields(second, delimiter).size();
+    return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
 }
 
 } // namespace
@@ -126,6 +118,18 @@ DataLayout guessLayout(const std::string& path, const std::optional<std::string>
     DataLayout layout;
     layout.delimiter = delimiter ? *delimiter : delimiterOfLine(lines.empty() ? "" : lines.front());
     layout.firstLineNames
-        = lines.size() == 2 && looksLikeNames(lines[0], lines[1], layout.delimiter);
+        = lines.size() == 2
+        && looksLikeNames(kindsOf(lines[0], layout.delimiter), kindsOf(lines[1], layout.delimiter));
     return layout;
+}
+
+bool looksLikeNames(const std::vector<FieldKind>& first, const std::vector<FieldKind>& second)
+{
+    if (!holds(first, FieldKind::Text))
+        return false;
+    if (!holds(second, FieldKind::Text))
+        return true;
+    // A file with text columns: a row as wide as the names, with numbers.
+    return !holds(first, FieldKind::Number) && holds(second, FieldKind::Number)
+        && first.size() == second.size();
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 struct DataLayout {
     std::string delimiter;
@@ -28,3 +29,9 @@ std::string guessCsvDelimiter(const std::string& path);
 // columns).
 DataLayout guessLayout(
     const std::string& path, const std::optional<std::string>& delimiter = std::nullopt);
+
+// What a field of the first lines holds.
+enum class FieldKind { Missing, Number, Text };
+// Names on the first line, judged from what the fields of the first two
+// lines hold, as guessLayout() judges them.
+bool looksLikeNames(const std::vector<FieldKind>& first, const std::vector<FieldKind>& second);

@@ -9,7 +9,9 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmSplash.h"
 #include "data/DataImport.h"
+#include "data/FileImport.h"
 #include "data/LayoutGuess.h"
+#include "data/WorkbookImport.h"
 #include "data/DataMatrix.h"
 #include "forms/frmDataView.h"
 #include "forms/frmGuide.h"
@@ -42,6 +44,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -78,8 +81,11 @@ constexpr int MIN_HEIGHT_TWIPS = 7000;
 
 // The file types of cmbFileType, in its order.
 const char* const FILE_TYPES[][2] = { { "Text (*.txt)", "*.txt" }, { "Data (*.dat)", "*.dat" },
-    { "CSV (*.csv)", "*.csv" }, { "All files (*)", "*" } };
-constexpr int ALL_FILES = 3;
+    { "CSV (*.csv)", "*.csv" }, { "Excel (*.xlsx)", "*.xlsx" },
+    { "OpenDocument (*.ods)", "*.ods" }, { "SPSS (*.sav *.zsav *.por)", "*.sav;*.zsav;*.por" },
+    { "Stata (*.dta)", "*.dta" }, { "SAS (*.sas7bdat *.xpt)", "*.sas7bdat;*.xpt" },
+    { "All files (*)", "*" } };
+constexpr int ALL_FILES = 8;
 
 // Where the choice of Add Source Lines is remembered between runs.
 const QString SOURCE_LINES_SETTING = QStringLiteral("output/sourceLines");
@@ -88,8 +94,10 @@ const QString SOURCE_LINES_SETTING = QStringLiteral("output/sourceLines");
 int fileTypeOf(const QString& fileName)
 {
     for (int type = 0; type < ALL_FILES; ++type) {
-        if (fileName.endsWith(QLatin1String(FILE_TYPES[type][1] + 1), Qt::CaseInsensitive))
-            return type;
+        for (const QString& pattern : QString::fromLatin1(FILE_TYPES[type][1]).split(u';')) {
+            if (fileName.endsWith(pattern.mid(1), Qt::CaseInsensitive))
+                return type;
+        }
     }
     return ALL_FILES;
 }
@@ -160,6 +168,14 @@ void frmMain::createControls()
     m_files->filFile->setToolTip(QStringLiteral("Specify file"));
     cmbFileType = named(new QComboBox(fraSelectData), "cmbFileType",
                         "Specify file extension (*.txt or *.dat)");
+    cmbSheet = named(new QComboBox(fraSelectData), "cmbSheet", "The sheet of the workbook to import");
+    cmbSheet->setEnabled(false);
+    // The boxes take the width of the file list, whatever their texts; their
+    // lists show the whole texts.
+    for (QComboBox* box : { cmbFileType, cmbSheet }) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(10);
+    }
     fraTypeOfDelimiter = named(new QGroupBox(QStringLiteral("Type of Delimiter"), fraSelectData),
                                "fraTypeOfDelimiter", "Specify the delimiter used");
     optTab = named(new QRadioButton(QStringLiteral("Tab Delimited"), fraTypeOfDelimiter), "optTab");
@@ -206,7 +222,12 @@ void frmMain::createControls()
     grid->setVerticalSpacing(4);
     grid->addWidget(m_files->drvDrive, 0, 0);
     grid->addWidget(m_files->dirDirectory, 1, 0, 2, 1);
-    grid->addWidget(m_files->filFile, 0, 1, 2, 1);
+    // The sheet of a workbook is chosen right under the file.
+    auto* fileAndSheet = new QVBoxLayout;
+    fileAndSheet->setSpacing(4);
+    fileAndSheet->addWidget(m_files->filFile, 1);
+    fileAndSheet->addWidget(cmbSheet);
+    grid->addLayout(fileAndSheet, 0, 1, 2, 1);
     grid->addWidget(cmbFileType, 2, 1);
     grid->addWidget(fraTypeOfDelimiter, 0, 2, 2, 1);
     grid->addWidget(chkNames, 2, 2);
@@ -233,7 +254,8 @@ void frmMain::createControls()
     // Tab from the file choice through the options to the import and the pane.
     setTabOrder(m_files->drvDrive, m_files->dirDirectory);
     setTabOrder(m_files->dirDirectory, m_files->filFile);
-    setTabOrder(m_files->filFile, cmbFileType);
+    setTabOrder(m_files->filFile, cmbSheet);
+    setTabOrder(cmbSheet, cmbFileType);
     setTabOrder(cmbFileType, optTab);
     setTabOrder(optTab, optComma);
     setTabOrder(optComma, optSpace);
@@ -306,6 +328,7 @@ void frmMain::createMenus()
 void frmMain::connectHandlers()
 {
     connect(cmbFileType, &QComboBox::currentIndexChanged, this, &frmMain::cmbFileType_Click);
+    connect(cmbSheet, &QComboBox::activated, this, &frmMain::cmbSheet_Click);
     connect(m_files, &FileChooser::fileClicked, this, &frmMain::filFile_Click);
     for (QRadioButton* option : { optTab, optComma, optSpace, optSemicolon })
         connect(option, &QRadioButton::clicked, this, &frmMain::optDelimiter_Click);
@@ -369,6 +392,8 @@ void frmMain::cmbFileType_Click(int index)
 void frmMain::filFile_Click(const QString& fileName)
 {
     selectDataFile(m_files->filFile->currentFilePath());
+    if (m_format != FileFormat::Text)
+        return;
     const bool csv = fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     // With no delimiter chosen yet, the file's first lines choose it and say
     // whether line 1 holds names, as for a dropped file.
@@ -392,6 +417,38 @@ void frmMain::selectDataFile(const std::string& nativePath)
     m_nativeFileName = nativePath;
     m_strFileName = displayPath(nativePath);
     lblSelectedFile->setText(QFileInfo(m_strFileName).fileName());
+    showFileKind();
+}
+
+void frmMain::showFileKind()
+{
+    BusyCursor busy;
+    m_format = fileFormatOf(m_nativeFileName);
+    const bool workbook = isWorkbook(m_format);
+    // A workbook or statistics file has no delimiter; a statistics file
+    // always names its variables.
+    fraTypeOfDelimiter->setEnabled(m_format == FileFormat::Text);
+    chkNames->setEnabled(!isStatisticsFile(m_format));
+    cmbSheet->clear();
+    cmbSheet->setEnabled(false);
+    if (!workbook)
+        return;
+    const WorkbookLook look = lookAtWorkbook(m_nativeFileName, m_format);
+    for (const std::string& sheet : look.sheets)
+        cmbSheet->addItem(QString::fromStdString(sheet));
+    cmbSheet->setEnabled(!look.sheets.empty());
+    if (look.readable)
+        chkNames->setChecked(look.firstRowNames);
+}
+
+void frmMain::cmbSheet_Click(int index)
+{
+    if (index < 0 || !isWorkbook(m_format))
+        return;
+    BusyCursor busy;
+    const WorkbookLook look = lookAtWorkbook(m_nativeFileName, m_format, index);
+    if (look.readable)
+        chkNames->setChecked(look.firstRowNames);
 }
 
 void frmMain::optDelimiter_Click()
@@ -432,8 +489,11 @@ void frmMain::cmdImportData_Click()
     ImportResult result;
     {
         BusyCursor busy;
-        result = importDelimitedFile(m_nativeFileName, chosenDelimiter().toStdString(),
-                                     m_strFileName.toStdString(), chkNames->isChecked());
+        ImportChoice choice;
+        choice.delimiter = chosenDelimiter().toStdString();
+        choice.firstLineNames = chkNames->isChecked();
+        choice.sheet = std::max(cmbSheet->currentIndex(), 0);
+        result = importDataFile(m_nativeFileName, choice, m_strFileName.toStdString());
     }
     // A failed import keeps the data set, the current file and the dialogs as they were.
     if (result.status != ImportStatus::Ok) {
@@ -459,6 +519,10 @@ void frmMain::openDataFile(const std::string& nativePath)
     cmbFileType->setCurrentIndex(fileTypeOf(shown));
     m_files->showFile(folderOf(nativePath), nativeFileName(nativePath));
     selectDataFile(nativePath);
+    if (m_format != FileFormat::Text) {
+        cmdImportData_Click();
+        return;
+    }
     std::optional<std::string> delimiter;
     if (m_delimiterChosenFor)
         delimiter = chosenDelimiter().toStdString();

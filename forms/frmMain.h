@@ -3,6 +3,7 @@
 
 #include "analyses/ReproductionScript.h"
 #include "data/DataMatrix.h"
+#include "data/FileFormat.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -71,6 +72,10 @@ private:
     void setDelimiterOption(const QString& delimiter);
     // Makes the file at `nativePath` the one the import reads.
     void selectDataFile(const std::string& nativePath);
+    // Sets the choices to the chosen file's kind: a workbook's sheets in
+    // cmbSheet and the layout guess of its first sheet in chkNames; the
+    // delimiter only for a text file.
+    void showFileKind();
     // True when the focus is in a text box of this window.
     bool focusInTextBox() const;
     // Every change of the data set comes here: the analysis dialogs are
@@ -86,6 +91,7 @@ private:
 
     void cmbFileType_Click(int index);
     void filFile_Click(const QString& fileName);
+    void cmbSheet_Click(int index);
     void optDelimiter_Click();
     void cmdImportData_Click();
 
@@ -116,6 +122,7 @@ private:
     QWidget* m_central = nullptr;
     QGroupBox* fraSelectData = nullptr;
     QComboBox* cmbFileType = nullptr;
+    QComboBox* cmbSheet = nullptr;
     QGroupBox* fraTypeOfDelimiter = nullptr;
     QRadioButton* optTab = nullptr;
     QRadioButton* optComma = nullptr;
@@ -167,6 +174,8 @@ private:
     // native form; empty until one is chosen.
     QString m_strFileName;
     std::string m_nativeFileName;
+    // The chosen file's kind, judged by its content.
+    FileFormat m_format = FileFormat::Text;
     // The file chosen when the user last clicked a delimiter option; unset
     // while no option is checked or the program checked it.
     std::optional<std::string> m_delimiterChosenFor;

@@ -15,8 +15,10 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# Qt Charts draws the bootstrap plots; Qt SVG writes them as SVG files.
-BUILD_PACKAGES=(qt6-base-dev qt6-charts-dev qt6-svg-dev libboost-math-dev cmake ninja-build g++)
+# Qt Charts draws the bootstrap plots; Qt SVG writes them as SVG files;
+# liborcus reads workbooks and ReadStat SPSS, Stata and SAS files.
+BUILD_PACKAGES=(qt6-base-dev qt6-charts-dev qt6-svg-dev libboost-math-dev liborcus-dev
+                libreadstat-dev pkgconf cmake ninja-build g++)
 # Checkers of the installed launcher entry and AppStream data.
 DESKTOP_CHECK_PACKAGES=(desktop-file-utils appstream)
 # A virtual X display for the window pictures.
@@ -39,7 +41,7 @@ ensure_test_locale() {
 }
 
 # The fuzz targets of fuzz/, by name.
-FUZZ_TARGETS=(import numbers outputFile)
+FUZZ_TARGETS=(import numbers outputFile workbook statistics)
 
 # One clang tree for the sanitizer suite and the fuzz targets: everything under
 # AddressSanitizer and UndefinedBehaviorSanitizer, with libFuzzer's coverage.

@@ -128,6 +128,31 @@ void Tst_cli::goldenReports_data()
     QTest::newRow("yuen of len by supp, the groups named by their labels") << QStringList {
         "yuen", "examples/toothgrowth.csv", "--names", "--dv", "2", "--gv", "3", "--group1", "OJ",
         "--group2", "VC" } << "toothgrowth.yuen.txt";
+
+    // Files of other programs, made by their own writers (tests/files/import/
+    // make-workbooks-and-statistics-files.sh): the file's content decides how
+    // it is read, whatever its name.
+    const QString files = "tests/files/import/";
+    for (const char* file : { "spss-labelled.sav", "spss-labelled.zsav", "stata-labelled.dta" })
+        QTest::addRow("descriptives of %s: labelled codes stay numbers, declared missing left out",
+            file) << QStringList { "descriptives", files + file } << "spss-labelled.descriptives.txt";
+    QTest::newRow("yuen of an SPSS file, the groups named by their value labels")
+        << QStringList { "yuen", files + "spss-labelled.sav", "--dv", "2", "--gv", "1",
+               "--group1", "control", "--group2", "treatment" }
+        << "spss-labelled.yuen.txt";
+    for (const char* file : { "workbook.xlsx", "workbook.ods", "workbook-named-as-text.txt" })
+        QTest::addRow("descriptives of %s: formula results, an error cell missing, dates as "
+                      "serial numbers",
+            file) << QStringList { "descriptives", files + file } << "workbook.descriptives.txt";
+    for (const char* sheet : { "Second", "2" })
+        QTest::addRow("descriptives of the sheet given as %s", sheet)
+            << QStringList { "descriptives", files + "workbook.xlsx", "--sheet", sheet }
+            << "workbook.second.descriptives.txt";
+    QTest::newRow("descriptives of pandas' OpenDocument file")
+        << QStringList { "descriptives", files + "pandas.ods" } << "pandas.descriptives.txt";
+    for (const char* file : { "sas-scores.xpt", "sas-scores.sas7bdat" })
+        QTest::addRow("descriptives of %s", file)
+            << QStringList { "descriptives", files + file } << "sas-scores.descriptives.txt";
 }
 
 void Tst_cli::goldenReports()
@@ -196,6 +221,22 @@ void Tst_cli::failures_data()
         "--delimiter", "tab" } << 1 << "Row 1 of Column 1 has an invalid entry for analysis.";
     QTest::newRow("an unreadable file") << QStringList { "yuen", "no such file.txt" } << 1
                                         << "The file could not be read: no such file.txt";
+    for (const char* damaged : { "spss-labelled.sav", "spss-labelled.zsav", "stata-labelled.dta",
+             "sas-scores.xpt", "sas-scores.sas7bdat", "workbook.xlsx", "workbook.ods",
+             "pandas.ods" }) {
+        const QString path = QStringLiteral("tests/files/import/truncated-") + damaged;
+        QTest::addRow("%s cut in half", damaged)
+            << QStringList { "descriptives", path } << 1 << "The file could not be read: " + path;
+    }
+    QTest::newRow("an Excel 97 file, a compound file as an encrypted workbook is")
+        << QStringList { "descriptives", "tests/files/import/old-excel.xls" } << 1
+        << "The file could not be read: tests/files/import/old-excel.xls";
+    QTest::newRow("a text file named as a workbook")
+        << QStringList { "descriptives", "tests/files/import/text-named-as-workbook.xlsx" } << 1
+        << "Row 2 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("a sheet the workbook lacks")
+        << QStringList { "descriptives", "tests/files/import/workbook.ods", "--sheet", "3" } << 1
+        << "The workbook has no sheet 3: tests/files/import/workbook.ods";
     QTest::newRow("no command") << QStringList {} << 2 << "trellam-cli: no command";
     QTest::newRow("a column beyond the data")
         << QStringList { "yuen", file, "--dv", "4", "--gv", "1", "--group1", "1", "--group2", "2" }

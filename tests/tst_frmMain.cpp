@@ -112,10 +112,16 @@ void Tst_frmMain::windowHasItsControlsAndMenus()
     QCOMPARE(child<QLabel>("lblCurrentFile")->toolTip(),
              QStringLiteral("File currently contained in Trellam processor"));
     auto* types = child<QComboBox>("cmbFileType");
-    QCOMPARE(types->count(), 4);
+    QCOMPARE(types->count(), 9);
     QCOMPARE(types->itemText(1), QStringLiteral("Data (*.dat)"));
     QCOMPARE(types->itemText(2), QStringLiteral("CSV (*.csv)"));
-    QCOMPARE(types->itemText(3), QStringLiteral("All files (*)"));
+    QCOMPARE(types->itemText(3), QStringLiteral("Excel (*.xlsx)"));
+    QCOMPARE(types->itemText(4), QStringLiteral("OpenDocument (*.ods)"));
+    QCOMPARE(types->itemText(5), QStringLiteral("SPSS (*.sav *.zsav *.por)"));
+    QCOMPARE(types->itemText(6), QStringLiteral("Stata (*.dta)"));
+    QCOMPARE(types->itemText(7), QStringLiteral("SAS (*.sas7bdat *.xpt)"));
+    QCOMPARE(types->itemText(8), QStringLiteral("All files (*)"));
+    QVERIFY(!child<QComboBox>("cmbSheet")->isEnabled());
     QCOMPARE(types->currentIndex(), 0);
     QCOMPARE(child<FileListBox>("filFile")->pattern(), QStringLiteral("*.txt"));
     types->setCurrentIndex(1);

@@ -552,7 +552,10 @@ void Tst_import::sameOutcomeOnAnyNumberOfThreads_data()
     QTest::addColumn<QString>("message"); // of a file written below
     QTest::addColumn<bool>("names");
     const QDir named(QStringLiteral(TRELLAM_SOURCE_DIR "/tests/files/import"));
-    for (const QString& name : named.entryList(QDir::Files)) {
+    // The text files, named for their delimiter; the other programs' files
+    // beside them have tests of their own.
+    const QStringList textFiles { "*.tab.*", "*.comma.*", "*.space.*", "*.semicolon.*", "*.none.*" };
+    for (const QString& name : named.entryList(textFiles, QDir::Files)) {
         for (bool names : { false, true })
             QTest::addRow("%s%s", qPrintable(name), names ? ", names" : "")
                 << named.filePath(name) << QByteArray() << QString() << names;

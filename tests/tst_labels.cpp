@@ -5,7 +5,11 @@
 #include "analyses/DescriptivesAnalysis.h"
 #include "analyses/TwoGroups.h"
 #include "analyses/YuenAnalysis.h"
+#include "data/AvailableMemory.h"
+#include "data/FileImport.h"
+#include "data/TableBuilder.h"
 
+#include "ImportFiles.h"
 #include "TestData.h"
 
 #include <QtTest>
@@ -67,6 +71,12 @@ private slots:
     void reportsNameLabelledGroups();
     void numericGroupsKeepTheirReports();
     void descriptivesCountLabels();
+    void otherProgramsFilesNameTheirKind_data();
+    void otherProgramsFilesNameTheirKind();
+    void builderKeepsTheTextColumnRule_data();
+    void builderKeepsTheTextColumnRule();
+    void valueLabelsNameCodesThatStayNumbers_data();
+    void valueLabelsNameCodesThatStayNumbers();
 };
 
 void Tst_labels::groupTextNamesACode_data()
@@ -321,6 +331,148 @@ void Tst_labels::descriptivesCountLabels()
             .split('\n')[6],
         QString::fromUtf8("Var 1: a 1; b 0; c 0; d 0; e 0; f 0; g 0; h 0; i 0; j 0; k 0; l 0; "
                           "m 0; n 0; o 0; p 0; q 0; r 0; s 0; t 0; …"));
+}
+
+void Tst_labels::otherProgramsFilesNameTheirKind_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("sheet");
+    QTest::addColumn<bool>("names");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("sheetName");
+    QTest::addColumn<int>("cases");
+    QTest::addColumn<int>("variables");
+    QTest::newRow("SPSS") << "spss-labelled.sav" << 0 << false << "SPSS" << "" << 9 << 3;
+    QTest::newRow("compressed SPSS") << "spss-labelled.zsav" << 0 << false << "SPSS" << "" << 9 << 3;
+    QTest::newRow("Stata") << "stata-labelled.dta" << 0 << false << "Stata" << "" << 9 << 3;
+    QTest::newRow("SAS transport") << "sas-scores.xpt" << 0 << false << "SAS" << "" << 4 << 2;
+    QTest::newRow("Excel, first row names")
+        << "workbook.xlsx" << 0 << true << "Excel" << "Scores" << 6 << 5;
+    QTest::newRow("Excel, first row data: names become labels")
+        << "workbook.xlsx" << 0 << false << "Excel" << "Scores" << 7 << 5;
+    QTest::newRow("OpenDocument, second sheet")
+        << "workbook.ods" << 1 << true << "OpenDocument" << "Second" << 3 << 2;
+    QTest::newRow("a workbook by its content, not its name")
+        << "workbook-named-as-text.txt" << 0 << true << "Excel" << "Scores" << 6 << 5;
+}
+
+void Tst_labels::otherProgramsFilesNameTheirKind()
+{
+    QFETCH(QString, file);
+    QFETCH(int, sheet);
+    QFETCH(bool, names);
+    QFETCH(QString, kind);
+    QFETCH(QString, sheetName);
+    QFETCH(int, cases);
+    QFETCH(int, variables);
+    ImportChoice choice;
+    choice.sheet = sheet;
+    choice.firstLineNames = names;
+    // The delimiter of a text file does not matter to these files.
+    choice.delimiter = "\t";
+    const std::string path = importFile(file).toStdString();
+    const ImportResult result = importDataFile(path, choice, path);
+    QCOMPARE(result.message, std::string());
+    const QString sheetLine = sheetName.isEmpty() ? QString() : "\nSheet: " + sheetName;
+    QCOMPARE(QString::fromStdString(result.report),
+        "Opened the " + kind + " file: " + QString::fromStdString(path) + sheetLine + "\nNumber of Cases: " + QString::number(cases)
+            + "\nNumber of Variables: " + QString::number(variables) + "\n\n\n");
+}
+
+void Tst_labels::builderKeepsTheTextColumnRule_data()
+{
+    // Cells as a workbook's or statistics file's reader hands them over, at
+    // row,column from 0: "r,c=5" a number, "r,c:text" a text, "r,c." missing.
+    QTest::addColumn<QStringList>("cells");
+    // Rows split by ";", cells by " ", a label shown as its text; or the message.
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("labels"); // of column 1, in code order
+    QTest::newRow("a number written as text is a number")
+        << QStringList { "0,0:12.5", "1,0=3" } << "12.5;3" << "";
+    QTest::newRow("a text makes its column labels, its numbers too, in byte order")
+        << QStringList { "0,0:b", "1,0=1.5", "2,0:a", "3,0:b" } << "b;1.5;a;b" << "1.5,a,b";
+    QTest::newRow("NA and . are missing; every row as wide as the widest")
+        << QStringList { "0,0:NA", "1,0:.", "2,0=4", "2,1." } << ". .;. .;4 ." << "";
+    QTest::newRow("a gap is missing; an empty text after the last cell is no data")
+        << QStringList { "0,0=1", "2,1=2", "5,0:" } << "1 .;. .;. 2" << "";
+    QTest::newRow("a number beyond single precision")
+        << QStringList { "0,0=1", "1,1=1e39" }
+        << "Row 2 of Column 2 has an invalid entry for analysis." << "";
+    QTest::newRow("column 1001") << QStringList { "0,1000=1" }
+                                 << "The file has more than 1000 variables." << "";
+}
+
+void Tst_labels::builderKeepsTheTextColumnRule()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QString, table);
+    QFETCH(QString, labels);
+    MemoryBudget budget(availableMemoryBytes());
+    TableBuilder builder(budget);
+    for (const QString& cell : cells) {
+        const qsizetype mark = cell.indexOf(QRegularExpression(QStringLiteral("[=:.]")));
+        const auto row = static_cast<std::size_t>(cell.section(',', 0, 0).toInt());
+        const auto column = static_cast<std::size_t>(cell.mid(0, mark).section(',', 1).toInt());
+        const QString rest = cell.mid(mark + 1);
+        if (cell[mark] == '=')
+            builder.number(row, column, rest.toDouble());
+        else if (cell[mark] == ':')
+            builder.text(row, column, rest.toStdString());
+        else
+            builder.missing(row, column);
+    }
+    DataMatrix data;
+    const TableProblem problem = builder.finish(data);
+    if (problem.status != ImportStatus::Ok) {
+        QCOMPARE(QString::fromStdString(importOutcome(problem, {}, "", "").message), table);
+        return;
+    }
+    QStringList rows;
+    for (int32_t r = 1; r <= data.rowCount(); ++r) {
+        QStringList shown;
+        for (int32_t c = 1; c <= data.columnCount(); ++c) {
+            const float value = data(r, c);
+            const std::string* label = data.labelOf(c, value);
+            shown << (value == MISSING_VALUE ? QStringLiteral(".")
+                    : label                  ? QString::fromStdString(*label)
+                                             : QString::number(value));
+        }
+        rows << shown.join(' ');
+    }
+    QCOMPARE(rows.join(';'), table);
+    QStringList texts;
+    for (const std::string& label : data.labels(1))
+        texts << QString::fromStdString(label);
+    QCOMPARE(texts.join(','), labels);
+}
+
+void Tst_labels::valueLabelsNameCodesThatStayNumbers_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("SPSS") << "spss-labelled.sav";
+    QTest::newRow("Stata") << "stata-labelled.dta";
+}
+
+void Tst_labels::valueLabelsNameCodesThatStayNumbers()
+{
+    QFETCH(QString, file);
+    const std::string path = importFile(file).toStdString();
+    const DataMatrix data = importDataFile(path, {}, path).data;
+    QVERIFY(data.hasLabels(1) && !data.holdsText(1));
+    QCOMPARE(data(5, 1), 2.0f);
+    QCOMPARE(groupValuesText(data, 1), std::string("control = 1 (4), treatment = 2 (5)"));
+    QCOMPARE(data.codeOf(1, "treatment"), std::optional<float>(2.0f));
+    // 99, declared missing (SPSS), and a tagged missing value (Stata).
+    QCOMPARE(data(3, 2), MISSING_VALUE);
+    QCOMPARE(data(6, 2), MISSING_VALUE);
+    QVERIFY(data.holdsText(3));
+    QCOMPARE(data.labels(3), (Labels { "f", "m" }));
+    QCOMPARE(data(4, 3), MISSING_VALUE);
+    // A labelled dependent variable is analysed as the numbers it holds.
+    BootstrapRequest r = request("control", "treatment");
+    r.lngDependent = 2;
+    r.lngGrouping = 1;
+    QCOMPARE(runYuenAnalysis(data, r).message, std::string());
 }
 
 QTEST_APPLESS_MAIN(Tst_labels)

@@ -2,6 +2,7 @@
 // CSV files, a file named on the command line or dropped, and file names that
 // are not valid in the system's encoding.
 #include "GuiDriver.h"
+#include "ImportFiles.h"
 
 #include "forms/frmDescriptives.h"
 #include "forms/frmNavigate.h"
@@ -69,6 +70,7 @@ private slots:
     void droppedFileKeepsUsersDelimiter();
     void droppedOutputFileIsRefused();
     void nameInOtherEncodingIsListedAndOpens();
+    void workbooksAndStatisticsFilesThroughTheWindow();
 
 private:
     template <typename T> T* child(const char* name) const
@@ -121,7 +123,7 @@ void Tst_openFiles::headerLineThroughTheWindow()
     QFETCH(QString, delimiter);
     QFETCH(int, cases);
     writeFile(m_dir->filePath(fileName), content);
-    child<QComboBox>("cmbFileType")->setCurrentIndex(3); // All files (*)
+    child<QComboBox>("cmbFileType")->setCurrentIndex(8); // All files (*)
     // With nothing chosen yet, choosing the file chooses its layout.
     gui::chooseDataFile(m_window.get(), m_dir->path(), fileName);
     QVERIFY(child<QRadioButton>(delimiter.toLatin1())->isChecked());
@@ -191,7 +193,7 @@ void Tst_openFiles::csvFilesAreCommaOrSemicolonDelimited()
     gui::clickItem(child<FileListBox>("filFile"), "b.CSV");
     QVERIFY(comma->isChecked());
 
-    types->setCurrentIndex(3);
+    types->setCurrentIndex(types->count() - 1); // All files (*)
     QTRY_COMPARE(
         listTexts(child<FileListBox>("filFile")), (QStringList { "a.csv", "b.CSV", "c.txt" }));
     tab->click();
@@ -319,6 +321,60 @@ void Tst_openFiles::nameInOtherEncodingIsListedAndOpens()
 #else
     QSKIP("file names are bytes on POSIX systems only");
 #endif
+}
+
+
+void Tst_openFiles::workbooksAndStatisticsFilesThroughTheWindow()
+{
+    for (const char* name : { "workbook.xlsx", "spss-labelled.sav", "truncated-workbook.ods",
+             "one-thousand-and-one-columns.ods" })
+        QVERIFY(QFile::copy(importFile(name), m_dir->filePath(name)));
+    auto* types = child<QComboBox>("cmbFileType");
+    types->setCurrentIndex(types->count() - 1); // All files (*)
+    auto* sheets = child<QComboBox>("cmbSheet");
+    auto* delimiters = child<QWidget>("fraTypeOfDelimiter");
+    auto* names = child<QCheckBox>("chkNames");
+
+    // A workbook: its sheets to choose from, names guessed for each, no delimiter.
+    gui::chooseDataFile(m_window.get(), m_dir->path(), "workbook.xlsx");
+    QVERIFY(sheets->isEnabled());
+    QCOMPARE(sheets->count(), 2);
+    QCOMPARE(sheets->itemText(1), QStringLiteral("Second"));
+    QVERIFY(!delimiters->isEnabled());
+    QVERIFY(names->isChecked());
+    names->click();
+    sheets->setFocus();
+    QTest::keyClick(sheets, Qt::Key_Down);
+    QCOMPARE(sheets->currentIndex(), 1);
+    QVERIFY(names->isChecked());
+    clickImport();
+    QCOMPARE(paneText(),
+        "Opened the Excel file: " + pathOf("workbook.xlsx")
+            + "\nSheet: Second\nNumber of Cases: 3\nNumber of Variables: 2\n\n\n");
+    QCOMPARE(m_window->dataSet().name(2), std::string("y"));
+
+    // A statistics file names its variables itself.
+    gui::chooseDataFile(m_window.get(), m_dir->path(), "spss-labelled.sav");
+    QVERIFY(!sheets->isEnabled());
+    QCOMPARE(sheets->count(), 0);
+    QVERIFY(!delimiters->isEnabled() && !names->isEnabled());
+    clickImport();
+    QCOMPARE(m_window->dataSet().rowCount(), 9);
+    QCOMPARE(*m_window->dataSet().labelOf(1, 2.0f), std::string("treatment"));
+
+    // A failure changes nothing.
+    for (const auto& [file, message] : { std::pair { "truncated-workbook.ods",
+                                             "The file could not be read: " + pathOf("truncated-workbook.ods") },
+             std::pair { "one-thousand-and-one-columns.ods",
+                 QStringLiteral("The file has more than 1000 variables.") } }) {
+        gui::chooseDataFile(m_window.get(), m_dir->path(), file);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        clickImport();
+        QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Data Editor"));
+        QCOMPARE(MessageBox::lastText(), message);
+        QCOMPARE(m_window->dataSet().rowCount(), 9);
+        QCOMPARE(child<QLabel>("lblCurrentFile")->text(), QStringLiteral("spss-labelled.sav"));
+    }
 }
 
 QTEST_MAIN(Tst_openFiles)
