@@ -14,6 +14,9 @@ struct DataSource {
     std::string path; // absolute
     std::string delimiter;
     bool firstLineNames = false;
+    // The scripts read text files alone, with NumPy or base R; a workbook or a
+    // statistics-package file is no such file.
+    bool textFile = true;
 };
 
 enum class ScriptLanguage { Python, R };

@@ -506,7 +506,7 @@ void frmMain::cmdImportData_Click()
     std::error_code ignored;
     m_dataSource = { fromFileSystemPath(std::filesystem::absolute(
                          fileSystemPath(m_nativeFileName), ignored)),
-        chosenDelimiter().toStdString(), chkNames->isChecked() };
+        chosenDelimiter().toStdString(), chkNames->isChecked(), m_format == FileFormat::Text };
     lblCurrentFile->setText(QFileInfo(m_strFileName).fileName());
     txtOutput->setDataFileName(lblCurrentFile->text());
     txtOutput->appendReport(QString::fromStdString(result.report));
@@ -563,7 +563,7 @@ void frmMain::keepAnalysis(std::shared_ptr<const AnalysisRecord> record)
     m_lastRecord = std::move(record);
     m_lastSource = m_dataSource;
     mnuCopyManuscript->setEnabled(m_lastRecord != nullptr);
-    mnuSaveScript->setEnabled(m_lastRecord != nullptr);
+    mnuSaveScript->setEnabled(m_lastRecord != nullptr && m_lastSource.textFile);
 }
 
 void frmMain::keepBootstrapRun(std::shared_ptr<const BootstrapRun> run)

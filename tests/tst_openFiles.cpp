@@ -10,6 +10,7 @@
 #include "platform/OpenFileDialog.h"
 #include "widgets/OutputPane.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -361,6 +362,14 @@ void Tst_openFiles::workbooksAndStatisticsFilesThroughTheWindow()
     clickImport();
     QCOMPARE(m_window->dataSet().rowCount(), 9);
     QCOMPARE(*m_window->dataSet().labelOf(1, 2.0f), std::string("treatment"));
+    // Its analyses go into a manuscript, but no script of NumPy or base R reads it.
+    QVERIFY(gui::withMenuDialog(m_window.get(), "mnuDescriptives", "frmDescriptives",
+        [](QWidget* dialog) {
+            gui::toggleItem(dialog, "lstItems", 1);
+            gui::click(dialog, "cmdOK");
+        }));
+    QVERIFY(child<QAction>("mnuCopyManuscript")->isEnabled());
+    QVERIFY(!child<QAction>("mnuSaveScript")->isEnabled());
 
     // A failure changes nothing.
     for (const auto& [file, message] : { std::pair { "truncated-workbook.ods",
