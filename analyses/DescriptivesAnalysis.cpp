@@ -330,8 +330,7 @@ std::string groupLine(
         + numberCell(rounded(g.median), 15, separator)
         + numberCell(rounded(g.trimmedMean), 15, separator)
         + numberCell(rounded(g.winsorizedSd), 15, separator)
-        + numberCell(widened(g.s.min), 7, separator)
-        + numberCell(widened(g.s.max), 7, separator);
+        + numberCell(widened(g.s.min), 7, separator) + numberCell(widened(g.s.max), 7, separator);
 }
 
 // One column's values and missing cells, group by group.
@@ -384,14 +383,14 @@ AnalysisResult groupTable(const DataMatrix& data, int32_t column, int32_t split,
             g = summariseGroup(byGroup.values[k]);
         if (g.s.tooLarge)
             return { variableLabel(data, column) + " has values too large to summarise.", {} };
-        text += groupLine(groupText(data, split, groups.codes[k], separator), g,
-                    byGroup.missing[k], separator)
+        text += groupLine(groupText(data, split, groups.codes[k], separator), g, byGroup.missing[k],
+                    separator)
             + report::LINE_END;
         const std::string* label = data.labelOf(split, groups.codes[k]);
-        record.rows.push_back({ label ? report::printable(*label)
-                                      : formatGeneral(groups.codes[k], 7, '.'),
-            g.s.n, byGroup.missing[k], g.s.exactMean, g.s.exactSd, g.median, g.trimmedMean,
-            g.winsorizedSd });
+        record.rows.push_back(
+            { label ? report::printable(*label) : formatGeneral(groups.codes[k], 7, '.'), g.s.n,
+                byGroup.missing[k], g.s.exactMean, g.s.exactSd, g.median, g.trimmedMean,
+                g.winsorizedSd });
     }
     return { {}, text + report::rule(GROUP_LINE_WIDTH) };
 }
@@ -399,9 +398,8 @@ AnalysisResult groupTable(const DataMatrix& data, int32_t column, int32_t split,
 // The tables of every column but `split`, in order, their figures in
 // `records`; or the first column's message. The columns of a block are
 // summarised side by side on the worker threads, since each group is sorted.
-AnalysisResult groupTables(const DataMatrix& data, std::span<const int32_t> columns,
-    int32_t split, const SplitGroups& groups, char separator,
-    std::vector<DescriptivesGroupTable>& records)
+AnalysisResult groupTables(const DataMatrix& data, std::span<const int32_t> columns, int32_t split,
+    const SplitGroups& groups, char separator, std::vector<DescriptivesGroupTable>& records)
 {
     std::vector<int32_t> described;
     std::copy_if(columns.begin(), columns.end(), std::back_inserter(described),
@@ -418,10 +416,10 @@ AnalysisResult groupTables(const DataMatrix& data, std::span<const int32_t> colu
 #pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads())
         for (int k = 0; k < static_cast<int>(block.size()); ++k) {
             try {
-                tables[first + static_cast<std::size_t>(k)] = groupTable(data,
-                    block[static_cast<std::size_t>(k)], split, groups,
-                    byGroup[static_cast<std::size_t>(k)], separator,
-                    records[first + static_cast<std::size_t>(k)]);
+                tables[first + static_cast<std::size_t>(k)]
+                    = groupTable(data, block[static_cast<std::size_t>(k)], split, groups,
+                        byGroup[static_cast<std::size_t>(k)], separator,
+                        records[first + static_cast<std::size_t>(k)]);
             } catch (...) {
 #pragma omp critical(descriptivesFailure)
                 {
@@ -461,8 +459,8 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
 
     std::string rows;
     std::string labelLines;
-    DescriptivesRecord record { { columns.begin(), columns.end() }, decimalSeparator, {},
-        splitBy, splitBy != NO_SPLIT ? variableLabel(data, splitBy) : std::string(), {} };
+    DescriptivesRecord record { { columns.begin(), columns.end() }, decimalSeparator, {}, splitBy,
+        splitBy != NO_SPLIT ? variableLabel(data, splitBy) : std::string(), {} };
     std::vector<std::vector<float>> values;
     for (std::size_t first = 0; first < columns.size(); first += COLUMNS_PER_PASS) {
         const auto block

@@ -4,8 +4,8 @@
 #include "report/ReportText.h"
 
 #include <charconv>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -153,15 +153,15 @@ std::string optionalCell(const std::optional<double>& value)
 }
 
 // "Var 2 (len) where Var 3 (supp) = OJ: N = 29, M = 20.57, SD = 6.70,
-// Mdn = 22.40, trimmed M = 21.49, Winsorized SD = 4.89", the robust figures at
+// Mdn = 22.40, trimmed M = 21.49, Winsorized SD = 4.88", the robust figures at
 // 20%; a labelled column has only its count.
 std::string groupClause(const DescriptivesRecord& r, const DescriptivesGroupTable& table,
     const DescriptivesGroupRow& row, bool html)
 {
     const auto text = [html](const std::string& s) { return html ? escaped(s) : s; };
     const auto symbol = [html](const std::string& s) { return html ? italic(s) : s; };
-    std::string clause = text(table.name) + " where " + text(r.splitName) + " = "
-        + text(row.group) + ": " + symbol("N") + " = " + report::integerText(row.n);
+    std::string clause = text(table.name) + " where " + text(r.splitName) + " = " + text(row.group)
+        + ": " + symbol("N") + " = " + report::integerText(row.n);
     const std::pair<std::string, const std::optional<double>*> figures[] {
         { symbol("M"), &row.mean },
         { symbol("SD"), &row.sd },
@@ -240,8 +240,8 @@ std::string groupTablesHtml(const DescriptivesRecord& r)
             rows.push_back({ escaped(row.group), integerCell(row.n), optionalCell(row.mean),
                 optionalCell(row.sd), optionalCell(row.median), optionalCell(row.trimmedMean),
                 optionalCell(row.winsorizedSd) });
-        body += tableFragment("Descriptive Statistics of " + escaped(table.name) + " by "
-                + escaped(r.splitName),
+        body += tableFragment(
+            "Descriptive Statistics of " + escaped(table.name) + " by " + escaped(r.splitName),
             { escaped(r.splitName), italic("N"), italic("M"), italic("SD"), italic("Mdn"),
                 italic("M") + "<sub>t</sub>", italic("SD") + "<sub>w</sub>" },
             rows, note);

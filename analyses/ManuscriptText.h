@@ -20,7 +20,7 @@ std::string manuscriptTable(const AnalysisRecord& record);
 // CI [−0.47, 1.00], percentile bootstrap, 2000 resamples, seed 42"; for
 // Descriptives one clause a variable, "Var 2 (len): N = 59, M = 18.81,
 // SD = 7.65", joined by "; ", or split by a variable one a group, "Var 2 (len)
-// where Var 3 (supp) = OJ: N = 29, M = 20.57, ..., Winsorized SD = 4.89".
+// where Var 3 (supp) = OJ: N = 29, M = 20.57, ..., Winsorized SD = 4.88".
 std::string manuscriptSentence(const AnalysisRecord& record);
 
 // `value` to `decimals` places (ties to even on its binary value), with the
