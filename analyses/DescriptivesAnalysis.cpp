@@ -282,7 +282,7 @@ std::vector<float> sortedByBits(std::span<const float> values)
     return sorted;
 }
 
-// One group's figures of a column; the robust ones at 20%.
+// One group's figures of a column; the robust ones at 20%, unrounded.
 struct GroupSummary {
     ColumnSummary s;
     std::optional<double> median;
@@ -298,11 +298,11 @@ GroupSummary summariseGroup(std::span<const float> values)
         return g;
     const std::vector<float> sorted = sortedByBits(values);
     const std::size_t half = sorted.size() / 2;
-    g.median = roundTo3Decimals(sorted.size() % 2 == 1
-            ? static_cast<double>(sorted[half])
-            : (static_cast<double>(sorted[half - 1]) + sorted[half]) / 2.0);
+    g.median = sorted.size() % 2 == 1
+        ? static_cast<double>(sorted[half])
+        : (static_cast<double>(sorted[half - 1]) + sorted[half]) / 2.0;
     if (sorted.size() == 1) {
-        g.trimmedMean = roundTo3Decimals(sorted.front());
+        g.trimmedMean = sorted.front();
         return g;
     }
     const robust::GroupStatistics robust = robust::groupStatistics(values, sorted);
@@ -310,9 +310,16 @@ GroupSummary summariseGroup(std::span<const float> values)
         g.s.tooLarge = true;
         return g;
     }
-    g.trimmedMean = roundTo3Decimals(robust.sngTrimmedMean);
-    g.winsorizedSd = roundTo3Decimals(std::sqrt(static_cast<double>(robust.sngWinsorizedVariance)));
+    g.trimmedMean = robust.sngTrimmedMean;
+    g.winsorizedSd = std::sqrt(static_cast<double>(robust.sngWinsorizedVariance));
     return g;
+}
+
+std::optional<double> rounded(std::optional<double> value)
+{
+    if (!value)
+        return std::nullopt;
+    return roundTo3Decimals(*value);
 }
 
 std::string groupLine(
@@ -320,9 +327,10 @@ std::string groupLine(
 {
     return leftAligned(group) + countCell(g.s.n, separator) + countCell(missing, separator)
         + numberCell(g.s.mean, 15, separator) + numberCell(g.s.sd, 15, separator)
-        + numberCell(g.median, 15, separator) + numberCell(g.trimmedMean, 15, separator)
-        + numberCell(g.winsorizedSd, 15, separator) + numberCell(widened(g.s.min), 7, separator)
-        + numberCell(widened(g.s.max), 7, separator);
+        + numberCell(rounded(g.median), 15, separator)
+        + numberCell(rounded(g.trimmedMean), 15, separator)
+        + numberCell(rounded(g.winsorizedSd), 15, separator)
+        + numberCell(widened(g.s.min), 7, separator) + numberCell(widened(g.s.max), 7, separator);
 }
 
 // One column's values and missing cells, group by group.
@@ -355,11 +363,14 @@ void gatherByGroup(const DataMatrix& data, std::span<const int32_t> block,
 }
 
 // The table of `column` by the groups of `split`, with the empty line before
-// it; or the message when a group's values are too large to summarise. A
-// labelled column shows only its counts, as in the table above.
+// it, and its figures in `record`; or the message when a group's values are
+// too large to summarise. A labelled column shows only its counts, as in the
+// table above.
 AnalysisResult groupTable(const DataMatrix& data, int32_t column, int32_t split,
-    const SplitGroups& groups, const ColumnByGroup& byGroup, char separator)
+    const SplitGroups& groups, const ColumnByGroup& byGroup, char separator,
+    DescriptivesGroupTable& record)
 {
+    record = { column, variableLabel(data, column), {} };
     std::string text = report::lineEnds(1) + "DESCRIPTIVES OF " + variableLabel(data, column)
         + " BY " + variableLabel(data, split) + report::lineEnds(1);
     text += report::rule(GROUP_LINE_WIDTH) + groupHeaderLine() + report::LINE_END
@@ -372,23 +383,29 @@ AnalysisResult groupTable(const DataMatrix& data, int32_t column, int32_t split,
             g = summariseGroup(byGroup.values[k]);
         if (g.s.tooLarge)
             return { variableLabel(data, column) + " has values too large to summarise.", {} };
-        text += groupLine(groupText(data, split, groups.codes[k], separator), g,
-                    byGroup.missing[k], separator)
+        text += groupLine(groupText(data, split, groups.codes[k], separator), g, byGroup.missing[k],
+                    separator)
             + report::LINE_END;
+        const std::string* label = data.labelOf(split, groups.codes[k]);
+        record.rows.push_back(
+            { label ? report::printable(*label) : formatGeneral(groups.codes[k], 7, '.'), g.s.n,
+                byGroup.missing[k], g.s.exactMean, g.s.exactSd, g.median, g.trimmedMean,
+                g.winsorizedSd });
     }
     return { {}, text + report::rule(GROUP_LINE_WIDTH) };
 }
 
-// The tables of every column but `split`, in order; or the first column's
-// message. The columns of a block are summarised side by side on the worker
-// threads, since each group is sorted.
-AnalysisResult groupTables(const DataMatrix& data, std::span<const int32_t> columns,
-    int32_t split, const SplitGroups& groups, char separator)
+// The tables of every column but `split`, in order, their figures in
+// `records`; or the first column's message. The columns of a block are
+// summarised side by side on the worker threads, since each group is sorted.
+AnalysisResult groupTables(const DataMatrix& data, std::span<const int32_t> columns, int32_t split,
+    const SplitGroups& groups, char separator, std::vector<DescriptivesGroupTable>& records)
 {
     std::vector<int32_t> described;
     std::copy_if(columns.begin(), columns.end(), std::back_inserter(described),
         [split](int32_t column) { return column != split; });
     std::vector<AnalysisResult> tables(described.size());
+    records.assign(described.size(), {});
     std::vector<ColumnByGroup> byGroup;
     for (std::size_t first = 0; first < described.size(); first += COLUMNS_PER_PASS) {
         const auto block = std::span<const int32_t>(described).subspan(
@@ -399,9 +416,10 @@ AnalysisResult groupTables(const DataMatrix& data, std::span<const int32_t> colu
 #pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads())
         for (int k = 0; k < static_cast<int>(block.size()); ++k) {
             try {
-                tables[first + static_cast<std::size_t>(k)] = groupTable(data,
-                    block[static_cast<std::size_t>(k)], split, groups,
-                    byGroup[static_cast<std::size_t>(k)], separator);
+                tables[first + static_cast<std::size_t>(k)]
+                    = groupTable(data, block[static_cast<std::size_t>(k)], split, groups,
+                        byGroup[static_cast<std::size_t>(k)], separator,
+                        records[first + static_cast<std::size_t>(k)]);
             } catch (...) {
 #pragma omp critical(descriptivesFailure)
                 {
@@ -441,7 +459,8 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
 
     std::string rows;
     std::string labelLines;
-    DescriptivesRecord record { { columns.begin(), columns.end() }, decimalSeparator, {} };
+    DescriptivesRecord record { { columns.begin(), columns.end() }, decimalSeparator, {}, splitBy,
+        splitBy != NO_SPLIT ? variableLabel(data, splitBy) : std::string(), {} };
     std::vector<std::vector<float>> values;
     for (std::size_t first = 0; first < columns.size(); first += COLUMNS_PER_PASS) {
         const auto block
@@ -475,7 +494,8 @@ AnalysisResult descriptivesAnalysis(const DataMatrix& data, std::span<const int3
     // the tables by group, then three empty lines.
     text += report::rule(LINE_WIDTH) + labelLines;
     if (groups) {
-        AnalysisResult tables = groupTables(data, columns, splitBy, *groups, decimalSeparator);
+        AnalysisResult tables
+            = groupTables(data, columns, splitBy, *groups, decimalSeparator, record.groupTables);
         if (!tables.message.empty())
             return tables;
         text += tables.report;

@@ -113,6 +113,7 @@ void addAnalysis(Settings& settings, const DescriptivesRecord& record)
     } else {
         settings.add("COLUMNS", "c(" + columns + ")");
     }
+    settings.addInteger("SPLIT", record.splitBy);
 }
 
 } // namespace

@@ -66,8 +66,31 @@ struct DescriptivesRow {
     std::optional<float> max;
 };
 
+// One group of a column split by another; the robust figures at 20%. A
+// labelled column has only its counts.
+struct DescriptivesGroupRow {
+    std::string group; // the split value's label, or the value
+    int32_t n = 0;
+    int64_t missing = 0;
+    std::optional<double> mean;
+    std::optional<double> sd;
+    std::optional<double> median;
+    std::optional<double> trimmedMean;
+    std::optional<double> winsorizedSd;
+};
+
+struct DescriptivesGroupTable {
+    int32_t column = 0;
+    std::string name; // variableLabel of the column
+    std::vector<DescriptivesGroupRow> rows; // the groups in ascending order
+};
+
 struct DescriptivesRecord {
     std::vector<int32_t> columns;
     char decimalSeparator = '.';
     std::vector<DescriptivesRow> rows;
+    // The column the groups were formed by, 0 for none, and its tables.
+    int32_t splitBy = 0;
+    std::string splitName; // variableLabel of the split column
+    std::vector<DescriptivesGroupTable> groupTables;
 };

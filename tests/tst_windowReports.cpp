@@ -1,6 +1,9 @@
 // The windows append exactly the reports trellam-cli prints for the same
 // choices, the trimmed means test checks its choices as the effect size does,
-// and a run of the robust effect sizes stops as the bootstrap's does.
+// a run of the robust effect sizes stops as the bootstrap's does, and split
+// descriptives are written for a manuscript a group at a time.
+#include "analyses/DescriptivesAnalysis.h"
+#include "analyses/ManuscriptText.h"
 #include "forms/frmEffects.h"
 #include "forms/frmMain.h"
 #include "forms/frmYuen.h"
@@ -58,6 +61,7 @@ private slots:
     void trimmedMeansTestChecksItsChoices();
     void effectsRunStops_data();
     void effectsRunStops();
+    void manuscriptOfDescriptivesByGroup();
 };
 
 void Tst_windowReports::initTestCase()
@@ -242,6 +246,28 @@ void Tst_windowReports::trimmedMeansTestChecksItsChoices()
 }
 
 QTEST_MAIN(Tst_windowReports)
+// Split descriptives for a manuscript: a clause and a table row a group. The
+// figures are NumPy's and SciPy's (trim_mean, mstats.winsorize at 20%).
+void Tst_windowReports::manuscriptOfDescriptivesByGroup()
+{
+    DataMatrix data = twoGroups({ 1, 2, 3, 4, 10 }, { 3, 4, 5, 7 });
+    data.setNames({ "len", "supp" });
+    data.setLabels(2, { "A & B", "C" });
+    const std::vector<int32_t> columns { 1, 2 };
+    const AnalysisResult result = descriptivesAnalysis(data, columns, '.', 2);
+    QVERIFY(result.record);
+    QCOMPARE(QString::fromStdString(manuscriptSentence(*result.record)),
+        "Var 1 (len) where Var 2 (supp) = A & B: N = 5, M = 4.00, SD = 3.54, Mdn = 3.00, "
+        "trimmed M = 3.00, Winsorized SD = 1.00; Var 1 (len) where Var 2 (supp) = C: N = 4, "
+        "M = 4.75, SD = 1.71, Mdn = 4.50, trimmed M = 4.75, Winsorized SD = 1.71");
+    const std::string html = manuscriptTable(*result.record);
+    QVERIFY(
+        html.find("Descriptive Statistics of Var 1 (len) by Var 2 (supp)") != std::string::npos);
+    QVERIFY(html.find(">A &amp; B</td><td") != std::string::npos);
+    QVERIFY(html.find(">3.54</td><td") != std::string::npos
+        && html.find("<i>Mdn</i>") != std::string::npos);
+}
+
 #include "tst_windowReports.moc"
 
 void Tst_windowReports::effectsRunStops_data()

@@ -1,8 +1,9 @@
 # Recomputes a Trellam analysis in base R: reads the data file as Trellam read
 # it, gathers the same values and prints the observed statistics, Yuen's test
-# and the robust effect size, one "name = value" a line. Trellam keeps the
-# group statistics in single precision and R computes in double precision,
-# so the last decimals may differ slightly.
+# and the robust effect size, or the descriptives (by group where the report
+# has groups), one "name = value" a line. Trellam keeps the group statistics
+# in single precision and R computes in double precision, so the last
+# decimals may differ slightly.
 #
 # Run it as: Rscript THIS_FILE
 
@@ -184,6 +185,34 @@ report_descriptives <- function(set) {
     show(paste(label, "SD"), if (length(x) >= 2) sd(x) else NA)
     show(paste(label, "min"), if (length(x) >= 1) min(x) else NA)
     show(paste(label, "max"), if (length(x) >= 1) max(x) else NA)
+  }
+  if (SPLIT != 0) report_groups(set)
+}
+
+# Each column but SPLIT by the groups of SPLIT, in ascending order of their
+# values: "Var 2 (len) where Var 3 (supp) = OJ: n = 29" and so on.
+report_groups <- function(set) {
+  codes <- set$data[, SPLIT]
+  groups <- sort(unique(codes[!is.na(codes)]))
+  split_labels <- set$labels[[SPLIT]]
+  for (column in setdiff(COLUMNS, SPLIT)) {
+    for (code in groups) {
+      cells <- set$data[!is.na(codes) & codes == code, column]
+      x <- cells[!is.na(cells)]
+      group <- if (length(split_labels) > 0) split_labels[code] else format(code, digits = 7)
+      label <- sprintf("%s where %s = %s:", variable_label(set, column),
+                       variable_label(set, SPLIT), group)
+      show_count(paste(label, "n"), length(x))
+      show_count(paste(label, "missing"), sum(is.na(cells)))
+      if (length(set$labels[[column]]) > 0) next
+      s <- if (length(x) >= 1) trimmed(x) else list(mean = NA, variance = NA, trimmed = NA,
+                                                      wvariance = NA)
+      show(paste(label, "mean"), s$mean)
+      show(paste(label, "SD"), sqrt(s$variance))
+      show(paste(label, "median"), if (length(x) >= 1) median(x) else NA)
+      show(paste(label, "20% trimmed mean"), s$trimmed)
+      show(paste(label, "Winsorized SD"), sqrt(s$wvariance))
+    }
   }
 }
 

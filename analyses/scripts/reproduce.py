@@ -20,6 +20,7 @@ from scipy import stats
 
 MISSING = np.float32(9999999.0)
 MAX_COLUMNS = 1000
+MAX_SPLIT_GROUPS = 1000
 
 
 class Stop(Exception):
@@ -609,7 +610,100 @@ def rounded3(x):
     return float("%.3f" % x)
 
 
+def summary(x, names, column):
+    """Count, mean and SD (rounded to 3 decimals), min and max of a column's values."""
+    n = len(x)
+    mean = sd = low = high = None
+    if n >= 1:
+        xd = x.astype(np.float64)
+        total = float(np.cumsum(xd)[-1])
+        squares = float(np.cumsum(xd * xd)[-1])
+        mean = rounded3(total / n)
+        low = high = float(x[0])
+        for v in x:
+            if v < low:
+                low = float(v)
+            elif v > high:
+                high = float(v)
+        if n >= 2:
+            from_sums = (squares - total * total / n) * (1.0 / (n - 1.0))
+            m = total / n
+            exact = float(np.cumsum((xd - m) * (xd - m))[-1]) / (n - 1.0)
+            variance = from_sums
+            if not math.isfinite(from_sums) or from_sums < 0.0 \
+                    or abs(from_sums - exact) > 0.001 * abs(exact):
+                variance = exact
+            if not np.isfinite(np.float32(variance)):
+                raise Stop(variable_label(names, column) + " has values too large to summarise.")
+            sd = rounded3(math.sqrt(variance))
+    return n, mean, sd, low, high
+
+
+def group_line(group, x, missing, labelled, names, column):
+    """One group's row: count, missing, mean, SD, median, 20% trimmed mean and
+    Winsorized SD, min and max."""
+    n = len(x)
+    mean = sd = median = trimmed = wsd = low = high = None
+    if not labelled:
+        n, mean, sd, low, high = summary(x, names, column)
+    if not labelled and n >= 1:
+        y = np.sort(x)
+        half = n // 2
+        median = rounded3(float(y[half]) if n % 2 == 1
+                          else (float(y[half - 1]) + float(y[half])) / 2.0)
+        if n == 1:
+            trimmed = rounded3(float(y[0]))
+        else:
+            s = group_statistics(x[None, :], y[None, :])
+            if not all(np.isfinite(s[k][0]) for k in ("mean", "variance", "trimmed", "wmean",
+                                                       "wvariance")):
+                raise Stop(variable_label(names, column) + " has values too large to summarise.")
+            trimmed = rounded3(float(s["trimmed"][0]))
+            wsd = rounded3(math.sqrt(float(s["wvariance"][0])))
+    return (group[:9].ljust(10) + cell(fit(str(n), n)) + cell(fit(str(missing), missing))
+            + "".join(number_cell(v, 15) for v in (mean, sd, median, trimmed, wsd))
+            + number_cell(low, 7) + number_cell(high, 7) + "\n")
+
+
+def split_groups(table, names):
+    """The values of SPLIT in ascending order, each a group."""
+    if SPLIT > table.shape[1]:
+        raise Stop("the data file has fewer columns than the analysis used")
+    codes = table[:, SPLIT - 1]
+    groups = np.unique(codes[(codes != MISSING) & ~np.isnan(codes)])
+    if len(groups) > MAX_SPLIT_GROUPS:
+        raise Stop(f"{variable_label(names, SPLIT)} has more than {MAX_SPLIT_GROUPS} "
+                   "different values, too many groups to describe.")
+    return groups
+
+
+def group_tables(table, names, labels, groups):
+    """A table by the groups of SPLIT for each column but it."""
+    codes = table[:, SPLIT - 1]
+    split_labels = labels[SPLIT - 1]
+    header = "Group".ljust(10) + "".join(h.rjust(10) for h in (
+        "N", "Missing", "Mean", "SD", "Median", "TrMean", "WinsSD", "Min", "Max"))
+    text = ""
+    for column in COLUMNS:
+        if column == SPLIT:
+            continue
+        text += (f"\nDESCRIPTIVES OF {variable_label(names, column)} BY "
+                 f"{variable_label(names, SPLIT)}\n" + rule(100) + header + "\n" + rule(100))
+        for code in groups:
+            values = table[codes == code, column - 1]
+            present = values.astype(np.float64) != float(MISSING)
+            if split_labels and code == int(code) and 1 <= code <= len(split_labels):
+                group = printable(split_labels[int(code) - 1])
+            else:
+                group = fit(general(code, 7), code)
+            text += group_line(group, values[present], int(np.sum(~present)),
+                               bool(labels[column - 1]), names, column)
+        text += rule(100)
+    return text
+
+
 def descriptives_report(table, names, labels):
+    groups = split_groups(table, names) if SPLIT else None
     rows, label_lines = "", ""
     for column in COLUMNS:
         if column > table.shape[1]:
@@ -635,35 +729,15 @@ def descriptives_report(table, names, labels):
                 parts.append(f"{printable(label)} {counts[k]}")
             label_lines += variable_label(names, column) + ": " + "; ".join(parts) + "\n"
             continue
-        mean = sd = low = high = None
-        if n >= 1:
-            xd = x.astype(np.float64)
-            total = float(np.cumsum(xd)[-1])
-            squares = float(np.cumsum(xd * xd)[-1])
-            mean = rounded3(total / n)
-            low = high = float(x[0])
-            for v in x:
-                if v < low:
-                    low = float(v)
-                elif v > high:
-                    high = float(v)
-            if n >= 2:
-                from_sums = (squares - total * total / n) * (1.0 / (n - 1.0))
-                m = total / n
-                exact = float(np.cumsum((xd - m) * (xd - m))[-1]) / (n - 1.0)
-                variance = from_sums
-                if not math.isfinite(from_sums) or from_sums < 0.0 \
-                        or abs(from_sums - exact) > 0.001 * abs(exact):
-                    variance = exact
-                if not np.isfinite(np.float32(variance)):
-                    raise Stop(variable_label(names, column)
-                               + " has values too large to summarise.")
-                sd = rounded3(math.sqrt(variance))
+        n, mean, sd, low, high = summary(x, names, column)
         rows += line + number_cell(mean, 15) + number_cell(sd, 15) + number_cell(low, 7) \
             + number_cell(high, 7) + cell(fit(str(n), n)) + "\n"
     header = "Name".ljust(10) + "".join(h.rjust(10) for h in ("Mean", "SD", "Min", "Max", "N"))
-    return ("DESCRIPTIVES\n" + rule(60) + header + "\n" + rule(60) + rows + rule(60)
-            + label_lines + "\n" * 3)
+    text = ("DESCRIPTIVES\n" + rule(60) + header + "\n" + rule(60) + rows + rule(60)
+            + label_lines)
+    if SPLIT:
+        text += group_tables(table, names, labels, groups)
+    return text + "\n" * 3
 
 
 def main():

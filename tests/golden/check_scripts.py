@@ -29,6 +29,10 @@ CASES = [  # (environment, arguments)
     ({}, ["descriptives", "chick_weights.csv", "--names"]),
     ({}, ["descriptives", "scores_space.dat", "--columns", "3,1-2"]),
     ({"LC_ALL": "de_DE.UTF-8"}, ["descriptives", "toothgrowth_semicolon.csv", "--names"]),
+    ({}, ["descriptives", "scores_space.dat", "--by", "1"]),
+    ({"LC_ALL": "de_DE.UTF-8"}, ["descriptives", "toothgrowth_semicolon.csv", "--names",
+                                 "--by", "4"]),
+    ({}, ["descriptives", "toothgrowth.csv", "--names", "--by", "3"]),
 ]
 NUMBER = r"(-?[0-9.]+|\.)"
 failures = []
@@ -62,6 +66,23 @@ def expected_from_report(report, analysis, r_names):
             if fields[0] != ".":
                 for name, shown, decimals in zip(("mean", "SD", "min", "max"), fields, (3, 3, 6, 6)):
                     found.append((f"{variable} {name}", shown, decimals))
+        # Each table by group: its rows in R's order of the groups.
+        for block in report.split("\nDESCRIPTIVES OF ")[1:]:
+            variable, split = block.splitlines()[0].split(" BY ")
+            prefix = f"{variable} where {split} = "
+            groups = list(dict.fromkeys(n[:n.rindex(":")] for n in r_names
+                                        if n.startswith(prefix)))
+            rows = block.split("-" * 100 + "\n")[2].splitlines()
+            if len(rows) != len(groups):
+                failures.append(f"{variable} by {split}: R has {len(groups)} groups, "
+                                f"the report {len(rows)}")
+            for row, group in zip(rows, groups):
+                fields = row[10:].split()
+                for name, shown, decimals in zip(
+                        ("n", "missing", "mean", "SD", "median", "20% trimmed mean",
+                         "Winsorized SD"), fields, (0, 0, 3, 3, 3, 3, 3)):
+                    if decimals == 0 or shown != "." or f"{group}: {name}" in r_names:
+                        found.append((f"{group}: {name}", shown, decimals))
         return found
     rows = {line[:15].strip(): line[15:].split() for line in lines if line[:15].strip()}
     names = {"Trimmed Mean": "trimmed mean", "Wins. Var.": "Winsorized variance",
@@ -107,7 +128,7 @@ for env, args in CASES:
     script = WORK / "reproduce.R"
     report = run([CLI, args[0], data, *args[2:], "--script", script], env).decode()
     r_lines = run([RSCRIPT, script]).decode().splitlines()
-    r_values = dict(line.split(" = ", 1) for line in r_lines if " = " in line)
+    r_values = dict(line.rsplit(" = ", 1) for line in r_lines if " = " in line)
     expected = expected_from_report(report, args[0], list(r_values))
     checked += len(expected)
     if not expected:
