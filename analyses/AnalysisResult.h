@@ -9,7 +9,9 @@
 struct BootstrapRecord;
 struct YuenRecord;
 struct DescriptivesRecord;
-using AnalysisRecord = std::variant<BootstrapRecord, YuenRecord, DescriptivesRecord>;
+struct EffectsRecord;
+using AnalysisRecord
+    = std::variant<BootstrapRecord, YuenRecord, DescriptivesRecord, EffectsRecord>;
 
 // Exactly one of the two texts is set: the warning to show, or the report to
 // append to the output pane (LF line ends); or neither, when the user stopped

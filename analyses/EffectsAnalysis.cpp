@@ -1,6 +1,7 @@
 // The robust effect sizes analysis: checks, resampling, intervals and report.
 #include "analyses/EffectsAnalysis.h"
 
+#include "analyses/ResultRecords.h"
 #include "data/Parallel.h"
 #include "report/NumberFormat.h"
 #include "report/ReportText.h"
@@ -230,26 +231,34 @@ struct ReportRow {
     std::string trials;
 };
 
+ReportRow reportRow(const EffectsRow& row)
+{
+    return { row.measure, numberOrDot(row.estimate), intervalText(row.lower, row.upper),
+        row.valid ? report::integerText(*row.valid) : std::string(".") };
+}
+
 // The percentile interval of one row's valid values.
-ReportRow bootstrapRow(
+EffectsRow bootstrapRow(
     std::string measure, std::optional<double> estimate, std::vector<double> values, float level)
 {
-    std::optional<double> lower;
-    std::optional<double> upper;
+    EffectsRow row { std::move(measure), estimate, std::nullopt, std::nullopt,
+        static_cast<int32_t>(values.size()) };
     if (!values.empty()) {
         std::sort(values.begin(), values.end());
         const PercentileEntries entries
             = percentileEntries(static_cast<int32_t>(values.size()), level);
-        lower = values[static_cast<std::size_t>(entries.lower) - 1];
-        upper = values[static_cast<std::size_t>(entries.upper) - 1];
+        row.lower = values[static_cast<std::size_t>(entries.lower) - 1];
+        row.upper = values[static_cast<std::size_t>(entries.upper) - 1];
     }
-    return { std::move(measure), numberOrDot(estimate), intervalText(lower, upper),
-        report::integerText(static_cast<int64_t>(values.size())) };
+    return row;
 }
 
 std::string reportText(const DataMatrix& data, const EffectsRequest& request, int32_t trimPercent,
-    const std::vector<ReportRow>& rows, uint64_t seed, bool fromClock)
+    const std::vector<EffectsRow>& effectsRows, uint64_t seed, bool fromClock)
 {
+    std::vector<ReportRow> rows;
+    for (const EffectsRow& row : effectsRows)
+        rows.push_back(reportRow(row));
     using report::leftCell;
     using report::lineEnds;
     // The columns widen for long numbers, so that they always line up.
@@ -321,7 +330,7 @@ AnalysisResult runEffectsAnalysis(const DataMatrix& data, const EffectsRequest& 
         "AKP d, pooled Winsorized variance", "AKP d, Group 1 Winsorized variance",
         "AKP d, Group 2 Winsorized variance", "KMS d", "Explanatory measure xi", "Quantile shift"
     };
-    std::vector<ReportRow> rows;
+    std::vector<EffectsRow> rows;
     for (std::size_t row = 0; row < NAMES.size(); ++row) {
         rows.push_back(
             bootstrapRow(NAMES[row], estimates[row], std::move(values[row]), request.sngLevel));
@@ -329,12 +338,15 @@ AnalysisResult runEffectsAnalysis(const DataMatrix& data, const EffectsRequest& 
     const auto toP = [](std::optional<double> delta) {
         return delta ? std::optional<double>((1.0 + *delta) / 2.0) : std::nullopt;
     };
-    rows.push_back({ "P(Group 2 > Group 1)", formatReportNumber(dominance.p),
-        intervalText(toP(dominance.lower), toP(dominance.upper)), "." });
-    rows.push_back({ "Cliff's delta", formatReportNumber(dominance.delta),
-        intervalText(dominance.lower, dominance.upper), "." });
+    rows.push_back({ "P(Group 2 > Group 1)", dominance.p, toP(dominance.lower),
+        toP(dominance.upper), std::nullopt });
+    rows.push_back(
+        { "Cliff's delta", dominance.delta, dominance.lower, dominance.upper, std::nullopt });
     AnalysisResult result { {}, reportText(data, request, *trimPercent, rows, seed, !namedSeed) };
     result.trimming = *trimPercent / 100.0;
     result.bootstrapMethod = "percentile bootstrap";
+    result.record = std::make_shared<const AnalysisRecord>(EffectsRecord { request,
+        twoGroupNames(data, request), *trimPercent, std::move(rows), request.lngTrials, seed,
+        namedSeed.has_value() });
     return result;
 }

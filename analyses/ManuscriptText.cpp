@@ -131,7 +131,8 @@ std::string yuenSentence(const YuenRecord& r, bool html)
     const robust::YuenResult& t = r.test;
     return "Yuen's " + symbol("t") + "(" + manuscriptNumber(t.df) + ") = " + manuscriptNumber(t.t)
         + ", " + symbol("p") + " " + (html ? escaped(manuscriptP(t.p)) : manuscriptP(t.p))
-        + ", difference in 20% trimmed means = " + manuscriptNumber(t.difference) + ", "
+        + ", difference in " + report::integerText(r.trimPercent)
+        + "% trimmed means = " + manuscriptNumber(t.difference) + ", "
         + percentText(r.choice.sngLevel) + " CI " + intervalText(t.lower, t.upper);
 }
 
@@ -214,16 +215,68 @@ std::string table(const YuenRecord& r)
     };
     std::string note = yuenSentence(r, true) + " (" + differenceText(r.names) + "); " + italic("SE")
         + " = " + manuscriptNumber(t.standardError) + ". ";
-    if (r.effect.computable)
-        note += "Robust " + italic("d") + " = " + manuscriptNumber(r.effect.sngRobustD) + ". ";
-    note += italic("h") + " = values kept after trimming; " + italic("M") + "<sub>t</sub>"
-        + " = 20% trimmed mean; " + italic("s") + "<sup>2</sup><sub>w</sub>"
-        + " = 20% Winsorized variance.";
-    return tableHtml("Yuen's Test of 20% Trimmed Means of " + escaped(r.names.dependent) + " by "
-            + escaped(r.names.grouping),
+    if (r.robustD)
+        note += "Robust " + italic("d") + " = " + manuscriptNumber(*r.robustD) + ". ";
+    const std::string trimming = report::integerText(r.trimPercent) + "%";
+    note += italic("h") + " = values kept after trimming; " + italic("M") + "<sub>t</sub>" + " = "
+        + trimming + " trimmed mean; " + italic("s") + "<sup>2</sup><sub>w</sub>" + " = "
+        + trimming + " Winsorized variance.";
+    return tableHtml("Yuen's Test of " + trimming + " Trimmed Means of "
+            + escaped(r.names.dependent) + " by " + escaped(r.names.grouping),
         { "Group", italic("n"), italic("h"), italic("M") + "<sub>t</sub>",
             italic("s") + "<sup>2</sup><sub>w</sub>" },
         rows, note);
+}
+
+// The measures as a manuscript names them, in the record's order.
+std::string effectsMeasure(std::size_t row, bool html)
+{
+    const auto symbol = [html](const std::string& s) { return html ? italic(s) : s; };
+    switch (row) {
+    case 0:
+        return "AKP robust " + symbol("d");
+    case 1:
+        return "AKP robust " + symbol("d") + " (Group 1 variance)";
+    case 2:
+        return "AKP robust " + symbol("d") + " (Group 2 variance)";
+    case 3:
+        return "KMS " + symbol("d");
+    case 4:
+        return symbol("\u03be");
+    case 5:
+        return "quantile shift";
+    case 6:
+        return symbol("P") + (html ? "(Group 2 &gt; Group 1)" : "(Group 2 > Group 1)");
+    default:
+        return "Cliff's " + symbol("\u03b4");
+    }
+}
+
+std::string effectsInterval(const EffectsRow& row)
+{
+    return row.lower && row.upper ? intervalText(*row.lower, *row.upper) : "not available";
+}
+
+std::string effectsResampling(const EffectsRecord& r)
+{
+    return "percentile bootstrap, " + report::integerText(r.trials) + " resamples, seed "
+        + std::to_string(r.seed);
+}
+
+std::string effectsSentence(const EffectsRecord& r, bool html)
+{
+    std::string text;
+    for (std::size_t k = 0; k < r.rows.size(); ++k) {
+        const EffectsRow& row = r.rows[k];
+        text += (text.empty() ? "" : "; ") + effectsMeasure(k, html);
+        if (!row.estimate) {
+            text += " not computable";
+            continue;
+        }
+        text += " = " + manuscriptNumber(*row.estimate) + ", " + percentText(r.choice.sngLevel)
+            + " CI " + effectsInterval(row);
+    }
+    return text + "; " + effectsResampling(r);
 }
 
 // A split run: a table a variable, a row a group.
@@ -266,6 +319,31 @@ std::string table(const DescriptivesRecord& r)
         note += " A variable holding text labels has only its count.";
     return tableHtml("Descriptive Statistics",
         { "Variable", italic("N"), italic("M"), italic("SD"), "Min", "Max" }, rows, note);
+}
+
+std::string table(const EffectsRecord& r)
+{
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t k = 0; k < r.rows.size(); ++k) {
+        const EffectsRow& row = r.rows[k];
+        rows.push_back({ effectsMeasure(k, true), optionalCell(row.estimate),
+            row.lower && row.upper ? intervalText(*row.lower, *row.upper) : EN_DASH,
+            row.valid ? integerCell(*row.valid) : EN_DASH });
+    }
+    const std::string trimming = report::integerText(r.trimPercent) + "%";
+    const std::string note = "Differences are " + differenceText(r.names)
+        + ", at " + trimming + " trimming. Intervals of the " + italic("d")
+        + " measures, " + italic("\u03be") + " and the quantile shift: "
+        + effectsResampling(r) + "; Trials = valid resamples. Intervals of " + italic("P")
+        + " and " + italic("\u03b4") + ": Cliff's analytic interval.";
+    return tableHtml("Robust Effect Sizes of " + escaped(r.names.dependent) + " by "
+            + escaped(r.names.grouping),
+        { "Measure", "Estimate", percentText(r.choice.sngLevel) + " CI", "Trials" }, rows, note);
+}
+
+std::string sentence(const EffectsRecord& r)
+{
+    return effectsSentence(r, false);
 }
 
 std::string sentence(const BootstrapRecord& r)

@@ -5,6 +5,7 @@
 #include "report/ReportText.h"
 
 #include <cstdio>
+#include <variant>
 
 namespace {
 
@@ -84,6 +85,7 @@ void addAnalysis(Settings& settings, const BootstrapRecord& record)
 {
     settings.addName("ANALYSIS", "bootstrap");
     addChoice(settings, record.choice);
+    settings.addInteger("TRIM_PERCENT", 20);
     settings.addInteger("TRIALS", record.trials);
     if (settings.language() == ScriptLanguage::Python) {
         settings.add("SEED", std::to_string(record.seed));
@@ -98,6 +100,14 @@ void addAnalysis(Settings& settings, const YuenRecord& record)
 {
     settings.addName("ANALYSIS", "yuen");
     addChoice(settings, record.choice);
+    settings.addInteger("TRIM_PERCENT", record.trimPercent);
+}
+
+void addAnalysis(Settings& settings, const EffectsRecord& record)
+{
+    settings.addName("ANALYSIS", "effects");
+    addChoice(settings, record.choice);
+    settings.addInteger("TRIM_PERCENT", record.trimPercent);
 }
 
 void addAnalysis(Settings& settings, const DescriptivesRecord& record)
@@ -125,6 +135,11 @@ std::optional<ScriptLanguage> scriptLanguageFor(std::string_view fileName)
     if (fileName.ends_with(".R") || fileName.ends_with(".r"))
         return ScriptLanguage::R;
     return std::nullopt;
+}
+
+bool scriptReproduces(const AnalysisRecord& record, ScriptLanguage language)
+{
+    return language == ScriptLanguage::R || !std::holds_alternative<EffectsRecord>(record);
 }
 
 std::string reproductionScript(

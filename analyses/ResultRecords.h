@@ -46,12 +46,39 @@ struct BootstrapRecord {
     bool seedNamed = false;
 };
 
-// Yuen's test of the trimmed means, with the observed robust d.
+// Yuen's test of the trimmed means at its trimming, with the observed robust
+// d: at 20% the kernel's, otherwise AKP's pooled d at the trimming, as the
+// report shows it; none where its scale is 0.
 struct YuenRecord {
     TwoGroupChoice choice;
     TwoGroupNames names;
     robust::YuenResult test;
     robust::EffectSize effect;
+    int32_t trimPercent = 20;
+    std::optional<double> robustD;
+};
+
+// One measure of the robust effect sizes: its unrounded estimate and interval
+// bounds, each none where the report shows "."; the valid trials behind a
+// bootstrap interval, none for the analytic ones.
+struct EffectsRow {
+    std::string measure; // as the report names it
+    std::optional<double> estimate;
+    std::optional<double> lower;
+    std::optional<double> upper;
+    std::optional<int32_t> valid;
+};
+
+// The robust effect sizes: the rows in report order (AKP pooled, group 1,
+// group 2, KMS, ξ, quantile shift, P, Cliff's δ) and how they were drawn.
+struct EffectsRecord {
+    TwoGroupChoice choice;
+    TwoGroupNames names;
+    int32_t trimPercent = 20;
+    std::vector<EffectsRow> rows;
+    int32_t trials = 0;
+    uint64_t seed = 0;
+    bool seedNamed = false;
 };
 
 // One column of Descriptives. A labelled column has only its count.

@@ -69,18 +69,21 @@ AnalysisResult runYuenAnalysis(
         = robust::yuenTest(observed.group1, observed.group2, choice.sngLevel, *trimPercent);
     if (!test.computable)
         return { "Both groups have a zero Winsorized variance.", {} };
-    std::string robustD = formatReportNumber(observed.statistics.effect.sngRobustD);
+    std::string robustDText = formatReportNumber(observed.statistics.effect.sngRobustD);
+    std::optional<double> robustD;
+    if (observed.statistics.effect.computable)
+        robustD = observed.statistics.effect.sngRobustD;
     if (*trimPercent != 20) {
-        const std::optional<double> d = robust::standardizedDifferences(
+        robustD = robust::standardizedDifferences(
             robust::trimmedSummary(robust::sortAscending(observed.group1), *trimPercent),
             robust::trimmedSummary(robust::sortAscending(observed.group2), *trimPercent),
             robust::normalWinsorizedVariance(*trimPercent))
-                                            .pooled;
-        robustD = d ? formatReportNumber(*d) : ".";
+                      .pooled;
+        robustDText = robustD ? formatReportNumber(*robustD) : ".";
     }
-    AnalysisResult result { {}, reportText(data, choice, test, *trimPercent, robustD) };
+    AnalysisResult result { {}, reportText(data, choice, test, *trimPercent, robustDText) };
     result.trimming = *trimPercent / 100.0;
-    result.record = std::make_shared<const AnalysisRecord>(YuenRecord {
-        choice, twoGroupNames(data, choice), test, observed.statistics.effect });
+    result.record = std::make_shared<const AnalysisRecord>(YuenRecord { choice,
+        twoGroupNames(data, choice), test, observed.statistics.effect, *trimPercent, robustD });
     return result;
 }

@@ -378,6 +378,10 @@ int run(const std::vector<std::string>& args, const char* argv0)
         std::cerr << "trellam-cli: a reproduction script reads text data files only\n";
         return 2;
     }
+    if (script && line.command == "effects" && script->second == ScriptLanguage::Python) {
+        std::cerr << "trellam-cli: " << EFFECTS_SCRIPT_MESSAGE << '\n';
+        return 2;
+    }
     const ImportResult imported = importFile(line);
     if (imported.status != ImportStatus::Ok) {
         std::cerr << imported.message << '\n';

@@ -724,16 +724,24 @@ void frmMain::mnuSaveScript_Click()
     if (!m_lastRecord)
         return;
     const QString title = QStringLiteral("Save Reproduction Script");
-    const QString chosen = SaveFileDialog::getSaveFileName(this, title,
-        { QStringLiteral("Python script (*.py)"), QStringLiteral("R script (*.R)") });
+    // The robust effect sizes have an R script alone.
+    const bool python = scriptReproduces(*m_lastRecord, ScriptLanguage::Python);
+    QStringList filters { QStringLiteral("R script (*.R)") };
+    if (python)
+        filters.prepend(QStringLiteral("Python script (*.py)"));
+    const QString chosen = SaveFileDialog::getSaveFileName(this, title, filters);
     if (chosen.isEmpty())
         return;
+    // A name of neither kind gets the script that reproduces the most.
+    const ScriptLanguage language = scriptLanguageFor(chosen.toStdString())
+                                        .value_or(python ? ScriptLanguage::Python : ScriptLanguage::R);
+    if (!scriptReproduces(*m_lastRecord, language)) {
+        QMessageBox::information(this, title, QString::fromUtf8(EFFECTS_SCRIPT_MESSAGE));
+        return;
+    }
     const std::string path = nativePath(chosen);
     if (!SaveFileDialog::confirmSave(this, title, path))
         return;
-    // A name of neither kind gets the script that reproduces the whole report.
-    const ScriptLanguage language
-        = scriptLanguageFor(chosen.toStdString()).value_or(ScriptLanguage::Python);
     bool saved = false;
     try {
         const BusyCursor busy;

@@ -89,18 +89,34 @@ show_count <- function(name, count) {
   cat(name, " = ", count, "\n", sep = "")
 }
 
-trimmed <- function(x) {
+trimmed <- function(x, percent = 20) {
   n <- length(x)
-  g <- floor(n * 0.2)
+  g <- (n * percent) %/% 100
   kept <- sort(x)[(g + 1):(n - g)]
   w <- c(rep(kept[1], g), kept, rep(kept[length(kept)], g))
   list(n = n, h = n - 2 * g, mean = mean(x), variance = var(x), trimmed = mean(kept),
        wvariance = var(w))
 }
 
-robust_d <- function(a, b) {
-  pooled_w <- ((b$n - 1) * b$wvariance + (a$n - 1) * a$wvariance) / (a$n + b$n - 2)
-  if (pooled_w > 0) sqrt(0.4129) * (b$trimmed - a$trimmed) / sqrt(pooled_w) else NA
+# The Winsorized variance of the standard normal at the trimming, which
+# rescales a Winsorized variance to a variance at the normal; 0.4129 at 20%.
+normal_wvariance <- function(percent) {
+  if (percent == 20) return(0.4129)
+  if (percent <= 0) return(1)
+  g <- percent / 100
+  z <- qnorm(g, lower.tail = FALSE)
+  1 - 2 * g - 2 * z * dnorm(z) + 2 * g * z^2
+}
+
+# Group 2's trimmed mean minus group 1's, times sqrt(c), over the root of a
+# Winsorized variance; NA when that is 0.
+standardized <- function(a, b, scale2, percent) {
+  if (scale2 > 0) sqrt(normal_wvariance(percent)) * (b$trimmed - a$trimmed) / sqrt(scale2) else NA
+}
+
+robust_d <- function(a, b, percent = 20) {
+  standardized(a, b, ((b$n - 1) * b$wvariance + (a$n - 1) * a$wvariance) / (a$n + b$n - 2),
+               percent)
 }
 
 group_code <- function(set, text) {
@@ -123,8 +139,8 @@ two_groups <- function(set) {
 
 report_two_groups <- function(set) {
   groups <- two_groups(set)
-  a <- trimmed(groups$x1)
-  b <- trimmed(groups$x2)
+  a <- trimmed(groups$x1, TRIM_PERCENT)
+  b <- trimmed(groups$x2, TRIM_PERCENT)
   for (k in 1:2) {
     s <- if (k == 1) a else b
     label <- paste("Group", k)
@@ -138,7 +154,7 @@ report_two_groups <- function(set) {
   show("Pooled variance", ((b$n - 1) * b$variance + (a$n - 1) * a$variance) / (a$n + b$n - 2))
   show("Pooled Winsorized variance",
        ((b$n - 1) * b$wvariance + (a$n - 1) * a$wvariance) / (a$n + b$n - 2))
-  show("Robust Cohen's d", robust_d(a, b))
+  show("Robust Cohen's d", robust_d(a, b, TRIM_PERCENT))
 
   # Yuen's test of group 2's trimmed mean against group 1's.
   d1 <- (a$n - 1) * a$wvariance / (a$h * (a$h - 1))
@@ -171,6 +187,64 @@ report_two_groups <- function(set) {
       show("R bootstrap CI lower", effects[r + 1])
       show("R bootstrap CI upper", effects[length(effects) - r])
     }
+  }
+}
+
+# The robust effect sizes' estimates, named as the report names them. The
+# report's bootstrap intervals are not drawn here; P and Cliff's delta have
+# Cliff's analytic interval, and xi is printed for groups of equal size alone,
+# where it needs no subsamples.
+report_effects <- function(set) {
+  groups <- two_groups(set)
+  # The values as Trellam stores them, in single precision: the counts of the
+  # quantile shift and of the dominance measures depend on exact ties.
+  single <- function(v) readBin(writeBin(v, raw(), size = 4), "double", size = 4, n = length(v))
+  x <- single(groups$x1)
+  y <- single(groups$x2)
+  a <- trimmed(x, TRIM_PERCENT)
+  b <- trimmed(y, TRIM_PERCENT)
+  q <- a$n / (a$n + b$n)
+  show("AKP d, pooled Winsorized variance", robust_d(a, b, TRIM_PERCENT))
+  show("AKP d, Group 1 Winsorized variance", standardized(a, b, a$wvariance, TRIM_PERCENT))
+  show("AKP d, Group 2 Winsorized variance", standardized(a, b, b$wvariance, TRIM_PERCENT))
+  show("KMS d", standardized(a, b, ((1 - q) * a$wvariance + q * b$wvariance) / (q * (1 - q)),
+                             TRIM_PERCENT))
+  if (a$n == b$n) {
+    both <- sort(c(x, y))
+    g <- (length(both) * TRIM_PERCENT) %/% 100
+    w <- pmin(pmax(c(x, y), both[g + 1]), both[length(both) - g])
+    xi <- NA
+    if (var(w) > 0) {
+      power <- ((a$trimmed - b$trimmed)^2 / 2) / (var(w) / normal_wvariance(TRIM_PERCENT))
+      if (power > 1) power <- cor(rep(1:2, c(a$n, b$n)), w)^2
+      xi <- sqrt(power)
+    }
+    show("Explanatory measure xi", xi)
+  }
+  differences <- as.vector(outer(y, x, "-"))
+  show("Quantile shift", mean(differences <= 2 * median(differences)))
+  greater <- outer(y, x, ">")
+  less <- outer(y, x, "<")
+  delta <- mean(greater) - mean(less)
+  show("P(Group 2 > Group 1)", (1 + delta) / 2)
+  show("Cliff's delta", delta)
+  if (abs(delta) < 1) {
+    # Cliff's interval for delta from the signs of every pair.
+    signs <- sign(outer(y, x, "-"))
+    n <- length(signs)
+    of_y <- rowMeans(signs)
+    of_x <- colMeans(signs)
+    sh <- ((length(x) - 1) * var(of_y) + (length(y) - 1) * var(of_x) +
+             sum((signs - delta)^2) / (n - 1)) / n
+    z <- qnorm((1 - LEVEL) / 2)
+    spread <- z * sqrt(sh) * sqrt((1 - delta^2)^2 + z^2 * sh)
+    lower <- (delta - delta^3 + spread) / (1 - delta^2 + z^2 * sh)
+    upper <- (delta - delta^3 - spread) / (1 - delta^2 + z^2 * sh)
+    label <- sprintf("%d%% CI", round(LEVEL * 100))
+    show(paste("Cliff's delta", label, "lower"), lower)
+    show(paste("Cliff's delta", label, "upper"), upper)
+    show(paste("P(Group 2 > Group 1)", label, "lower"), (1 + lower) / 2)
+    show(paste("P(Group 2 > Group 1)", label, "upper"), (1 + upper) / 2)
   }
 }
 
@@ -217,4 +291,10 @@ report_groups <- function(set) {
 }
 
 set <- if (NAMES) read_with_names() else read_plain()
-if (ANALYSIS == "descriptives") report_descriptives(set) else report_two_groups(set)
+if (ANALYSIS == "descriptives") {
+  report_descriptives(set)
+} else if (ANALYSIS == "effects") {
+  report_effects(set)
+} else {
+  report_two_groups(set)
+}

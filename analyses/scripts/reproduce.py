@@ -517,7 +517,7 @@ def bootstrap_report(table, names, labels):
 def trimmed_group(x):
     y = np.sort(x).astype(np.float64)
     n = len(y)
-    g = int(n * float(np.float32(0.2)))
+    g = n * TRIM_PERCENT // 100
     h = n - 2 * g
     kept = y[g:g + h]
     lowest, highest = kept[0], kept[-1]
@@ -533,6 +533,26 @@ def trimmed_group(x):
         result["wv"] = squares / (n - 1.0)
         result["d"] = (n - 1.0) * result["wv"] / (float(h) * (h - 1.0))
     return result
+
+
+def normal_wvariance(percent):
+    """The standard normal's Winsorized variance at the trimming; 0.4129 at 20%."""
+    if percent == 20:
+        return 0.4129
+    if percent <= 0:
+        return 1.0
+    gamma = percent / 100.0
+    z = stats.norm.isf(gamma)
+    return 1.0 - 2.0 * gamma - 2.0 * z * stats.norm.pdf(z) + 2.0 * gamma * z * z
+
+
+def pooled_d(a, b):
+    """AKP's d over the pooled Winsorized variance at the trimming, or None."""
+    pooled = ((a["n"] - 1.0) * a["wv"] + (b["n"] - 1.0) * b["wv"]) / (a["n"] + b["n"] - 2.0)
+    if not pooled > 0.0:
+        return None
+    d = math.sqrt(normal_wvariance(TRIM_PERCENT)) * (b["tm"] - a["tm"]) / math.sqrt(pooled)
+    return d if math.isfinite(d) else None
 
 
 def p_text(p):
@@ -553,7 +573,8 @@ def yuen_report(table, names, labels):
     p = 2.0 * stats.t.sf(abs(t), df)
     alpha = (100.0 - level_percent()) / 100.0
     margin = stats.t.isf(alpha / 2.0, df) * se
-    text = "TRIMMED MEANS TEST (YUEN)\n" + rule(45)
+    trimming = "" if TRIM_PERCENT == 20 else f", {TRIM_PERCENT}% TRIMMING"
+    text = f"TRIMMED MEANS TEST (YUEN{trimming})\n" + rule(45)
     text += group_row("Statistic", "Group 1", "Group 2") + rule(45)
     text += group_row("Sample Size", str(a["n"]), str(b["n"]))
     text += group_row("Effective Size", str(a["h"]), str(b["h"])) + "\n"
@@ -565,7 +586,12 @@ def yuen_report(table, names, labels):
     text += f"t = {three(t)}, df = {three(df)}, p {p_text(p)}\n"
     text += (f"{level_percent()}% CI for the difference = ({three(difference - margin)}, "
              f"{three(difference + margin)})\n")
-    text += f"Robust Cohen's D = {three(e['d'][0])}\n"
+    if TRIM_PERCENT == 20:
+        robust_d = three(e['d'][0])
+    else:
+        d = pooled_d(a, b)
+        robust_d = "." if d is None else three(d)
+    text += f"Robust Cohen's D = {robust_d}\n"
     return text + rule(50) + "\n" * 5
 
 

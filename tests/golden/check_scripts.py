@@ -26,6 +26,7 @@ CASES = [  # (environment, arguments)
           "--seed", "7"]),
     ({}, ["yuen", "scores_space.dat", *GROUPS, "--level", "99"]),
     ({}, ["yuen", "toothgrowth_semicolon.csv", *LABELS, "--group1", "OJ", "--group2", "2"]),
+    ({}, ["yuen", "toothgrowth.csv", *LABELS, "--group1", "OJ", "--group2", "VC", "--trim", ".1"]),
     ({}, ["descriptives", "chick_weights.csv", "--names"]),
     ({}, ["descriptives", "scores_space.dat", "--columns", "3,1-2"]),
     ({"LC_ALL": "de_DE.UTF-8"}, ["descriptives", "toothgrowth_semicolon.csv", "--names"]),
@@ -33,6 +34,10 @@ CASES = [  # (environment, arguments)
     ({"LC_ALL": "de_DE.UTF-8"}, ["descriptives", "toothgrowth_semicolon.csv", "--names",
                                  "--by", "4"]),
     ({}, ["descriptives", "toothgrowth.csv", "--names", "--by", "3"]),
+    # The robust effect sizes: an R script alone, of the estimates.
+    ({}, ["effects", "anxiety_comma.txt", *GROUPS, "--seed", "42"]),
+    ({}, ["effects", "toothgrowth.csv", *LABELS, "--group1", "OJ", "--group2", "VC",
+          "--trim", ".1", "--seed", "42"]),
 ]
 NUMBER = r"(-?[0-9.]+|\.)"
 failures = []
@@ -84,6 +89,17 @@ def expected_from_report(report, analysis, r_names):
                     if decimals == 0 or shown != "." or f"{group}: {name}" in r_names:
                         found.append((f"{group}: {name}", shown, decimals))
         return found
+    if analysis == "effects":
+        level = " ".join(lines[2].split()[2:4])
+        for row in lines[4:lines.index(lines[1], 4)]:
+            measure, fields = row[:41].strip(), row[41:].split()
+            # xi of unequal groups rests on subsamples, which R does not draw.
+            if measure in r_names or (fields[0] != "." and not measure.endswith(" xi")):
+                found.append((measure, fields[0], 3))
+            if fields[-1] == ".":  # Cliff's analytic interval
+                found += [(f"{measure} {level} lower", fields[1].strip("(,"), 3),
+                          (f"{measure} {level} upper", fields[2].rstrip(")"), 3)]
+        return found
     rows = {line[:15].strip(): line[15:].split() for line in lines if line[:15].strip()}
     names = {"Trimmed Mean": "trimmed mean", "Wins. Var.": "Winsorized variance",
              "Mean": "mean", "Variance": "variance", "Sample Size": "n",
@@ -118,9 +134,15 @@ for env, args in CASES:
     data = str(ROOT / "examples" / args[1])
     what = " ".join(args)
     script = WORK / "reproduce.py"
-    report = run([CLI, args[0], data, *args[2:], "--script", script], env)
-    printed = run(["/usr/bin/python3", script], env)
-    if printed != report:
+    if args[0] == "effects":
+        refused = subprocess.run([CLI, args[0], data, *args[2:], "--script", script],
+                                 capture_output=True, env={**os.environ, **env})
+        if refused.returncode != 2 or refused.stdout:
+            failures.append(f"{what}: a Python script was not refused")
+    else:
+        report = run([CLI, args[0], data, *args[2:], "--script", script], env)
+        printed = run(["/usr/bin/python3", script], env)
+    if args[0] != "effects" and printed != report:
         failures.append(f"{what}: the Python script printed\n{printed.decode()}\nthe report is\n"
                         f"{report.decode()}")
     if not RSCRIPT:
