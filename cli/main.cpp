@@ -321,6 +321,8 @@ std::optional<std::pair<std::string, ScriptLanguage>> scriptFile(const CommandLi
     const std::optional<ScriptLanguage> language = scriptLanguageFor(*file);
     if (!language)
         throw UsageError { "--script needs a file name ending in .py or .R" };
+    if (line.command == "effects" && *language == ScriptLanguage::Python)
+        throw UsageError { EFFECTS_SCRIPT_MESSAGE };
     return std::make_pair(*file, *language);
 }
 
@@ -376,10 +378,6 @@ int run(const std::vector<std::string>& args, const char* argv0)
     const bool textFile = fileFormatOf(line.file) == FileFormat::Text;
     if (script && !textFile) {
         std::cerr << "trellam-cli: a reproduction script reads text data files only\n";
-        return 2;
-    }
-    if (script && line.command == "effects" && script->second == ScriptLanguage::Python) {
-        std::cerr << "trellam-cli: " << EFFECTS_SCRIPT_MESSAGE << '\n';
         return 2;
     }
     const ImportResult imported = importFile(line);
