@@ -14,6 +14,8 @@
 #include "TestData.h"
 #include "analyses/BootstrapAnalysis.h"
 #include "analyses/EffectsAnalysis.h"
+#include "analyses/ManuscriptText.h"
+#include "analyses/YuenAnalysis.h"
 #include "stats/EffectSizes.h"
 
 #include <QtTest>
@@ -113,6 +115,7 @@ private slots:
     void trimming();
     void pooledRowAt20IsTheBootstrapsRobustD();
     void completeSeparationLeavesCliffsIntervalEmpty();
+    void manuscriptNamesTheTrimmingAndMissingIntervals();
 };
 
 void Tst_effects::referenceValues_data()
@@ -302,6 +305,20 @@ void Tst_effects::completeSeparationLeavesCliffsIntervalEmpty()
         reportLine(result.report, "P(Group 2").simplified(), "P(Group 2 > Group 1) 1 (., .) .");
     QCOMPARE(
         runEffectsAnalysis(twoGroups(X, Y), request("0.5")).message, std::string(TRIMMING_MESSAGE));
+}
+
+void Tst_effects::manuscriptNamesTheTrimmingAndMissingIntervals()
+{
+    const AnalysisResult yuen = runYuenAnalysis(twoGroups(X, Y), request("0.1"), "0.1");
+    QVERIFY(manuscriptSentence(*yuen.record).find("difference in 10% trimmed means = ")
+        != std::string::npos);
+    QVERIFY(manuscriptTable(*yuen.record).find("Yuen's Test of 10% Trimmed Means")
+        != std::string::npos);
+    const AnalysisResult effects
+        = runEffectsAnalysis(twoGroups({ 1, 2, 3, 4 }, { 5, 6, 7, 9 }), request("0"));
+    QVERIFY(manuscriptSentence(*effects.record)
+                .ends_with("Cliff's \u03b4 = 1.00, 95% CI not available; percentile bootstrap, "
+                           "300 resamples, seed 20261209"));
 }
 
 QTEST_APPLESS_MAIN(Tst_effects)
