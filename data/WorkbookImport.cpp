@@ -626,7 +626,9 @@ struct PackagePart {
 };
 
 // The parts of the ZIP package in `bytes`; nothing when its directory cannot
-// be found or runs past the file, as in a file cut short.
+// be found or runs past the file, as in a file cut short, or when a part
+// claims packed bytes beyond the file or more unpacked bytes than packing
+// can give (the reader would allocate what such a damaged file claims).
 std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
 {
     constexpr std::size_t END_RECORD = 22;
@@ -647,9 +649,14 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
             const std::uint64_t nameBytes = littleEndian(bytes, entry + 28, 2);
             if (entry + 46 + nameBytes > bytes.size())
                 return std::nullopt;
+            const std::uint64_t packed = littleEndian(bytes, entry + 20, 4);
+            const std::uint64_t unpacked = littleEndian(bytes, entry + 24, 4);
+            const std::uint64_t local = littleEndian(bytes, entry + 42, 4);
+            // Deflate unpacks at most 1032 bytes from each byte it holds.
+            if (local + 30 + packed > at || unpacked > packed * 1032 + 1024)
+                return std::nullopt;
             parts.push_back({ bytes.substr(entry + 46, nameBytes),
-                static_cast<std::uint32_t>(littleEndian(bytes, entry + 16, 4)),
-                littleEndian(bytes, entry + 24, 4) });
+                static_cast<std::uint32_t>(littleEndian(bytes, entry + 16, 4)), unpacked });
             entry += 46 + nameBytes + littleEndian(bytes, entry + 30, 2)
                 + littleEndian(bytes, entry + 32, 2);
         }
