@@ -569,12 +569,12 @@ void Tst_import::sameOutcomeOnAnyNumberOfThreads_data()
         << "wide.comma.txt" << raggedLines(60000, 40001, joined(1001, "7", ','))
         << "Row 40001 has more than 1000 variables." << false;
     QTest::newRow("texts over line ends in many pieces")
-        << "labels.comma.txt" << labelledLines(20000) << QString() << true;
+        << "labels.comma.txt" << labelledLines(3000) << QString() << true;
     QTest::newRow("a column that holds texts late")
-        << "late.comma.txt" << labelledLines(20000, 17000) << QString() << true;
+        << "late.comma.txt" << labelledLines(3000, 2500) << QString() << true;
     QTest::newRow("an unclosed quote deep in the file")
-        << "unclosed.comma.txt" << labelledLines(20000) + "1,\"open,2\n3,x,4\n"
-        << "Row 20001 of Column 2 has an unclosed quotation mark." << true;
+        << "unclosed.comma.txt" << labelledLines(3000) + "1,\"open,2\n3,x,4\n"
+        << "Row 3001 of Column 2 has an unclosed quotation mark." << true;
 }
 
 // The file is read in blocks and parsed in pieces on the worker threads: the
