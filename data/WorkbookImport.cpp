@@ -640,8 +640,16 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
     for (std::size_t at = bytes.size() - END_RECORD + 1; at-- > earliest;) {
         if (bytes.substr(at, 4) != "PK\x05\x06")
             continue;
+        // One disk, its count of parts the package's, and the directory
+        // ending where its entries do, or the reader may find other parts
+        // than those checked here.
         const std::uint64_t count = littleEndian(bytes, at + 10, 2);
+        const std::uint64_t directoryBytes = littleEndian(bytes, at + 12, 4);
         std::uint64_t entry = littleEndian(bytes, at + 16, 4);
+        if (littleEndian(bytes, at + 4, 4) != 0 || littleEndian(bytes, at + 8, 2) != count
+            || entry + directoryBytes > at)
+            return std::nullopt;
+        const std::uint64_t directoryEnd = entry + directoryBytes;
         std::vector<PackagePart> parts;
         for (std::uint64_t k = 0; k < count; ++k) {
             if (entry + 46 > bytes.size() || bytes.substr(entry, 4) != "PK\x01\x02")
@@ -660,6 +668,8 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
             entry += 46 + nameBytes + littleEndian(bytes, entry + 30, 2)
                 + littleEndian(bytes, entry + 32, 2);
         }
+        if (entry != directoryEnd)
+            return std::nullopt;
         return parts;
     }
     return std::nullopt;
