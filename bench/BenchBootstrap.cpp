@@ -21,30 +21,6 @@ namespace bench {
 
 namespace {
 
-// Two normal groups in column 1, their codes 1 and 2 in column 2, rows
-// interleaved as a data file would hold them.
-DataMatrix normalGroups(int32_t n1, int32_t n2)
-{
-    std::mt19937_64 engine(20240611);
-    std::normal_distribution<double> normal(0.0, 1.0);
-    DataMatrix data;
-    for (int32_t row = 0; row < n1 + n2; ++row) {
-        const bool first = row % 2 == 0 ? row / 2 < n1 : row / 2 >= n2;
-        data.beginRow();
-        data.appendField(static_cast<float>((first ? 50.0 : 54.0) + 10.0 * normal(engine)));
-        data.appendField(first ? 1.0f : 2.0f);
-    }
-    return data;
-}
-
-int32_t intOption(const std::vector<std::string>& args, const std::string& name, int32_t fallback)
-{
-    const std::string text = option(args, name, "");
-    int32_t value = fallback;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
 float floatOption(const std::vector<std::string>& args, const std::string& name, float fallback)
 {
     const std::string text = option(args, name, "");

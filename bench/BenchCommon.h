@@ -1,6 +1,9 @@
 // Shared helpers of the benchmark program: timing, memory and argument lookup.
 #pragma once
 
+#include "data/DataMatrix.h"
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +30,13 @@ double peakResidentMB();
 // Value following `--name` in args, or `fallback` when absent.
 std::string option(
     const std::vector<std::string>& args, const std::string& name, const std::string& fallback);
+
+// The whole number following `--name` in args, or `fallback` when absent.
+int32_t intOption(const std::vector<std::string>& args, const std::string& name, int32_t fallback);
+
+// Two normal groups in column 1 (group 2 shifted by 0.4 SD), their codes 1
+// and 2 in column 2, rows interleaved as a data file would hold them.
+DataMatrix normalGroups(int32_t n1, int32_t n2);
 
 // True when `--name` is among args.
 bool hasFlag(const std::vector<std::string>& args, const std::string& name);
