@@ -53,8 +53,7 @@ double TrialStream::operator()()
 }
 
 void runTrials(int32_t trials, uint64_t seed, int chunk, BootstrapControl* control,
-    const std::function<void(int32_t trial)>& onTrial,
-    const std::function<TrialWork()>& threadWork)
+    const std::function<void(int32_t trial)>& onTrial, const std::function<TrialWork()>& threadWork)
 {
     // No exception may leave the region: the first is kept, the other trials
     // are skipped, and it is thrown again after the region.
