@@ -3,7 +3,6 @@
 
 #include "analyses/ResultRecords.h"
 #include "report/NumberFormat.h"
-#include "data/Parallel.h"
 #include "report/ReportText.h"
 #include "stats/RobustStats.h"
 
@@ -11,26 +10,11 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <exception>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 namespace {
-
-uint64_t splitMix(uint64_t& state)
-{
-    state += 0x9e3779b97f4a7c15ULL;
-    uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
-uint64_t rotl(uint64_t x, int k)
-{
-    return (x << k) | (x >> (64 - k));
-}
 
 // One group's draws of one resample, kept by one drawing thread.
 struct GroupDraw {
@@ -91,34 +75,19 @@ struct Trial {
     }
 };
 
-bool stopRequested(const BootstrapRequest& request)
-{
-    return request.control && request.control->stopRequested.load(std::memory_order_relaxed);
-}
-
-void beginTrial(const BootstrapRequest& request, int32_t trial)
-{
-    if (request.onTrial)
-        request.onTrial(trial);
-}
-
-void countTrial(const BootstrapRequest& request)
-{
-    if (request.control)
-        request.control->completedTrials.fetch_add(1, std::memory_order_relaxed);
-}
-
 // The trials drawn one after another from the request's own uniform source.
 std::vector<float> scriptedEffects(const robust::OrderedGroup& group1,
     const robust::OrderedGroup& group2, const BootstrapRequest& request)
 {
     Trial trial { group1, group2, request.sort, {}, {} };
     std::vector<float> effects;
-    for (int32_t t = 1; t <= request.lngTrials && !stopRequested(request); ++t) {
-        beginTrial(request, t);
+    for (int32_t t = 1; t <= request.lngTrials && !stopRequested(request.control); ++t) {
+        if (request.onTrial)
+            request.onTrial(t);
         if (const std::optional<float> d = trial.effect(request.uniform))
             effects.push_back(*d);
-        countTrial(request);
+        if (request.control)
+            request.control->completedTrials.fetch_add(1, std::memory_order_relaxed);
     }
     return effects;
 }
@@ -131,37 +100,15 @@ std::vector<float> parallelEffects(const robust::OrderedGroup& group1,
     const int32_t trials = std::max(request.lngTrials, 0);
     std::vector<float> slots(static_cast<std::size_t>(trials));
     std::vector<char> valid(static_cast<std::size_t>(trials), 0);
-    std::exception_ptr failure;
-    std::atomic<bool> failed { false };
-#pragma omp parallel num_threads(workerThreads())
-    {
-        Trial trial { group1, group2, request.sort, {}, {} };
-#pragma omp for schedule(dynamic, 4)
-        for (int32_t t = 0; t < trials; ++t) {
-            if (failed.load(std::memory_order_relaxed) || stopRequested(request))
-                continue;
-            // No exception may leave the loop: the first is kept, the other
-            // trials are skipped, and it is thrown again after the region.
-            try {
-                beginTrial(request, t + 1);
-                TrialStream stream(seed, static_cast<uint64_t>(t) + 1);
-                if (const std::optional<float> d = trial.effect(stream)) {
-                    slots[static_cast<std::size_t>(t)] = *d;
-                    valid[static_cast<std::size_t>(t)] = 1;
-                }
-                countTrial(request);
-            } catch (...) {
-#pragma omp critical(bootstrapFailure)
-                {
-                    if (!failure)
-                        failure = std::current_exception();
-                }
-                failed = true;
+    runTrials(trials, seed, 4, request.control, request.onTrial, [&]() -> TrialWork {
+        return [&, trial = Trial { group1, group2, request.sort, {}, {} }](
+                   int32_t t, TrialStream& stream) mutable {
+            if (const std::optional<float> d = trial.effect(stream)) {
+                slots[static_cast<std::size_t>(t)] = *d;
+                valid[static_cast<std::size_t>(t)] = 1;
             }
-        }
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+        };
+    });
     std::vector<float> effects;
     effects.reserve(slots.size());
     for (std::size_t t = 0; t < slots.size(); ++t) {
@@ -301,30 +248,6 @@ std::shared_ptr<const BootstrapRun> completedRun(const DataMatrix& data, Observe
 
 } // namespace
 
-TrialStream::TrialStream(uint64_t seed, uint64_t trial)
-{
-    // The seed and the trial's number are each mixed before they meet, so
-    // that neighbouring seeds and trials start far apart.
-    uint64_t mixedTrial = trial;
-    uint64_t state = seed;
-    state = splitMix(state) ^ splitMix(mixedTrial);
-    for (uint64_t& word : m_state)
-        word = splitMix(state);
-}
-
-double TrialStream::operator()()
-{
-    const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
-    const uint64_t t = m_state[1] << 17;
-    m_state[2] ^= m_state[0];
-    m_state[3] ^= m_state[1];
-    m_state[1] ^= m_state[2];
-    m_state[0] ^= m_state[3];
-    m_state[2] ^= t;
-    m_state[3] = rotl(m_state[3], 45);
-    return static_cast<double>(result >> 11) * 0x1.0p-53;
-}
-
 std::string seedLine(uint64_t seed, bool fromClock)
 {
     return "Random number seed = " + std::to_string(seed) + (fromClock ? " (from the clock)" : "")
@@ -377,7 +300,7 @@ BootstrapResult runBootstrapAnalysis(const DataMatrix& data, const BootstrapRequ
     const uint64_t seed = namedSeed.value_or(request.clockSeed);
     std::vector<float> effects = request.uniform ? scriptedEffects(group1, group2, request)
                                                  : parallelEffects(group1, group2, request, seed);
-    if (stopRequested(request)) {
+    if (stopRequested(request.control)) {
         BootstrapResult stopped;
         stopped.cancelled = true;
         return stopped;

@@ -3,22 +3,15 @@
 
 #include "analyses/AnalysisResult.h"
 #include "analyses/BootstrapRun.h"
+#include "analyses/BootstrapTrials.h"
 #include "analyses/TwoGroups.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-
-// Shared with whoever waits for a run on another thread: the trials done so
-// far, and a request to stop.
-struct BootstrapControl {
-    std::atomic<int32_t> completedTrials { 0 };
-    std::atomic<bool> stopRequested { false };
-};
 
 // What the dialog or the command line asks for.
 struct BootstrapRequest : TwoGroupChoice {
@@ -83,14 +76,3 @@ PercentileEntries percentileEntries(int32_t valid, float level);
 // 1-based observation taken by the uniform number `u` in [0, 1) from a group
 // of `size`: the ceiling of size × u, and 1 for u = 0.
 int32_t drawnPosition(double u, int32_t size);
-
-// The uniform numbers of one trial: xoshiro256** started from a state made
-// of the seed and the trial's number, with 53 random bits in each number.
-class TrialStream {
-public:
-    TrialStream(uint64_t seed, uint64_t trial);
-    double operator()();
-
-private:
-    uint64_t m_state[4];
-};

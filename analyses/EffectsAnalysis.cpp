@@ -2,7 +2,6 @@
 #include "analyses/EffectsAnalysis.h"
 
 #include "analyses/ResultRecords.h"
-#include "data/Parallel.h"
 #include "report/NumberFormat.h"
 #include "report/ReportText.h"
 #include "stats/EffectSizes.h"
@@ -10,9 +9,7 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <numeric>
 #include <optional>
 #include <utility>
@@ -160,11 +157,6 @@ Values trial(const robust::OrderedGroup& group1, const robust::OrderedGroup& gro
         work.resample1.sorted(), work.resample2.sorted(), pooledAt20, setting, stream, work);
 }
 
-bool stopRequested(const EffectsRequest& request)
-{
-    return request.control && request.control->stopRequested.load(std::memory_order_relaxed);
-}
-
 // Every trial on its own stream, spread over the worker threads; each row's
 // valid values are gathered in trial order.
 std::array<std::vector<double>, BOOTSTRAP_ROWS> bootstrap(const robust::OrderedGroup& group1,
@@ -173,36 +165,11 @@ std::array<std::vector<double>, BOOTSTRAP_ROWS> bootstrap(const robust::OrderedG
 {
     const int32_t trials = std::max(request.lngTrials, 0);
     std::vector<Values> slots(static_cast<std::size_t>(trials));
-    std::exception_ptr failure;
-    std::atomic<bool> failed { false };
-#pragma omp parallel num_threads(workerThreads())
-    {
-        Work work;
-#pragma omp for schedule(dynamic, 1)
-        for (int32_t t = 0; t < trials; ++t) {
-            if (failed.load(std::memory_order_relaxed) || stopRequested(request))
-                continue;
-            // No exception may leave the loop: the first is kept, the other
-            // trials are skipped, and it is thrown again after the region.
-            try {
-                if (request.onTrial)
-                    request.onTrial(t + 1);
-                TrialStream stream(seed, static_cast<uint64_t>(t) + 1);
-                slots[static_cast<std::size_t>(t)] = trial(group1, group2, setting, stream, work);
-                if (request.control)
-                    request.control->completedTrials.fetch_add(1, std::memory_order_relaxed);
-            } catch (...) {
-#pragma omp critical(effectsFailure)
-                {
-                    if (!failure)
-                        failure = std::current_exception();
-                }
-                failed = true;
-            }
-        }
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+    runTrials(trials, seed, 1, request.control, request.onTrial, [&]() -> TrialWork {
+        return [&, work = Work {}](int32_t t, TrialStream& stream) mutable {
+            slots[static_cast<std::size_t>(t)] = trial(group1, group2, setting, stream, work);
+        };
+    });
     std::array<std::vector<double>, BOOTSTRAP_ROWS> rows;
     for (const Values& values : slots) {
         for (int row = 0; row < BOOTSTRAP_ROWS; ++row) {
@@ -323,7 +290,7 @@ AnalysisResult runEffectsAnalysis(const DataMatrix& data, const EffectsRequest& 
 
     std::array<std::vector<double>, BOOTSTRAP_ROWS> values
         = bootstrap(group1, group2, request, setting, seed);
-    if (stopRequested(request))
+    if (stopRequested(request.control))
         return { {}, {}, true };
 
     static const std::array<const char*, BOOTSTRAP_ROWS> NAMES {

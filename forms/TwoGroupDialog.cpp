@@ -1,5 +1,5 @@
 // What the two-group analysis dialogs share: the variable lists, the group
-// values and the confidence level.
+// values, the confidence level, and the runs of bootstrap trials on a worker.
 #include "forms/TwoGroupDialog.h"
 
 #include "analyses/TwoGroups.h"
@@ -7,15 +7,18 @@
 #include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPromise>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringListModel>
 #include <QVBoxLayout>
 
 #include <array>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -40,7 +43,22 @@ TwoGroupDialog::TwoGroupDialog(const DataMatrix& data, OutputPane* output, QWidg
     connect(lstGV, &QListWidget::itemChanged, this,
         [this](QListWidgetItem* item) { lstGV_ItemCheck(lstGV->row(item)); });
     connect(cmdCancel, &QPushButton::clicked, this, &TwoGroupDialog::cmdCancel_Click);
+    connect(&m_run, &QFutureWatcherBase::progressValueChanged, this,
+        [this](int trial) { txtTrial->setText(QString::number(trial)); });
+    connect(&m_run, &QFutureWatcherBase::finished, this, &TwoGroupDialog::runFinished);
     Form_Load();
+}
+
+TwoGroupDialog::~TwoGroupDialog()
+{
+    m_control.stopRequested = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void TwoGroupDialog::setTrialHook(std::function<void(int32_t trial)> hook)
+{
+    m_trialHook = std::move(hook);
 }
 
 void TwoGroupDialog::createControls()
@@ -97,6 +115,44 @@ void TwoGroupDialog::createTrimBox(QWidget* parent)
     txtTrim = named<QLineEdit>("txtTrim", QStringLiteral("0.2"), parent);
     txtTrim->setToolTip(QStringLiteral("The share trimmed from each tail: 0 to 0.49"));
     lblTrim->setBuddy(txtTrim);
+}
+
+void TwoGroupDialog::createTrialBox()
+{
+    lblTrial = named<QLabel>("lblTrial", QStringLiteral("Trial"), this);
+    txtTrial = named<QLineEdit>("txtTrial", this);
+    txtTrial->setReadOnly(true);
+    txtTrial->setFocusPolicy(Qt::NoFocus);
+    lblTrial->setBuddy(txtTrial);
+}
+
+QHBoxLayout* TwoGroupDialog::placeTrialControls(
+    QWidget* settings, std::initializer_list<QWidget*> chain)
+{
+    m_layout->addWidget(settings, 2, 0);
+    m_layout->addWidget(fraCI, 2, 1);
+    auto* trialRow = new QHBoxLayout;
+    trialRow->addWidget(lblTrial);
+    trialRow->addWidget(txtTrial);
+    m_layout->addLayout(trialRow, 3, 0, 1, 2);
+    placeButtons();
+    QWidget* previous = txtGroup2;
+    for (QWidget* next : chain) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    setTabOrder(previous, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    return trialRow;
+}
+
+void TwoGroupDialog::placeButtons()
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    m_layout->addLayout(buttons, 4, 0, 1, 2);
 }
 
 void TwoGroupDialog::Form_Load()
@@ -161,5 +217,92 @@ void TwoGroupDialog::readChoice(TwoGroupChoice& choice) const
             choice.sngLevel = level;
             break;
         }
+    }
+}
+
+void TwoGroupDialog::runTrials(const std::function<TrialRun()>& read)
+{
+    if (m_stopRun) // one run at a time
+        return;
+    try {
+        startRun(read());
+    } catch (...) {
+        // Not started, or stopped at once: no outcome will come.
+        m_control.stopRequested = true;
+        endRun();
+        showResult({ failedAnalysisMessage(), {} });
+    }
+}
+
+void TwoGroupDialog::startRun(TrialRun run)
+{
+    m_control.completedTrials = 0;
+    m_control.stopRequested = false;
+    QPromise<BootstrapResult> promise;
+    const QFuture<BootstrapResult> outcome = promise.future();
+    promise.start();
+    m_runTrials = run.trials;
+    m_trialBefore = txtTrial->text();
+    m_focusBefore = focusWidget();
+    setInputsEnabled(false);
+    m_busy.emplace();
+    m_stopRun = [this] { m_control.stopRequested = true; };
+    m_worker = std::jthread(
+        [&data = m_data, &control = m_control, hook = m_trialHook,
+            analysis = std::move(run.analysis), promise = std::move(promise)]() mutable {
+            // The watcher passes the trial on at most 25 times a second: painting
+            // costs more than a trial.
+            const auto onTrial = [&](int32_t trial) {
+                if (hook)
+                    hook(trial);
+                promise.setProgressValue(trial);
+            };
+            // Nothing may leave the worker: a failure goes to the dialog with the outcome.
+            try {
+                promise.addResult(analysis(data, control, onTrial));
+            } catch (...) {
+                promise.setException(std::current_exception());
+            }
+            promise.finish();
+        });
+    // Told of a run that has already ended, the watcher still reports its end.
+    m_run.setFuture(outcome);
+}
+
+void TwoGroupDialog::runFinished()
+{
+    endRun();
+    txtTrial->setText(m_trialBefore);
+    std::shared_ptr<const BootstrapRun> completed;
+    runAnalysis([&]() -> AnalysisResult {
+        BootstrapResult result = m_run.result();
+        if (!result.report.empty())
+            txtTrial->setText(QString::number(m_runTrials));
+        completed = result.run;
+        return result;
+    });
+    if (completed)
+        emit runCompleted(completed);
+}
+
+void TwoGroupDialog::endRun()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    m_stopRun = nullptr;
+    m_busy.reset();
+    setInputsEnabled(true);
+    if (m_focusBefore)
+        m_focusBefore->setFocus();
+}
+
+void TwoGroupDialog::setInputsEnabled(bool enabled)
+{
+    // The focus passes to Cancel during a run; Enter pressed again there
+    // must not stop the run.
+    cmdCancel->setAutoDefault(enabled);
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control != cmdCancel && control != lblTrial && control != txtTrial)
+            control->setEnabled(enabled);
     }
 }

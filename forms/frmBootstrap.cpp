@@ -6,12 +6,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPromise>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <array>
-#include <exception>
 #include <utility>
 
 namespace {
@@ -32,22 +30,7 @@ frmBootstrap::frmBootstrap(const DataMatrix& data, OutputPane* output, QWidget* 
     setWindowTitle(QStringLiteral("Effect Size Bootstrap"));
     createControls();
     connect(cmdOK, &QPushButton::clicked, this, &frmBootstrap::cmdOK_Click);
-    connect(&m_run, &QFutureWatcherBase::progressValueChanged, this,
-        [this](int trial) { txtTrial->setText(QString::number(trial)); });
-    connect(&m_run, &QFutureWatcherBase::finished, this, &frmBootstrap::runFinished);
     opt600->setChecked(true);
-}
-
-frmBootstrap::~frmBootstrap()
-{
-    m_control.stopRequested = true;
-    if (m_worker.joinable())
-        m_worker.join();
-}
-
-void frmBootstrap::setTrialHook(std::function<void(int32_t trial)> hook)
-{
-    m_trialHook = std::move(hook);
 }
 
 void frmBootstrap::createControls()
@@ -65,13 +48,7 @@ void frmBootstrap::createControls()
     opt5000 = option("opt5000", QStringLiteral("5000"), fraTrials);
     opt10000 = option("opt10000", QStringLiteral("10000"), fraTrials);
 
-    lblTrial = new QLabel(QStringLiteral("Trial"), this);
-    lblTrial->setObjectName(QStringLiteral("lblTrial"));
-    txtTrial = new QLineEdit(this);
-    txtTrial->setObjectName(QStringLiteral("txtTrial"));
-    txtTrial->setReadOnly(true);
-    txtTrial->setFocusPolicy(Qt::NoFocus);
-    lblTrial->setBuddy(txtTrial);
+    createTrialBox();
     lblSeed = new QLabel(QStringLiteral("Seed"), this);
     lblSeed->setObjectName(QStringLiteral("lblSeed"));
     txtSeed = new QLineEdit(this);
@@ -86,29 +63,12 @@ void frmBootstrap::createControls()
     for (int i = 0; i < static_cast<int>(trials.size()); ++i)
         trialsLayout->addWidget(trials[static_cast<std::size_t>(i)], i % 4, i / 4);
 
-    QGridLayout* layout = gridLayout();
-    layout->addWidget(fraTrials, 2, 0);
-    layout->addWidget(fraCI, 2, 1);
-    auto* progress = new QHBoxLayout;
-    progress->addWidget(lblTrial);
-    progress->addWidget(txtTrial);
-    progress->addWidget(lblSeed);
-    progress->addWidget(txtSeed);
-    layout->addLayout(progress, 3, 0, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 4, 0, 1, 2);
-
     // From the group values through the trials and the level to the seed.
-    QWidget* previous = txtGroup2;
-    const std::array<QWidget*, 16> chain { opt600, opt800, opt1000, opt1200, opt1400, opt1600,
-        opt1800, opt2000, opt5000, opt10000, opt90CI, opt95CI, opt99CI, txtSeed, cmdOK, cmdCancel };
-    for (QWidget* next : chain) {
-        setTabOrder(previous, next);
-        previous = next;
-    }
+    QHBoxLayout* trialRow = placeTrialControls(fraTrials,
+        { opt600, opt800, opt1000, opt1200, opt1400, opt1600, opt1800, opt2000, opt5000, opt10000,
+            opt90CI, opt95CI, opt99CI, txtSeed });
+    trialRow->addWidget(lblSeed);
+    trialRow->addWidget(txtSeed);
 }
 
 BootstrapRequest frmBootstrap::readRequest() const
@@ -129,89 +89,7 @@ BootstrapRequest frmBootstrap::readRequest() const
     return request;
 }
 
-void frmBootstrap::startRun(BootstrapRequest request)
-{
-    m_control.completedTrials = 0;
-    m_control.stopRequested = false;
-    request.control = &m_control;
-    QPromise<BootstrapResult> promise;
-    const QFuture<BootstrapResult> outcome = promise.future();
-    promise.start();
-    m_runTrials = request.lngTrials;
-    m_trialBefore = txtTrial->text();
-    m_focusBefore = focusWidget();
-    setInputsEnabled(false);
-    m_busy.emplace();
-    m_stopRun = [this] { m_control.stopRequested = true; };
-    m_worker = std::jthread([&data = m_data, hook = m_trialHook, request = std::move(request),
-                                promise = std::move(promise)]() mutable {
-        // The watcher passes the trial on at most 25 times a second: painting
-        // costs more than a trial.
-        request.onTrial = [&](int32_t trial) {
-            if (hook)
-                hook(trial);
-            promise.setProgressValue(trial);
-        };
-        // Nothing may leave the worker: a failure goes to the dialog with the outcome.
-        try {
-            promise.addResult(runBootstrapAnalysis(data, request));
-        } catch (...) {
-            promise.setException(std::current_exception());
-        }
-        promise.finish();
-    });
-    // Told of a run that has already ended, the watcher still reports its end.
-    m_run.setFuture(outcome);
-}
-
-void frmBootstrap::runFinished()
-{
-    endRun();
-    txtTrial->setText(m_trialBefore);
-    std::shared_ptr<const BootstrapRun> completed;
-    runAnalysis([&]() -> AnalysisResult {
-        BootstrapResult result = m_run.result();
-        if (result.run)
-            txtTrial->setText(QString::number(m_runTrials));
-        completed = result.run;
-        return result;
-    });
-    if (completed)
-        emit runCompleted(completed);
-}
-
-void frmBootstrap::endRun()
-{
-    if (m_worker.joinable())
-        m_worker.join();
-    m_stopRun = nullptr;
-    m_busy.reset();
-    setInputsEnabled(true);
-    if (m_focusBefore)
-        m_focusBefore->setFocus();
-}
-
-void frmBootstrap::setInputsEnabled(bool enabled)
-{
-    // The focus passes to Cancel during a run; Enter pressed again there
-    // must not stop the run.
-    cmdCancel->setAutoDefault(enabled);
-    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (control != cmdCancel && control != lblTrial && control != txtTrial)
-            control->setEnabled(enabled);
-    }
-}
-
 void frmBootstrap::cmdOK_Click()
 {
-    if (m_stopRun) // one run at a time
-        return;
-    try {
-        startRun(readRequest());
-    } catch (...) {
-        // Not started, or stopped at once: no outcome will come.
-        m_control.stopRequested = true;
-        endRun();
-        showResult({ failedAnalysisMessage(), {} });
-    }
+    runTrials([this] { return trialRun(readRequest(), &runBootstrapAnalysis); });
 }

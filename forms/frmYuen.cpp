@@ -24,11 +24,7 @@ frmYuen::frmYuen(const DataMatrix& data, OutputPane* output, QWidget* parent)
     trimming->addWidget(txtTrim);
     trimming->addStretch();
     layout->addLayout(trimming, 3, 0, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 4, 0, 1, 2);
+    placeButtons();
     setTabOrder(opt99CI, txtTrim);
     setTabOrder(txtTrim, cmdOK);
     connect(cmdOK, &QPushButton::clicked, this, &frmYuen::cmdOK_Click);

@@ -1,5 +1,7 @@
-// The effect-size bootstrap dialog driven offscreen: choices, messages, report, run, lifecycle.
+// The effect-size bootstrap dialog driven offscreen: choices, messages, report, run, lifecycle;
+// and the run on a worker that it shares with the robust effect sizes dialog.
 #include "forms/frmBootstrap.h"
+#include "forms/frmEffects.h"
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "data/DataMatrix.h"
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <QtTest>
@@ -77,9 +80,39 @@ void typeGroupValue(QWidget* dialog, const char* box, const QString& text)
     QCOMPARE(QApplication::activePopupWidget(), nullptr);
 }
 
+// The reports of either window that runs trials.
 int reportCount(const OutputPane& pane)
 {
-    return pane.toPlainText().count(QStringLiteral("GROUP-LEVEL STATISTICS"));
+    const QString text = pane.toPlainText();
+    return text.count(QStringLiteral("GROUP-LEVEL STATISTICS"))
+        + text.count(QStringLiteral("ROBUST EFFECT SIZES ("));
+}
+
+// A row for a window whose analysis runs its trials on a worker: the
+// window, cases and trials that keep its run short, and more trials.
+QTestData& trialWindowRow(const char* window, const char* behaviour)
+{
+    const bool bootstrap = QByteArray(window) == "frmBootstrap";
+    return QTest::addRow("%s: %s", window, behaviour)
+        << QString::fromLatin1(window) << (bootstrap ? 2000 : 500) << (bootstrap ? 600 : 100)
+        << (bootstrap ? 2000 : 200);
+}
+
+// Chooses `trials` in either window: an option, or the number in a box.
+void chooseTrials(QWidget* dialog, int trials)
+{
+    if (auto* box = dialog->findChild<QSpinBox*>(QStringLiteral("spnTrials")))
+        box->setValue(trials);
+    else
+        click(dialog, qPrintable(QStringLiteral("opt%1").arg(trials)));
+}
+
+bool trialsChosen(QWidget* dialog, int trials)
+{
+    if (auto* box = dialog->findChild<QSpinBox*>(QStringLiteral("spnTrials")))
+        return box->value() == trials;
+    return child<QRadioButton>(dialog, qPrintable(QStringLiteral("opt%1").arg(trials)))
+        ->isChecked();
 }
 
 } // namespace
@@ -109,7 +142,7 @@ private slots:
     void choicesLastUntilCloseBoxOrImport();
 
 private:
-    void openDialog();
+    void openDialog(const QString& window = QStringLiteral("frmBootstrap"));
     void chooseGroups(QWidget* dialog);
     void startHeldRun(QWidget* dialog);
     void releaseTrials();
@@ -117,7 +150,7 @@ private:
     void importDataFile(const QString& name, const QByteArray& bytes);
 
     std::unique_ptr<OutputPane> m_pane;
-    QPointer<frmBootstrap> m_dialog;
+    QPointer<TwoGroupDialog> m_dialog;
     DataMatrix m_data;
     QTemporaryDir m_folder;
     std::unique_ptr<frmMain> m_window;
@@ -149,9 +182,12 @@ void Tst_frmBootstrap::cleanup()
         gui::closeMainWindow(m_window);
 }
 
-void Tst_frmBootstrap::openDialog()
+void Tst_frmBootstrap::openDialog(const QString& window)
 {
-    m_dialog = new frmBootstrap(m_data, m_pane.get());
+    if (window == QLatin1String("frmEffects"))
+        m_dialog = new frmEffects(m_data, m_pane.get());
+    else
+        m_dialog = new frmBootstrap(m_data, m_pane.get());
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
 }
@@ -401,7 +437,7 @@ void Tst_frmBootstrap::reportIsAppendedAndDialogHides()
 // A run held on its trial 41 until released; the trials before it show.
 void Tst_frmBootstrap::startHeldRun(QWidget* dialog)
 {
-    qobject_cast<frmBootstrap*>(dialog)->setTrialHook([this](int32_t trial) {
+    qobject_cast<TwoGroupDialog*>(dialog)->setTrialHook([this](int32_t trial) {
         if (trial > 40)
             m_release.wait(false);
     });
@@ -419,8 +455,10 @@ void Tst_frmBootstrap::releaseTrials()
 // Every input but Cancel is disabled while a run is under way.
 void Tst_frmBootstrap::verifyInputsEnabled(QWidget* dialog, bool enabled)
 {
-    for (const char* name : { "lstDV", "lstGV", "txtGroup1", "txtGroup2", "opt600", "opt2000",
-             "opt90CI", "opt99CI", "txtSeed", "cmdOK" })
+    const bool bootstrap = dialog->objectName() == QLatin1String("frmBootstrap");
+    for (const char* name :
+        { "lstDV", "lstGV", "txtGroup1", "txtGroup2", bootstrap ? "opt600" : "txtTrim",
+            bootstrap ? "opt2000" : "spnTrials", "opt90CI", "opt99CI", "txtSeed", "cmdOK" })
         QVERIFY2(child<QWidget>(dialog, name)->isEnabled() == enabled, name);
     QVERIFY(child<QWidget>(dialog, "cmdCancel")->isEnabled());
     const QCursor* cursor = QApplication::overrideCursor();
@@ -429,29 +467,40 @@ void Tst_frmBootstrap::verifyInputsEnabled(QWidget* dialog, bool enabled)
 
 void Tst_frmBootstrap::stoppingARunAppendsNothing_data()
 {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("cases");
+    QTest::addColumn<int>("trials");
+    QTest::addColumn<int>("moreTrials");
     QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel clicked") << "Cancel";
-    QTest::newRow("Escape pressed") << "Escape";
-    QTest::newRow("close box") << "close box";
+    for (const char* window : { "frmBootstrap", "frmEffects" }) {
+        trialWindowRow(window, "Cancel clicked") << "Cancel";
+        trialWindowRow(window, "Escape pressed") << "Escape";
+        trialWindowRow(window, "close box") << "close box";
+    }
 }
 
 // Cancel, Escape and the close box, delivered as the window system delivers
 // them, stop a run at its next trial and leave the dialog as it was before OK.
 void Tst_frmBootstrap::stoppingARunAppendsNothing()
 {
+    QFETCH(QString, window);
+    QFETCH(int, cases);
+    QFETCH(int, trials);
+    QFETCH(int, moreTrials);
     QFETCH(QString, how);
-    m_data = largeGroups(2000);
-    openDialog();
+    m_data = largeGroups(cases);
+    openDialog(window);
     chooseGroups(m_dialog);
-    gui::runToEnd(m_dialog); // a completed run of 600 trials first
+    chooseTrials(m_dialog, trials);
+    gui::runToEnd(m_dialog); // a completed run first
     QCOMPARE(reportCount(*m_pane), 1);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
     const QString before = m_pane->plainText();
     auto* txtTrial = child<QLineEdit>(m_dialog, "txtTrial");
     m_trialBefore = txtTrial->text();
-    QCOMPARE(m_trialBefore, QStringLiteral("600"));
-    click(m_dialog, "opt2000");
+    QCOMPARE(m_trialBefore, QString::number(trials));
+    chooseTrials(m_dialog, moreTrials);
 
     startHeldRun(m_dialog);
     verifyInputsEnabled(m_dialog, false);
@@ -467,14 +516,14 @@ void Tst_frmBootstrap::stoppingARunAppendsNothing()
     QCOMPARE(m_pane->plainText(), before);
     QVERIFY(m_dialog->isVisible());
     QCOMPARE(txtTrial->text(), m_trialBefore);
-    QVERIFY(child<QRadioButton>(m_dialog, "opt2000")->isChecked());
+    QVERIFY(trialsChosen(m_dialog, moreTrials));
     verifyInputsEnabled(m_dialog, true);
 
     // Only the run was stopped: the next OK runs to the end.
     m_dialog->setTrialHook(nullptr);
     gui::runToEnd(m_dialog);
     QCOMPARE(reportCount(*m_pane), 2);
-    QCOMPARE(txtTrial->text(), QStringLiteral("2000"));
+    QCOMPARE(txtTrial->text(), QString::number(moreTrials));
     QVERIFY(!m_dialog->isVisible());
 }
 
@@ -514,22 +563,27 @@ void Tst_frmBootstrap::aRunTakesNoOtherInput()
 
 void Tst_frmBootstrap::failedRunShowsItsMessage_data()
 {
+    QTest::addColumn<QString>("window");
     QTest::addColumn<bool>("outOfMemory");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no memory for a trial")
-        << true << "The analysis could not be completed: not enough memory.";
-    QTest::newRow("any other failure") << false << "The analysis could not be completed.";
+    for (const char* window : { "frmBootstrap", "frmEffects" }) {
+        QTest::addRow("%s: no memory for a trial", window)
+            << window << true << "The analysis could not be completed: not enough memory.";
+        QTest::addRow("%s: any other failure", window)
+            << window << false << "The analysis could not be completed.";
+    }
 }
 
 // A trial that fails on one of several threads ends the run with its
 // message; nothing is appended and the dialog runs again afterwards.
 void Tst_frmBootstrap::failedRunShowsItsMessage()
 {
+    QFETCH(QString, window);
     QFETCH(bool, outOfMemory);
     QFETCH(QString, message);
     setWorkerThreads(4);
     m_data = nineteenCases();
-    openDialog();
+    openDialog(window);
     chooseGroups(m_dialog);
     m_dialog->setTrialHook([outOfMemory](int32_t trial) {
         if (trial == 7 && outOfMemory)

@@ -1,10 +1,8 @@
 // The windows append exactly the reports trellam-cli prints for the same
 // choices, the trimmed means test checks its choices as the effect size does,
-// a run of the robust effect sizes stops as the bootstrap's does, and split
-// descriptives are written for a manuscript a group at a time.
+// and split descriptives are written for a manuscript a group at a time.
 #include "analyses/DescriptivesAnalysis.h"
 #include "analyses/ManuscriptText.h"
-#include "forms/frmEffects.h"
 #include "forms/frmMain.h"
 #include "forms/frmYuen.h"
 #include "platform/SaveFileDialog.h"
@@ -15,12 +13,10 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <atomic>
 #include <memory>
 
 Q_DECLARE_METATYPE(DataMatrix)
@@ -59,8 +55,6 @@ private slots:
     void reportsMatchTheCommandLine();
     void trimmedMeansTestChecksItsChoices_data();
     void trimmedMeansTestChecksItsChoices();
-    void effectsRunStops_data();
-    void effectsRunStops();
     void manuscriptOfDescriptivesByGroup();
 };
 
@@ -274,51 +268,3 @@ void Tst_windowReports::manuscriptOfDescriptivesByGroup()
 }
 
 #include "tst_windowReports.moc"
-
-void Tst_windowReports::effectsRunStops_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel clicked") << "Cancel";
-    QTest::newRow("Escape pressed") << "Escape";
-}
-
-// Cancel and Escape, delivered as the window system delivers them, stop a
-// run held on its trial 11: nothing is appended and the dialog stays open.
-void Tst_windowReports::effectsRunStops()
-{
-    QFETCH(QString, how);
-    std::vector<float> group1;
-    std::vector<float> group2;
-    for (int i = 0; i < 500; ++i) {
-        group1.push_back(static_cast<float>(i % 97));
-        group2.push_back(static_cast<float>(i % 89 + 5));
-    }
-    const DataMatrix data = twoGroups(group1, group2);
-    OutputPane pane;
-    frmEffects dialog(data, &pane);
-    std::atomic<bool> release { false };
-    dialog.setTrialHook([&](int32_t trial) {
-        if (trial > 10)
-            release.wait(false);
-    });
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    toggleItem(&dialog, "lstDV", 0);
-    toggleItem(&dialog, "lstGV", 1);
-    typeInto(&dialog, "txtGroup1", QStringLiteral("1"));
-    typeInto(&dialog, "txtGroup2", QStringLiteral("2"));
-    gui::clickInWindow(&dialog, "cmdOK");
-    QTRY_VERIFY(!child<QLineEdit>(&dialog, "txtTrial")->text().isEmpty());
-    QVERIFY(!child<QWidget>(&dialog, "spnTrials")->isEnabled());
-    if (how == "Cancel")
-        gui::clickInWindow(&dialog, "cmdCancel");
-    else
-        QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape);
-    release = true;
-    release.notify_all();
-    QTRY_VERIFY(child<QWidget>(&dialog, "cmdOK")->isEnabled());
-    QVERIFY(child<QWidget>(&dialog, "txtTrim")->isEnabled());
-    QCOMPARE(pane.plainText(), QString());
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(child<QLineEdit>(&dialog, "txtTrial")->text(), QString());
-}
