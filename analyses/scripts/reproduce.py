@@ -716,13 +716,63 @@ def explanatory_measure(x, y, sx, sy, c, s):
     return np.where(missing, np.nan, np.sqrt((powers[:, middle - 1] + powers[:, middle]) / 2.0))
 
 
+FORMED_DIFFERENCES = 1_000_000
+
+
+def count_at_most(x, y, t):
+    """The number of differences y_j - x_i (each rounded to double) at most t, of
+    one pair of sorted groups, without forming them: for each x_i the count of
+    y_j up to x_i + t, moved past the values that rounding puts on the other side."""
+    n2 = len(y)
+    k = np.searchsorted(y, x + t, side="right")
+    while True:
+        before, after = np.maximum(k - 1, 0), np.minimum(k, n2 - 1)
+        over = (k > 0) & (y[before] - x > t)
+        under = (k < n2) & (y[after] - x <= t)
+        if not (over.any() or under.any()):
+            return int(k.sum())
+        k = np.where(over, np.searchsorted(y, y[before], side="left"), k)
+        k = np.where(under, np.searchsorted(y, y[after], side="right"), k)
+
+
+def order_key(value):
+    bits = struct.unpack("<q", struct.pack("<d", value))[0]
+    return -(bits & ((1 << 63) - 1)) if bits < 0 else bits
+
+
+def from_order_key(key):
+    bits = (-key) | (1 << 63) if key < 0 else key
+    return struct.unpack("<d", struct.pack("<Q", bits))[0]
+
+
+def select_difference(x, y, rank):
+    """The rank-th smallest difference (1-based) of one pair of sorted groups:
+    the bracket (lo, hi] halved among the doubles until hi alone is left."""
+    lo = float(np.nextafter(y[0] - x[-1], -np.inf))
+    hi = float(y[-1] - x[0])
+    while order_key(hi) - order_key(lo) > 1:
+        middle = from_order_key((order_key(lo) + order_key(hi)) // 2)
+        if count_at_most(x, y, middle) >= rank:
+            hi = middle
+        else:
+            lo = middle
+    return hi
+
+
 def quantile_shift(x, y):
     """Each row's share of the differences y_j - x_i at most twice their median
-    (the mean of the middle two for an even count), exact on all n1 n2 of them."""
+    (the mean of the middle two for an even count), exact on all n1 n2 of them:
+    formed and partitioned when few, otherwise counted and selected."""
     total = x.shape[1] * y.shape[1]
     middle = sorted({(total - 1) // 2, total // 2})
     shifts = np.empty(x.shape[0])
-    step = max(1, 4_000_000 // total)
+    if total > FORMED_DIFFERENCES:
+        for row in range(x.shape[0]):
+            xr, yr = x[row].astype(np.float64), y[row].astype(np.float64)
+            first, second = (select_difference(xr, yr, m + 1) for m in (middle[0], middle[-1]))
+            shifts[row] = count_at_most(xr, yr, 2.0 * ((first + second) / 2.0)) / float(total)
+        return shifts
+    step = max(1, 4 * FORMED_DIFFERENCES // total)
     for first in range(0, x.shape[0], step):
         part = slice(first, first + step)
         d = (y[part, None, :].astype(np.float64) - x[part, :, None].astype(np.float64))
