@@ -5,6 +5,7 @@ R script's numbers must be the report's, to the digits the report shows.
 
 Usage: check_scripts.py TRELLAM_CLI SOURCE_DIR WORK_DIR [RSCRIPT]   (exits 1 on any difference)
 """
+import math
 import os
 import pathlib
 import re
@@ -16,6 +17,10 @@ RSCRIPT = sys.argv[4] if len(sys.argv) > 4 and not sys.argv[4].endswith("NOTFOUN
 if not RSCRIPT:
     print("Rscript not found (Debian: r-base-core): the R scripts are not checked")
 GROUPS = ["--dv", "2", "--gv", "1", "--group1", "1", "--group2", "2"]
+# Groups whose pairwise differences are too many to form: the effect sizes'
+# script counts them instead. Values to one decimal, so with many ties.
+LARGE = WORK / "large_groups.txt"
+LARGE.write_text("".join(f"{1 + k % 2}\t{math.sin(k) * 10 + k % 2:.1f}\n" for k in range(2203)))
 LABELS = ["--names", "--dv", "2", "--gv", "3"]
 CASES = [  # (environment, arguments)
     ({}, ["bootstrap", "anxiety_comma.txt", *GROUPS, "--seed", "42"]),
@@ -44,6 +49,7 @@ CASES = [  # (environment, arguments)
           "--trials", "500"]),
     ({}, ["effects", "toothgrowth_semicolon.csv", *LABELS, "--group1", "VC", "--group2", "OJ",
           "--trim", ".25", "--trials", "300", "--seed", "3"]),
+    ({}, ["effects", str(LARGE), *GROUPS, "--trials", "100", "--seed", "1"]),
 ]
 NUMBER = r"(-?[0-9.]+|\.)"
 failures = []
