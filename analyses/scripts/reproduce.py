@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Reproduces a Trellam report: reads the data file as Trellam read it, gathers
-the same values and prints the same report, the seeded bootstrap interval
+the same values and prints the same report, the seeded bootstrap intervals
 included. Needs Python 3 with NumPy and SciPy only.
 
 Run it as: python3 THIS_FILE
