@@ -81,16 +81,23 @@ void addChoice(Settings& settings, const TwoGroupChoice& choice)
     settings.add("LEVEL", "0." + report::integerText(percent));
 }
 
+// The trials and the seed that draw the Python script's intervals again.
+void addTrials(Settings& settings, int32_t trials, uint64_t seed, bool seedNamed)
+{
+    settings.addInteger("TRIALS", trials);
+    settings.add("SEED", std::to_string(seed));
+    settings.addBoolean("SEED_NAMED", seedNamed);
+}
+
 void addAnalysis(Settings& settings, const BootstrapRecord& record)
 {
     settings.addName("ANALYSIS", "bootstrap");
     addChoice(settings, record.choice);
     settings.addInteger("TRIM_PERCENT", 20);
-    settings.addInteger("TRIALS", record.trials);
     if (settings.language() == ScriptLanguage::Python) {
-        settings.add("SEED", std::to_string(record.seed));
-        settings.addBoolean("SEED_NAMED", record.seedNamed);
+        addTrials(settings, record.trials, record.seed, record.seedNamed);
     } else {
+        settings.addInteger("TRIALS", record.trials);
         // set.seed takes a 32-bit integer: the seed folded into that range.
         settings.addInteger("SEED_R", static_cast<int64_t>(record.seed % 2147483647u));
     }
@@ -108,6 +115,9 @@ void addAnalysis(Settings& settings, const EffectsRecord& record)
     settings.addName("ANALYSIS", "effects");
     addChoice(settings, record.choice);
     settings.addInteger("TRIM_PERCENT", record.trimPercent);
+    // R draws none of the effect sizes' intervals.
+    if (settings.language() == ScriptLanguage::Python)
+        addTrials(settings, record.trials, record.seed, record.seedNamed);
 }
 
 void addAnalysis(Settings& settings, const DescriptivesRecord& record)
@@ -135,11 +145,6 @@ std::optional<ScriptLanguage> scriptLanguageFor(std::string_view fileName)
     if (fileName.ends_with(".R") || fileName.ends_with(".r"))
         return ScriptLanguage::R;
     return std::nullopt;
-}
-
-bool scriptReproduces(const AnalysisRecord& record, ScriptLanguage language)
-{
-    return language == ScriptLanguage::R || !std::holds_alternative<EffectsRecord>(record);
 }
 
 std::string reproductionScript(

@@ -25,18 +25,10 @@ enum class ScriptLanguage { Python, R };
 // nothing for any other name.
 std::optional<ScriptLanguage> scriptLanguageFor(std::string_view fileName);
 
-// Whether a script in `language` is written for `record`: the robust effect
-// sizes have an R script alone, which prints their observed values.
-bool scriptReproduces(const AnalysisRecord& record, ScriptLanguage language);
-inline constexpr const char* EFFECTS_SCRIPT_MESSAGE
-    = "The robust effect sizes have an R script only (a file name ending in .R), which "
-      "prints the estimates that need no resampling.";
-
 // The script for `record`, computed on the file of `source` read with its
 // options. The Python script prints the report byte for byte, the seeded
-// bootstrap interval included (each trial's xoshiro256** stream rewritten in
+// bootstrap intervals included (each trial's xoshiro256** stream rewritten in
 // NumPy); the R script prints "name = value" lines of the statistics that
 // need no resampling, and for a bootstrap R's own interval, which differs.
-// Call it only where scriptReproduces.
 std::string reproductionScript(
     const AnalysisRecord& record, const DataSource& source, ScriptLanguage language);

@@ -321,8 +321,6 @@ std::optional<std::pair<std::string, ScriptLanguage>> scriptFile(const CommandLi
     const std::optional<ScriptLanguage> language = scriptLanguageFor(*file);
     if (!language)
         throw UsageError { "--script needs a file name ending in .py or .R" };
-    if (line.command == "effects" && *language == ScriptLanguage::Python)
-        throw UsageError { EFFECTS_SCRIPT_MESSAGE };
     return std::make_pair(*file, *language);
 }
 

@@ -724,21 +724,14 @@ void frmMain::mnuSaveScript_Click()
     if (!m_lastRecord)
         return;
     const QString title = QStringLiteral("Save Reproduction Script");
-    // The robust effect sizes have an R script alone.
-    const bool python = scriptReproduces(*m_lastRecord, ScriptLanguage::Python);
-    QStringList filters { QStringLiteral("R script (*.R)") };
-    if (python)
-        filters.prepend(QStringLiteral("Python script (*.py)"));
+    const QStringList filters { QStringLiteral("Python script (*.py)"),
+        QStringLiteral("R script (*.R)") };
     const QString chosen = SaveFileDialog::getSaveFileName(this, title, filters);
     if (chosen.isEmpty())
         return;
-    // A name of neither kind gets the script that reproduces the most.
-    const ScriptLanguage language = scriptLanguageFor(chosen.toStdString())
-                                        .value_or(python ? ScriptLanguage::Python : ScriptLanguage::R);
-    if (!scriptReproduces(*m_lastRecord, language)) {
-        QMessageBox::information(this, title, QString::fromUtf8(EFFECTS_SCRIPT_MESSAGE));
-        return;
-    }
+    // A name of neither kind gets the script that reproduces the whole report.
+    const ScriptLanguage language
+        = scriptLanguageFor(chosen.toStdString()).value_or(ScriptLanguage::Python);
     const std::string path = nativePath(chosen);
     if (!SaveFileDialog::confirmSave(this, title, path))
         return;

@@ -258,10 +258,9 @@ void Tst_cli::failures_data()
     QTest::newRow("effects trials below the window's")
         << QStringList { "effects", file } + bootstrapGroups + QStringList { "--trials", "99" }
         << 2 << "trellam-cli: --trials must be a whole number from 100 to 100000";
-    QTest::newRow("a Python script of the effects")
-        << QStringList { "effects", file, "--script", "effects.py" } + bootstrapGroups << 2
-        << "trellam-cli: The robust effect sizes have an R script only (a file name ending in "
-           ".R), which prints the estimates that need no resampling.";
+    QTest::newRow("a script of neither language")
+        << QStringList { "effects", file, "--script", "effects.txt" } + bootstrapGroups << 2
+        << "trellam-cli: --script needs a file name ending in .py or .R";
     QTest::newRow("an option of another command") << QStringList { "yuen", file, "--trials", "5" }
             + bootstrapGroups << 2 << "trellam-cli: --trials is not an option of yuen";
 }

@@ -183,6 +183,12 @@ void Tst_windowReports::reportsMatchTheCommandLine()
     QVERIFY(text.contains("ANALYSIS <- '" + analysis.toUtf8() + "'\n"));
     QVERIFY(text.contains("DATA_FILE <- \"" TRELLAM_SOURCE_DIR "/examples/" + sample.toUtf8()
         + ".txt\"\n"));
+    // A name of neither kind gets the Python script, which prints the whole report.
+    SaveFileDialog::setNextFileName(folder.filePath("reproduce"));
+    child<QAction>(window.get(), "mnuSaveScript")->trigger();
+    QFile python(folder.filePath("reproduce"));
+    QVERIFY(python.open(QIODevice::ReadOnly));
+    QVERIFY(python.readAll().contains("ANALYSIS = '" + analysis.toUtf8() + "'\n"));
     gui::closeMainWindow(window);
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Reproduces a Trellam report: reads the data file as Trellam read it, gathers
-the same values and prints the same report, the seeded bootstrap interval
+the same values and prints the same report, the seeded bootstrap intervals
 included. Needs Python 3 with NumPy and SciPy only.
 
 Run it as: python3 THIS_FILE
@@ -343,7 +343,13 @@ def f32(x):
 
 def running(x):
     """Sums added one value after another, along each row."""
-    return np.cumsum(x, axis=1)[:, -1]
+    if x.shape[0] < 64:
+        return np.cumsum(x, axis=1)[:, -1]
+    # Many rows: a column at a time adds them all at once, in the same order.
+    total = x[:, 0].copy()
+    for k in range(1, x.shape[1]):
+        total += x[:, k]
+    return total
 
 
 def checked_variance(from_sums, n, shifted_sum, shifted_squares):
@@ -454,21 +460,49 @@ def next_uniform(s):
     return (result >> np.uint64(11)).astype(np.float64) * 2.0 ** -53
 
 
+def drawn_position(s, size):
+    """The next 0-based position of every stream among `size`: ceil(size u) - 1,
+    at least the first."""
+    return np.maximum(np.ceil(next_uniform(s) * size), 1).astype(np.int64) - 1
+
+
 def draw(x, s):
-    """One resample of x for every stream: observation ceil(n u), at least the first."""
+    """One resample of x for every stream."""
     n = len(x)
     positions = np.empty((s.shape[1], n), dtype=np.int64)
     for k in range(n):
-        positions[:, k] = np.maximum(np.ceil(next_uniform(s) * n), 1) - 1
+        positions[:, k] = drawn_position(s, n)
     return x[positions]
+
+
+def percentile_bounds(ordered):
+    """The interval's entries of the sorted valid values at LEVEL, or None."""
+    valid = len(ordered)
+    if not valid:
+        return None
+    r = round((1.0 - float(np.float32(LEVEL))) / 2.0 * valid)
+    return ordered[r], ordered[valid - r - 1]
+
+
+def checked_two_groups(x1, x2):
+    a, b, e = two_groups(x1, x2)
+    if not (a["variance"][0] > 0) and not (b["variance"][0] > 0):
+        raise Stop("Group 1 and Group 2 both have a zero variance.")
+    return a, b, e
+
+
+def trial_blocks(x1, x2):
+    """The trials in blocks: their streams and each trial's resamples, group 1 drawn first."""
+    block = max(1, min(TRIALS, 2_000_000 // (len(x1) + len(x2))))
+    for first in range(1, TRIALS + 1, block):
+        s = trial_states(SEED, range(first, min(first + block, TRIALS + 1)))
+        r1 = draw(x1, s)
+        yield s, r1, draw(x2, s)
 
 
 def bootstrap_effects(x1, x2):
     effects = []
-    block = max(1, min(TRIALS, 2_000_000 // (len(x1) + len(x2))))
-    for first in range(1, TRIALS + 1, block):
-        s = trial_states(SEED, range(first, min(first + block, TRIALS + 1)))
-        r1, r2 = draw(x1, s), draw(x2, s)
+    for _, r1, r2 in trial_blocks(x1, x2):
         a = group_statistics(r1, np.sort(r1, axis=1))
         b = group_statistics(r2, np.sort(r2, axis=1))
         e = effect_size(a, b)
@@ -476,17 +510,17 @@ def bootstrap_effects(x1, x2):
     return np.sort(np.concatenate(effects)) if effects else np.zeros(0, dtype=np.float32)
 
 
+def seed_line():
+    return f"Random number seed = {SEED}" + ("" if SEED_NAMED else " (from the clock)") + "\n"
+
+
 def bootstrap_report(table, names, labels):
     x1, x2 = observed_groups(table, names, labels)
-    a, b, e = two_groups(x1, x2)
-    if not (a["variance"][0] > 0) and not (b["variance"][0] > 0):
-        raise Stop("Group 1 and Group 2 both have a zero variance.")
+    a, b, e = checked_two_groups(x1, x2)
     effects = bootstrap_effects(x1, x2)
     valid = len(effects)
-    lower = upper = "."
-    if valid:
-        r = round((1.0 - float(np.float32(LEVEL))) / 2.0 * valid)
-        lower, upper = three(effects[r]), three(effects[valid - r - 1])
+    bounds = percentile_bounds(effects)
+    lower, upper = map(three, bounds) if bounds else (".", ".")
     percent = str(level_percent())
     text = "GROUP-LEVEL STATISTICS\n" + rule(45)
     text += group_row("Statistic", "Group 1", "Group 2") + rule(45)
@@ -508,31 +542,28 @@ def bootstrap_report(table, names, labels):
     text += rule(50)
     text += f"Number of attempted bootstrap trials = {TRIALS}\n"
     text += f"Number of valid robust D bootstrap trials = {valid}\n"
-    text += f"Random number seed = {SEED}" + ("" if SEED_NAMED else " (from the clock)") + "\n"
+    text += seed_line()
     return text + "\n" * 5
 
 
-# ---- Yuen's test ----
+# ---- Trimming at any percentage ----
 
-def trimmed_group(x):
-    y = np.sort(x).astype(np.float64)
-    n = len(y)
-    g = n * TRIM_PERCENT // 100
+def trimmed_summaries(ordered, percent):
+    """Each row a sorted group trimmed and Winsorized at `percent`: n, g, h, the
+    trimmed mean and the Winsorized variance (divisor n - 1, its mean first;
+    equal ends give exactly 0), in double precision, summed in order."""
+    n = ordered.shape[1]
+    g = n * percent // 100
     h = n - 2 * g
-    kept = y[g:g + h]
-    lowest, highest = kept[0], kept[-1]
-    kept_sum = 0.0
-    for v in kept:
-        kept_sum += v
-    result = {"n": n, "h": h, "tm": kept_sum / h, "wv": 0.0, "d": 0.0}
-    if lowest != highest:
-        wm = (g * lowest + kept_sum + g * highest) / n
-        squares = g * ((lowest - wm) * (lowest - wm)) + g * ((highest - wm) * (highest - wm))
-        for v in kept:
-            squares += (v - wm) * (v - wm)
-        result["wv"] = squares / (n - 1.0)
-        result["d"] = (n - 1.0) * result["wv"] / (float(h) * (h - 1.0))
-    return result
+    kept = np.asarray(ordered[:, g:g + h], dtype=np.float64)
+    lowest, highest = kept[:, 0], kept[:, -1]
+    kept_sum = running(kept)
+    wm = (g * lowest + kept_sum + g * highest) / n
+    first = g * ((lowest - wm) * (lowest - wm)) + g * ((highest - wm) * (highest - wm))
+    deviations = kept - wm[:, None]
+    squares = running(np.concatenate([first[:, None], deviations * deviations], axis=1))
+    return {"n": n, "g": g, "h": h, "tm": kept_sum / h,
+            "wv": np.where(lowest != highest, squares / (n - 1.0), 0.0)}
 
 
 def normal_wvariance(percent):
@@ -546,13 +577,40 @@ def normal_wvariance(percent):
     return 1.0 - 2.0 * gamma - 2.0 * z * stats.norm.pdf(z) + 2.0 * gamma * z * z
 
 
+def standardized(root_c, difference, squared):
+    """root_c * difference / sqrt(squared), NaN where the scale is not above 0 or
+    the value not finite."""
+    value = root_c * difference / np.sqrt(np.where(squared > 0.0, squared, 1.0))
+    return np.where((squared > 0.0) & np.isfinite(value), value, np.nan)
+
+
+def standardized_differences(a, b, c):
+    """Group 2's trimmed mean minus group 1's, times sqrt(c), over the pooled
+    Winsorized SD (AKP), each group's own, and KMS's sigma."""
+    root_c = math.sqrt(c)
+    difference = b["tm"] - a["tm"]
+    n1, n2 = float(a["n"]), float(b["n"])
+    q = n1 / (n1 + n2)
+    return [standardized(root_c, difference, scale) for scale in (
+        ((n1 - 1.0) * a["wv"] + (n2 - 1.0) * b["wv"]) / (n1 + n2 - 2.0), a["wv"], b["wv"],
+        ((1.0 - q) * a["wv"] + q * b["wv"]) / (q * (1.0 - q)))]
+
+
+# ---- Yuen's test ----
+
+def trimmed_group(x):
+    s = trimmed_summaries(np.sort(x)[None, :], TRIM_PERCENT)
+    result = {"n": s["n"], "h": s["h"], "tm": float(s["tm"][0]), "wv": float(s["wv"][0]),
+              "d": 0.0}
+    if result["wv"] > 0.0:
+        result["d"] = (s["n"] - 1.0) * result["wv"] / (float(s["h"]) * (s["h"] - 1.0))
+    return result
+
+
 def pooled_d(a, b):
     """AKP's d over the pooled Winsorized variance at the trimming, or None."""
-    pooled = ((a["n"] - 1.0) * a["wv"] + (b["n"] - 1.0) * b["wv"]) / (a["n"] + b["n"] - 2.0)
-    if not pooled > 0.0:
-        return None
-    d = math.sqrt(normal_wvariance(TRIM_PERCENT)) * (b["tm"] - a["tm"]) / math.sqrt(pooled)
-    return d if math.isfinite(d) else None
+    d = float(standardized_differences(a, b, normal_wvariance(TRIM_PERCENT))[0])
+    return None if math.isnan(d) else d
 
 
 def p_text(p):
@@ -561,7 +619,7 @@ def p_text(p):
 
 def yuen_report(table, names, labels):
     x1, x2 = observed_groups(table, names, labels)
-    _, _, e = two_groups(x1, x2)
+    _, _, e = checked_two_groups(x1, x2)
     a, b = trimmed_group(x1), trimmed_group(x2)
     if a["d"] == 0.0 and b["d"] == 0.0:
         raise Stop("Both groups have a zero Winsorized variance.")
@@ -593,6 +651,234 @@ def yuen_report(table, names, labels):
         robust_d = "." if d is None else three(d)
     text += f"Robust Cohen's D = {robust_d}\n"
     return text + rule(50) + "\n" * 5
+
+
+# ---- The robust effect sizes ----
+
+SUBSAMPLES = 100
+EFFECT_ROWS = ["AKP d, pooled Winsorized variance", "AKP d, Group 1 Winsorized variance",
+               "AKP d, Group 2 Winsorized variance", "KMS d", "Explanatory measure xi",
+               "Quantile shift"]
+
+
+def explanatory_power(x, y, tx, ty, c):
+    """The explanatory power of each row's sorted groups x and y (trimmed means tx,
+    ty): the variance of the trimmed means over the pooled Winsorized variance
+    rescaled by c, above 1 the squared Winsorized correlation; NaN for none."""
+    total = x.shape[1] + y.shape[1]
+    g = total * TRIM_PERCENT // 100
+    both = np.concatenate([x, y], axis=1)
+    ends = np.partition(both, sorted({g, total - 1 - g}), axis=1)
+    w = both.astype(np.float64)
+    np.maximum(w, ends[:, g:g + 1], out=w)
+    np.minimum(w, ends[:, total - 1 - g:total - g], out=w)
+    d = w - (running(w) / total)[:, None]
+    squares = running(d * d)
+    variance = squares / (total - 1.0)
+    difference = tx - ty
+    power = (difference * difference / 2.0) / (variance / c)
+    r = (running(d[:, x.shape[1]:]) - running(d[:, :x.shape[1]])) / np.sqrt(total * squares)
+    power = np.where(power > 1.0, r * r, power)
+    return np.where((variance > 0.0) & np.isfinite(power), power, np.nan)
+
+
+def explanatory_measure(x, y, sx, sy, c, s):
+    """xi of each row: the root of the power of equal groups; of unequal groups
+    the root of the median power over SUBSAMPLES subsamples of the larger group
+    at the smaller size, drawn without replacement from the row's stream by a
+    partial shuffle (of the places left out when they are fewer), each set
+    against the smaller group whole."""
+    if x.shape[1] == y.shape[1]:
+        return np.sqrt(explanatory_power(x, y, sx["tm"], sy["tm"], c))
+    first_larger = x.shape[1] > y.shape[1]
+    larger, smaller, small_summary = (x, y, sy) if first_larger else (y, x, sx)
+    rows, large = larger.shape
+    small = smaller.shape[1]
+    leave_out = large - small < small
+    every = np.arange(rows)
+    order = np.tile(np.arange(large), (rows, 1))
+    powers = np.empty((rows, SUBSAMPLES))
+    for k in range(SUBSAMPLES):
+        chosen = np.zeros((rows, large), dtype=bool)
+        for i in range(large - small if leave_out else small):
+            j = i + drawn_position(s, large - i)
+            picked = order[every, j]
+            order[every, j] = order[:, i]
+            order[:, i] = picked
+            chosen[every, picked] = True
+        sub = larger[chosen != leave_out].reshape(rows, small)
+        tm = trimmed_summaries(sub, TRIM_PERCENT)["tm"]
+        powers[:, k] = explanatory_power(sub, smaller, tm, small_summary["tm"], c) \
+            if first_larger else explanatory_power(smaller, sub, small_summary["tm"], tm, c)
+    missing = np.isnan(powers).any(axis=1)
+    powers.sort(axis=1)
+    middle = SUBSAMPLES // 2
+    return np.where(missing, np.nan, np.sqrt((powers[:, middle - 1] + powers[:, middle]) / 2.0))
+
+
+FORMED_DIFFERENCES = 1_000_000
+
+
+def count_at_most(x, y, t):
+    """The number of differences y_j - x_i (each rounded to double) at most t, of
+    one pair of sorted groups, without forming them: for each x_i the count of
+    y_j up to x_i + t, moved past the values that rounding puts on the other side."""
+    n2 = len(y)
+    k = np.searchsorted(y, x + t, side="right")
+    while True:
+        before, after = np.maximum(k - 1, 0), np.minimum(k, n2 - 1)
+        over = (k > 0) & (y[before] - x > t)
+        under = (k < n2) & (y[after] - x <= t)
+        if not (over.any() or under.any()):
+            return int(k.sum())
+        k = np.where(over, np.searchsorted(y, y[before], side="left"), k)
+        k = np.where(under, np.searchsorted(y, y[after], side="right"), k)
+
+
+def order_key(value):
+    bits = struct.unpack("<q", struct.pack("<d", value))[0]
+    return -(bits & ((1 << 63) - 1)) if bits < 0 else bits
+
+
+def from_order_key(key):
+    bits = (-key) | (1 << 63) if key < 0 else key
+    return struct.unpack("<d", struct.pack("<Q", bits))[0]
+
+
+def select_difference(x, y, rank):
+    """The rank-th smallest difference (1-based) of one pair of sorted groups:
+    the bracket (lo, hi] halved among the doubles until hi alone is left."""
+    lo = float(np.nextafter(y[0] - x[-1], -np.inf))
+    hi = float(y[-1] - x[0])
+    while order_key(hi) - order_key(lo) > 1:
+        middle = from_order_key((order_key(lo) + order_key(hi)) // 2)
+        if count_at_most(x, y, middle) >= rank:
+            hi = middle
+        else:
+            lo = middle
+    return hi
+
+
+def quantile_shift(x, y):
+    """Each row's share of the differences y_j - x_i at most twice their median
+    (the mean of the middle two for an even count), exact on all n1 n2 of them:
+    formed and partitioned when few, otherwise counted and selected."""
+    total = x.shape[1] * y.shape[1]
+    middle = sorted({(total - 1) // 2, total // 2})
+    shifts = np.empty(x.shape[0])
+    if total > FORMED_DIFFERENCES:
+        for row in range(x.shape[0]):
+            xr, yr = x[row].astype(np.float64), y[row].astype(np.float64)
+            first, second = (select_difference(xr, yr, m + 1) for m in (middle[0], middle[-1]))
+            shifts[row] = count_at_most(xr, yr, 2.0 * ((first + second) / 2.0)) / float(total)
+        return shifts
+    step = max(1, 4 * FORMED_DIFFERENCES // total)
+    for first in range(0, x.shape[0], step):
+        part = slice(first, first + step)
+        d = (y[part, None, :].astype(np.float64) - x[part, :, None].astype(np.float64))
+        d = d.reshape(-1, total)
+        chosen = np.partition(d, middle, axis=1)
+        median = (chosen[:, middle[0]] + chosen[:, middle[-1]]) / 2.0
+        shifts[part] = np.count_nonzero(d <= 2.0 * median[:, None], axis=1) / float(total)
+    return shifts
+
+
+def effect_measures(x, y, kernel_d, c, s):
+    """Every bootstrap row's value for each row's sorted groups, NaN for none; at
+    20% trimming the pooled row is the robust d of the single-precision kernel."""
+    sx, sy = trimmed_summaries(x, TRIM_PERCENT), trimmed_summaries(y, TRIM_PERCENT)
+    values = standardized_differences(sx, sy, c)
+    if TRIM_PERCENT == 20:
+        values[0] = kernel_d
+    return values + [explanatory_measure(x, y, sx, sy, c, s), quantile_shift(x, y)]
+
+
+def kernel_d(a, b):
+    e = effect_size(a, b)
+    return np.where(e["valid"], e["d"].astype(np.float64), np.nan)
+
+
+def bootstrap_measures(x1, x2, c):
+    """Each bootstrap row's valid values over the trials, sorted."""
+    rows = [[] for _ in EFFECT_ROWS]
+    for s, r1, r2 in trial_blocks(x1, x2):
+        o1, o2 = np.sort(r1, axis=1), np.sort(r2, axis=1)
+        d = None
+        if TRIM_PERCENT == 20:
+            d = kernel_d(group_statistics(r1, o1), group_statistics(r2, o2))
+        for row, values in zip(rows, effect_measures(o1, o2, d, c, s)):
+            row.append(values[~np.isnan(values)])
+    return [np.sort(np.concatenate(row)) for row in rows]
+
+
+def rank_counts(own, other):
+    """Over each value of `own`: the values of `other` below it and above it, the
+    sum of their differences and of its squares, as exact integers."""
+    below = np.searchsorted(other, own, "left").astype(object)
+    above = (len(other) - np.searchsorted(other, own, "right")).astype(object)
+    d = below - above
+    return sum(below), sum(above), sum(d), sum(d * d)
+
+
+def dominance(x, y):
+    """P(Y > X) with ties counting half, Cliff's delta = 2P - 1 and Cliff's
+    interval for delta (None when |delta| = 1), from the sorted groups."""
+    nx, ny = len(x), len(y)
+    total = nx * ny
+    less, greater, sum_x, squares_x = rank_counts(x, y)
+    _, _, sum_y, squares_y = rank_counts(y, x)
+    n = float(total)
+    p = (2.0 * float(greater) + float(total - greater - less)) / (2.0 * n)
+    delta = float(greater - less) / n
+    if greater == total or less == total:
+        return p, delta, None
+    signs = total * (greater + less) - (greater - less) ** 2
+    pairs = float(signs) / (n * (n - 1.0))
+    of_y = float(squares_y * ny - sum_y * sum_y) / (float(ny) * (ny - 1.0)) / (float(nx) * nx)
+    of_x = float(squares_x * nx - sum_x * sum_x) / (float(nx) * (nx - 1.0)) / (float(ny) * ny)
+    sh = ((nx - 1.0) * of_y + (ny - 1.0) * of_x + pairs) / n
+    z = float(stats.norm.ppf((100.0 - level_percent()) / 100.0 / 2.0))
+    d = delta
+    spread = z * math.sqrt(sh) * math.sqrt((1.0 - d * d) * (1.0 - d * d) + z * z * sh)
+    denominator = 1.0 - d * d + z * z * sh
+    return p, delta, ((d - d * d * d + spread) / denominator,
+                      (d - d * d * d - spread) / denominator)
+
+
+def interval_text(bounds):
+    return "(., .)" if bounds is None else f"({three(bounds[0])}, {three(bounds[1])})"
+
+
+def effects_report(table, names, labels):
+    x1, x2 = observed_groups(table, names, labels)
+    a, b, _ = checked_two_groups(x1, x2)
+    c = normal_wvariance(TRIM_PERCENT)
+    o1, o2 = np.sort(x1), np.sort(x2)
+    # xi of unequal groups takes its subsamples from the stream numbered 0.
+    estimates = effect_measures(o1[None, :], o2[None, :], kernel_d(a, b), c,
+                                trial_states(SEED, [0]))
+    rows = []
+    for name, estimate, values in zip(EFFECT_ROWS, estimates, bootstrap_measures(x1, x2, c)):
+        rows.append((name, "." if np.isnan(estimate[0]) else three(estimate[0]),
+                     interval_text(percentile_bounds(values)), str(len(values))))
+    p, delta, bounds = dominance(o1, o2)
+    p_bounds = None if bounds is None else tuple((1.0 + bound) / 2.0 for bound in bounds)
+    rows.append(("P(Group 2 > Group 1)", three(p), interval_text(p_bounds), "."))
+    rows.append(("Cliff's delta", three(delta), interval_text(bounds), "."))
+    # The columns widen for long numbers, so that they always line up.
+    estimate_width = max([11] + [len(row[1]) + 2 for row in rows])
+    interval_width = max([21] + [len(row[2]) + 2 for row in rows])
+    width = 41 + estimate_width + interval_width + len("Trials")
+
+    def line(measure, estimate, interval, trials):
+        return (measure.ljust(41) + estimate.ljust(estimate_width)
+                + interval.ljust(interval_width) + trials + "\n")
+
+    text = f"ROBUST EFFECT SIZES ({TRIM_PERCENT}% TRIMMING)\n" + rule(width)
+    text += line("Measure", "Estimate", f"{level_percent()}% CI", "Trials") + rule(width)
+    text += "".join(line(*row) for row in rows) + rule(width)
+    text += names_lines(names, labels) + seed_line()
+    return text + "\n" * 5
 
 
 # ---- Descriptives ----
@@ -773,6 +1059,7 @@ def main():
             if table.size == 0:
                 raise Stop("the data file holds no data")
             report = {"bootstrap": bootstrap_report, "yuen": yuen_report,
+                      "effects": effects_report,
                       "descriptives": descriptives_report}[ANALYSIS](table, names, labels)
     except Stop as stop:
         print(f"{sys.argv[0]}: {stop}", file=sys.stderr)
