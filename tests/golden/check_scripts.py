@@ -5,6 +5,7 @@ R script's numbers must be the report's, to the digits the report shows.
 
 Usage: check_scripts.py TRELLAM_CLI SOURCE_DIR WORK_DIR [RSCRIPT]   (exits 1 on any difference)
 """
+import concurrent.futures
 import math
 import os
 import pathlib
@@ -53,7 +54,6 @@ CASES = [  # (environment, arguments)
 ]
 NUMBER = r"(-?[0-9.]+|\.)"
 failures = []
-checked = 0
 
 
 def run(command, env=None):
@@ -139,26 +139,26 @@ def expected_from_report(report, analysis, r_names):
     return found
 
 
-for env, args in CASES:
+def check(number, env, args):
+    """Runs one case's two scripts; returns how many of R's numbers it checked."""
     if env.get("LC_ALL") and env["LC_ALL"].replace("UTF-8", "utf8") not in \
             subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout:
-        continue
+        return 0
     data = str(ROOT / "examples" / args[1])
     what = " ".join(args)
-    script = WORK / "reproduce.py"
+    script = WORK / f"reproduce{number}.py"
     report = run([CLI, args[0], data, *args[2:], "--script", script], env)
     printed = run(["/usr/bin/python3", script], env)
     if printed != report:
         failures.append(f"{what}: the Python script printed\n{printed.decode()}\nthe report is\n"
                         f"{report.decode()}")
     if not RSCRIPT:
-        continue
-    script = WORK / "reproduce.R"
+        return 0
+    script = WORK / f"reproduce{number}.R"
     report = run([CLI, args[0], data, *args[2:], "--script", script], env).decode()
     r_lines = run([RSCRIPT, script]).decode().splitlines()
     r_values = dict(line.rsplit(" = ", 1) for line in r_lines if " = " in line)
     expected = expected_from_report(report, args[0], list(r_values))
-    checked += len(expected)
     if not expected:
         failures.append(f"{what}: no number of the report found")
     for name, shown, decimals in expected:
@@ -168,6 +168,12 @@ for env, args in CASES:
         dep_var = next(line for line in report.splitlines() if line.startswith("Dep Var"))
         if dep_var not in r_lines:
             failures.append(f"{what}: R names the variables otherwise than '{dep_var}'")
+    return len(expected)
+
+
+# The cases are independent programs: as many at a time as there are cores.
+with concurrent.futures.ThreadPoolExecutor(os.cpu_count()) as pool:
+    checked = sum(pool.map(check, range(len(CASES)), *zip(*CASES)))
 
 for failure in failures:
     print(failure)
