@@ -4,6 +4,7 @@
 #include "data/WorkbookImport.h"
 
 #include "data/AvailableMemory.h"
+#include "data/ExcelPackage.h"
 #include "data/InputFile.h"
 #include "data/LayoutGuess.h"
 #include "data/TableBuilder.h"
@@ -626,15 +627,20 @@ WorkbookLook lookAtWorkbook(const std::string& path, FileFormat format, int shee
         const std::unique_ptr<char[]> bytes = wholeFile(path, budget, size, status);
         if (!bytes || format == FileFormat::Sealed)
             return look;
-        if (checkPackage(std::string_view(bytes.get(), size), budget) != ImportStatus::Ok)
+        std::string_view package(bytes.get(), size);
+        if (checkPackage(package, budget) != ImportStatus::Ok)
             return look;
+        const std::optional<std::string> amended
+            = format == FileFormat::Xlsx ? amendedExcelPackage(package, budget) : std::nullopt;
+        if (amended)
+            package = *amended;
         SharedStrings strings(budget);
         Settings settings;
         // An Excel workbook names all its sheets before their cells; an
         // OpenDocument one names each where it begins.
         CellSink sink(nullptr, false, strings, settings, format == FileFormat::Xlsx);
         Factory factory(sheet, sink, strings, settings);
-        readWorkbook(std::string_view(bytes.get(), size), format, factory);
+        readWorkbook(package, format, factory);
         look.readable = true;
         look.sheets = std::move(factory.sheets);
         look.firstRowNames = sink.firstRowNames();
@@ -660,7 +666,9 @@ ImportResult readSheet(std::string_view bytes, FileFormat format, int sheet, boo
             return importOutcome({ ImportStatus::Unreadable, 0, 0 }, {}, displayPath, {});
         if (const ImportStatus whole = checkPackage(bytes, budget); whole != ImportStatus::Ok)
             return importOutcome({ whole, 0, 0 }, {}, displayPath, {});
-        readWorkbook(bytes, format, factory);
+        const std::optional<std::string> amended
+            = format == FileFormat::Xlsx ? amendedExcelPackage(bytes, budget) : std::nullopt;
+        readWorkbook(amended ? std::string_view(*amended) : bytes, format, factory);
     } catch (const BuilderStopped&) {
         return importOutcome(builder.problem(), {}, displayPath, {});
     } catch (const std::bad_alloc&) {
@@ -671,7 +679,11 @@ ImportResult readSheet(std::string_view bytes, FileFormat format, int sheet, boo
     if (sheet < 0 || static_cast<std::size_t>(sheet) >= factory.sheets.size())
         return importOutcome({ ImportStatus::NoSuchSheet, 0, 0 }, {}, displayPath, {});
     builder.setNames(sink.takeNames());
-    const TableProblem problem = builder.finish(data);
+    TableProblem problem = builder.finish(data);
+    // An empty sheet is no data set of 0 cases: the user most likely chose
+    // the wrong sheet or file.
+    if (problem.status == ImportStatus::Ok && (data.rowCount() == 0 || data.columnCount() == 0))
+        problem = { ImportStatus::NoData, 0, 0 };
     return importOutcome(problem, std::move(data), displayPath,
         "Opened the " + formatKind(format) + " file: " + displayPath + report::lineEnds(1)
             + sheetLine(factory.sheets, sheet));

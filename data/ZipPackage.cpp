@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,6 +31,7 @@ struct PackagePart {
     std::uint64_t packed = 0;
     std::uint64_t local = 0; // where its own header begins
     std::uint64_t method = 0;
+    std::uint64_t entry = 0; // where the directory lists it
 };
 
 constexpr std::uint64_t STORED = 0;
@@ -108,7 +111,7 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
                 return std::nullopt;
             parts.push_back({ bytes.substr(entry + 46, nameBytes),
                 static_cast<std::uint32_t>(littleEndian(bytes, entry + 16, 4)), unpacked, packed,
-                local, littleEndian(bytes, entry + 10, 2) });
+                local, littleEndian(bytes, entry + 10, 2), entry });
             entry += 46 + nameBytes + littleEndian(bytes, entry + 30, 2)
                 + littleEndian(bytes, entry + 32, 2);
         }
@@ -166,6 +169,102 @@ ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
             return ImportStatus::Unreadable;
     }
     return ImportStatus::Ok;
+}
+
+std::optional<std::string> unpackedPart(std::string_view bytes, std::string_view name)
+{
+    orcus::zip_archive_stream_blob stream(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    orcus::zip_archive archive(&stream);
+    archive.load();
+    std::vector<unsigned char> content;
+    if (!archive.read_file_entry(name, content))
+        return std::nullopt;
+    // The reader ends what it unpacks with a zero byte of its own.
+    if (!content.empty() && content.back() == 0)
+        content.pop_back();
+    return std::string(content.begin(), content.end());
+}
+
+std::vector<std::string> partNames(std::string_view bytes)
+{
+    std::vector<std::string> names;
+    if (const auto parts = packageParts(bytes)) {
+        for (const PackagePart& part : *parts)
+            names.emplace_back(part.name);
+    }
+    return names;
+}
+
+namespace {
+
+void putLittleEndian(std::string& out, std::uint64_t value, int bytes)
+{
+    for (int k = 0; k < bytes; ++k)
+        out.push_back(static_cast<char>(value >> (8 * k) & 0xFFu));
+}
+
+} // namespace
+
+std::string packageWith(
+    std::string_view bytes, const std::vector<std::pair<std::string, std::string>>& changed)
+{
+    const auto parts = packageParts(bytes);
+    std::string file;
+    std::string directory;
+    std::size_t count = 0;
+    const auto isChanged = [&](std::string_view name) {
+        return std::any_of(changed.begin(), changed.end(),
+            [&](const auto& part) { return part.first == name; });
+    };
+    for (const PackagePart& part : parts ? *parts : std::vector<PackagePart>()) {
+        if (isChanged(part.name))
+            continue;
+        // Its header and packed bytes as they are; the directory entry moved.
+        const std::uint64_t header = 30 + littleEndian(bytes, part.local + 26, 2)
+            + littleEndian(bytes, part.local + 28, 2);
+        const std::uint64_t entryBytes = 46 + littleEndian(bytes, part.entry + 28, 2)
+            + littleEndian(bytes, part.entry + 30, 2) + littleEndian(bytes, part.entry + 32, 2);
+        std::string entry(bytes.substr(part.entry, entryBytes));
+        entry.replace(42, 4, std::string());
+        std::string offset;
+        putLittleEndian(offset, file.size(), 4);
+        entry.insert(42, offset);
+        directory += entry;
+        file.append(bytes.substr(part.local, header + part.packed));
+        ++count;
+    }
+    for (const auto& [name, content] : changed) {
+        // Stored as it is: the reader unpacks nothing.
+        std::string fields;
+        putLittleEndian(fields, 20, 2); // version needed
+        putLittleEndian(fields, 0, 2); // flags
+        putLittleEndian(fields, 0, 2); // stored
+        putLittleEndian(fields, 0, 4); // time and date
+        putLittleEndian(fields, crc32(content), 4);
+        putLittleEndian(fields, content.size(), 4);
+        putLittleEndian(fields, content.size(), 4);
+        putLittleEndian(fields, name.size(), 2);
+        directory += "PK\x01\x02";
+        putLittleEndian(directory, 20, 2);
+        directory += fields;
+        directory.append(12, '\0'); // extra, comment, disk, attributes
+        putLittleEndian(directory, file.size(), 4);
+        directory += name;
+        file += "PK\x03\x04" + fields;
+        putLittleEndian(file, 0, 2);
+        file += name + content;
+        ++count;
+    }
+    const std::size_t start = file.size();
+    file += directory + "PK\x05\x06";
+    putLittleEndian(file, 0, 4);
+    putLittleEndian(file, count, 2);
+    putLittleEndian(file, count, 2);
+    putLittleEndian(file, directory.size(), 4);
+    putLittleEndian(file, start, 4);
+    putLittleEndian(file, 0, 2);
+    return file;
 }
 
 std::uint32_t crc32(std::string_view bytes)

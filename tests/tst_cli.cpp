@@ -150,6 +150,9 @@ void Tst_cli::goldenReports_data()
             << "workbook.second.descriptives.txt";
     QTest::newRow("descriptives of pandas' OpenDocument file")
         << QStringList { "descriptives", files + "pandas.ods" } << "pandas.descriptives.txt";
+    QTest::newRow("descriptives of openpyxl's workbook: its inline texts and the sheets it "
+                  "names from the package's root")
+        << QStringList { "descriptives", files + "openpyxl.xlsx" } << "pandas.descriptives.txt";
     for (const char* file : { "sas-scores.xpt", "sas-scores.sas7bdat" })
         QTest::addRow("descriptives of %s", file)
             << QStringList { "descriptives", files + file } << "sas-scores.descriptives.txt";
@@ -234,6 +237,13 @@ void Tst_cli::failures_data()
     QTest::newRow("a text file named as a workbook")
         << QStringList { "descriptives", "tests/files/import/text-named-as-workbook.xlsx" } << 1
         << "Row 2 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("an empty sheet")
+        << QStringList { "descriptives", "tests/files/import/openpyxl.xlsx", "--sheet", "Empty" }
+        << 1 << "The data file holds no data: tests/files/import/openpyxl.xlsx";
+    QTest::newRow("a sheet of names alone")
+        << QStringList { "descriptives", "tests/files/import/openpyxl.xlsx", "--sheet", "3",
+               "--names" }
+        << 1 << "The data file holds no data: tests/files/import/openpyxl.xlsx";
     QTest::newRow("a sheet the workbook lacks")
         << QStringList { "descriptives", "tests/files/import/workbook.ods", "--sheet", "3" } << 1
         << "The workbook has no sheet 3: tests/files/import/workbook.ods";

@@ -2,10 +2,11 @@
 # Makes the workbooks and statistics files of this folder with the programs
 # researchers use: R's haven (SPSS, Stata, SAS), R's openxlsx and LibreOffice
 # (workbooks with two sheets, formulas, an error cell and dates), pandas with
-# odfpy. Each damaged copy is the file cut in half. The values come from the
-# CSV files of this folder, which tests/golden/check_golden.py reads too.
-# Needs r-cran-haven, r-cran-openxlsx, python3-pandas, python3-odf and
-# libreoffice-calc-nogui.
+# odfpy, and openpyxl. Each damaged copy is the file cut in half. The values
+# come from the CSV files of this folder, which tests/golden/check_golden.py
+# reads too.
+# Needs r-cran-haven, r-cran-openxlsx, python3-pandas, python3-odf,
+# python3-openpyxl and libreoffice-calc-nogui.
 set -eu
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -48,6 +49,21 @@ soffice --headless --convert-to ods --outdir . "$work/workbook.xlsx" >/dev/null
 /usr/bin/python3 - <<'PY'
 import pandas as pd
 pd.read_csv("pandas.csv").to_excel("pandas.ods", engine="odf", index=False)
+PY
+# openpyxl names its sheets from the package's root and holds texts inline;
+# a sheet left empty, and one of names alone.
+/usr/bin/python3 - <<'PY'
+import csv
+import openpyxl
+book = openpyxl.Workbook()
+sheet = book.active
+sheet.title = "Scores"
+with open("pandas.csv", newline="") as file:
+    for k, row in enumerate(csv.reader(file)):
+        sheet.append(row if k == 0 else [row[0], float(row[1]) if row[1] else None])
+book.create_sheet("Empty")
+book.create_sheet("Names only").append(["group", "score"])
+book.save("openpyxl.xlsx")
 PY
 cp workbook.xlsx workbook-named-as-text.txt
 printf '1,2\nx,3\n' > text-named-as-workbook.xlsx
