@@ -25,8 +25,10 @@ void putLittleEndian(std::string& out, std::uint32_t value, int bytes)
 }
 
 // The sheet: a row of names x1 ... xK, then ROWS rows of normal values with
-// four decimals, as a researcher's measurements.
-QByteArray sheetXml(int rows, int columns)
+// four decimals, as a researcher's measurements. The names are the shared
+// strings 0 ... K-1, as Excel keeps texts, or held in their cells, as
+// openpyxl does.
+QByteArray sheetXml(int rows, int columns, bool inlineTexts)
 {
     QByteArray xml
         = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
@@ -41,8 +43,11 @@ QByteArray sheetXml(int rows, int columns)
     std::vector<std::string> letters;
     for (int k = 0; k < columns; ++k) {
         letters.push_back(column(k));
-        xml += "<c r=\"" + letters.back() + "1\" t=\"inlineStr\"><is><t>x" + std::to_string(k + 1)
-            + "</t></is></c>";
+        if (inlineTexts)
+            xml += "<c r=\"" + letters.back() + "1\" t=\"inlineStr\"><is><t>x"
+                + std::to_string(k + 1) + "</t></is></c>";
+        else
+            xml += "<c r=\"" + letters.back() + "1\" t=\"s\"><v>" + std::to_string(k) + "</v></c>";
     }
     xml += "</row>";
     std::mt19937_64 random(20261209);
@@ -111,7 +116,8 @@ std::string package(const std::vector<Part>& parts, bool badCheckSum)
 } // namespace
 
 // FILE gets a workbook of one sheet, names and ROWS rows of COLUMNS numbers
-// (1,000,000 x 14 make some 100 MB). --damage cut keeps its first half, as a
+// (1,000,000 x 14 make some 100 MB), its names shared strings unless
+// --inline-texts. --damage cut keeps its first half, as a
 // copy broken off; bytes overwrites 64 bytes in its middle; sum alters the
 // sheet's check sum, so that only the unpacked sheet shows the damage.
 int runGenerateXlsx(const std::vector<std::string>& args)
@@ -123,7 +129,7 @@ int runGenerateXlsx(const std::vector<std::string>& args)
         || columns > 16384
         || (damage != "" && damage != "cut" && damage != "bytes" && damage != "sum")) {
         std::cerr << "usage: trellam-bench generate-xlsx FILE [--rows N] [--columns K]"
-                     " [--damage cut|bytes|sum]\n";
+                     " [--inline-texts] [--damage cut|bytes|sum]\n";
         return 2;
     }
     const std::string rels
@@ -131,7 +137,13 @@ int runGenerateXlsx(const std::vector<std::string>& args)
           "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
           "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/"
           "officeDocument/2006/relationships/";
-    const std::vector<Part> parts {
+    const bool inlineTexts = hasFlag(args, "inline-texts");
+    std::string strings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas."
+                          "openxmlformats.org/spreadsheetml/2006/main\">";
+    for (int k = 1; k <= columns; ++k)
+        strings += "<si><t>x" + std::to_string(k) + "</t></si>";
+    strings += "</sst>";
+    std::vector<Part> parts {
         { "[Content_Types].xml",
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types xmlns=\"http://schemas."
             "openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
@@ -151,11 +163,17 @@ int runGenerateXlsx(const std::vector<std::string>& args)
             "openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
             "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>" },
         { "xl/_rels/workbook.xml.rels",
-            QByteArray::fromStdString(rels
-                + "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                  "</Relationships>") },
-        { "xl/worksheets/sheet1.xml", sheetXml(rows, columns) },
+            QByteArray::fromStdString(rels + "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                + (inlineTexts ? std::string()
+                               : "<Relationship Id=\"rId2\" Type=\"http://schemas."
+                                 "openxmlformats.org/officeDocument/2006/relationships/"
+                                 "sharedStrings\" Target=\"sharedStrings.xml\"/>")
+                + "</Relationships>") },
     };
+    if (!inlineTexts)
+        parts.push_back({ "xl/sharedStrings.xml", QByteArray::fromStdString(strings) });
+    // The sheet last, where a damaged check sum is given.
+    parts.push_back({ "xl/worksheets/sheet1.xml", sheetXml(rows, columns, inlineTexts) });
     std::string file = package(parts, damage == "sum");
     if (damage == "cut") {
         file.resize(file.size() / 2);

@@ -56,7 +56,7 @@ int main(int argc, char** argv)
                  "       trellam-bench generate FILE [--rows N] [--columns K] [--names]\n"
                  "       trellam-bench generate-sav FILE [--rows N] [--columns K] [--uncompressed]\n"
                  "       trellam-bench generate-xlsx FILE [--rows N] [--columns K]\n"
-                 "                     [--damage cut|bytes|sum]\n"
+                 "                     [--inline-texts] [--damage cut|bytes|sum]\n"
                  "       trellam-bench view [--rows N] [--columns K]\n"
                  "       trellam-bench plot [--n N] [--trials B] [--plotter PATH]\n";
     return 2;

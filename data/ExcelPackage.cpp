@@ -7,6 +7,7 @@
 #include <orcus/xml_namespace.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <utility>
 #include <vector>
@@ -155,6 +156,7 @@ std::string prefixDeclaration(const std::string& prefix)
 std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBudget& budget)
 {
     const std::vector<std::string> names = partNames(bytes);
+    const PackageReader package(bytes);
     const bool sharedStrings = std::any_of(names.begin(), names.end(),
         [](const std::string& name) { return name.ends_with("sharedStrings.xml"); });
     std::vector<std::pair<std::string, std::string>> changed;
@@ -170,7 +172,7 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
     };
     for (const std::string& name : names) {
         if (name.ends_with(".rels")) {
-            std::optional<std::string> rels = unpackedPart(bytes, name);
+            std::optional<std::string> rels = package.part(name);
             if (rels && rels->find("Target=\"/") == std::string::npos
                 && rels->find("Target='/") == std::string::npos)
                 continue;
@@ -181,15 +183,14 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
         } else if (!sharedStrings && name.ends_with(".xml")
             && name.find("worksheets/") != std::string::npos) {
             // A workbook without shared strings may hold its texts inline.
-            std::optional<std::string> sheet = unpackedPart(bytes, name);
+            std::optional<std::string> sheet = package.part(name);
             if (!sheet || sheet->find("inlineStr") == std::string::npos)
                 continue;
             take(2 * sheet->size());
             orcus::xmlns_repository namespaces;
             orcus::xmlns_context context = namespaces.create_context();
             InlineTexts texts(*sheet, strings, count);
-            orcus::sax_ns_parser<InlineTexts> parser(
-                sheet->data(), sheet->size(), context, texts);
+            orcus::sax_ns_parser<InlineTexts> parser(sheet->data(), sheet->size(), context, texts);
             parser.parse();
             prefix = texts.prefix();
             workbookFolder = folderOf(name);
@@ -206,7 +207,7 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
         auto rels = std::find_if(changed.begin(), changed.end(),
             [&](const auto& part) { return part.first == relsName; });
         if (rels == changed.end()) {
-            std::optional<std::string> content = unpackedPart(bytes, relsName);
+            std::optional<std::string> content = package.part(relsName);
             if (!content)
                 return std::nullopt;
             changed.emplace_back(relsName, std::move(*content));
@@ -223,6 +224,12 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
             "openxmlformats.org/spreadsheetml/2006/main\""
                 + prefixDeclaration(prefix) + ">" + strings + "</sst>");
     }
+    // The package's offsets are of 32 bits.
+    std::uint64_t size = bytes.size();
+    for (const auto& part : changed)
+        size += part.first.size() + part.second.size() + 128;
+    if (size >= std::uint64_t { 1 } << 32)
+        throw std::bad_alloc();
     std::string amended = packageWith(bytes, changed);
     // What was unpacked here is dropped; the amended package is held.
     if (!budget.replace(taken, amended.size()))

@@ -171,14 +171,28 @@ ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
     return ImportStatus::Ok;
 }
 
-std::optional<std::string> unpackedPart(std::string_view bytes, std::string_view name)
+struct PackageReader::Archive {
+    explicit Archive(std::string_view bytes)
+        : stream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())
+        , archive(&stream)
+    {
+        archive.load();
+    }
+    orcus::zip_archive_stream_blob stream;
+    orcus::zip_archive archive;
+};
+
+PackageReader::PackageReader(std::string_view bytes)
+    : m_archive(std::make_unique<Archive>(bytes))
 {
-    orcus::zip_archive_stream_blob stream(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    orcus::zip_archive archive(&stream);
-    archive.load();
+}
+
+PackageReader::~PackageReader() = default;
+
+std::optional<std::string> PackageReader::part(std::string_view name) const
+{
     std::vector<unsigned char> content;
-    if (!archive.read_file_entry(name, content))
+    if (!m_archive->archive.read_file_entry(name, content))
         return std::nullopt;
     // The reader ends what it unpacks with a zero byte of its own.
     if (!content.empty() && content.back() == 0)
@@ -214,8 +228,8 @@ std::string packageWith(
     std::string directory;
     std::size_t count = 0;
     const auto isChanged = [&](std::string_view name) {
-        return std::any_of(changed.begin(), changed.end(),
-            [&](const auto& part) { return part.first == name; });
+        return std::any_of(
+            changed.begin(), changed.end(), [&](const auto& part) { return part.first == name; });
     };
     for (const PackagePart& part : parts ? *parts : std::vector<PackagePart>()) {
         if (isChanged(part.name))

@@ -5,6 +5,7 @@
 #include "data/MemoryBudget.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,8 +24,22 @@ std::uint32_t crc32(std::string_view bytes);
 // The names of the parts of a package that checkPackage found whole.
 std::vector<std::string> partNames(std::string_view bytes);
 
-// Part `name` of the package in `bytes`, unpacked; nothing when it has none.
-std::optional<std::string> unpackedPart(std::string_view bytes, std::string_view name);
+// Reads the parts of a package that checkPackage found whole, its
+// directory read once.
+class PackageReader {
+public:
+    explicit PackageReader(std::string_view bytes);
+    ~PackageReader();
+    PackageReader(const PackageReader&) = delete;
+    PackageReader& operator=(const PackageReader&) = delete;
+
+    // Part `name`, unpacked; nothing when the package has none.
+    std::optional<std::string> part(std::string_view name) const;
+
+private:
+    struct Archive;
+    std::unique_ptr<Archive> m_archive;
+};
 
 // The package in `bytes` with the parts `changed` (name, content) in place
 // of those of the same names or added, stored unpacked; the other parts'
