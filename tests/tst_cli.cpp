@@ -140,6 +140,14 @@ void Tst_cli::goldenReports_data()
         << QStringList { "yuen", files + "spss-labelled.sav", "--dv", "2", "--gv", "1",
                "--group1", "control", "--group2", "treatment" }
         << "spss-labelled.yuen.txt";
+    // PSPP's portable file keeps the names in capitals.
+    QTest::newRow("descriptives of PSPP's portable file: declared missing left out")
+        << QStringList { "descriptives", files + "spss-portable.por" }
+        << "spss-portable.descriptives.txt";
+    QTest::newRow("yuen of PSPP's portable file, the groups named by their value labels")
+        << QStringList { "yuen", files + "spss-portable.por", "--dv", "2", "--gv", "1",
+               "--group1", "control", "--group2", "treatment" }
+        << "spss-portable.yuen.txt";
     for (const char* file : { "workbook.xlsx", "workbook.ods", "workbook-named-as-text.txt" })
         QTest::addRow("descriptives of %s: formula results, an error cell missing, dates as "
                       "serial numbers",

@@ -293,6 +293,9 @@ def check_other_programs():
     table[table[:, 1] == 99, 1] = MISSING
     check_named_descriptives("spss-labelled.descriptives.txt", names, table, labels)
     check_yuen("spss-labelled.sav", table, 0.95, dv=1, gv=0)
+    check_named_descriptives("spss-portable.descriptives.txt", [n.upper() for n in names], table,
+                             labels)
+    check_yuen("spss-portable.por", table, 0.95, dv=1, gv=0)
     names, table, labels = labelled_columns(folder / "sas-scores.csv", ",")
     check_named_descriptives("sas-scores.descriptives.txt", names, table, labels)
     names, table, labels = labelled_columns(folder / "pandas.csv", ",")

@@ -1,11 +1,12 @@
 #!/bin/sh
 # Makes the workbooks and statistics files of this folder with the programs
-# researchers use: R's haven (SPSS, Stata, SAS), R's openxlsx and LibreOffice
+# researchers use: R's haven (SPSS, Stata, SAS), PSPP (an SPSS portable
+# file), R's openxlsx and LibreOffice
 # (workbooks with two sheets, formulas, an error cell and dates), pandas with
 # odfpy, and openpyxl. Each damaged copy is the file cut in half. The values
 # come from the CSV files of this folder, which tests/golden/check_golden.py
 # reads too.
-# Needs r-cran-haven, r-cran-openxlsx, python3-pandas, python3-odf,
+# Needs r-cran-haven, r-cran-openxlsx, pspp, python3-pandas, python3-odf,
 # python3-openpyxl and libreoffice-calc-nogui.
 set -eu
 cd "$(dirname "$0")"
@@ -65,6 +66,15 @@ book.create_sheet("Empty")
 book.create_sheet("Names only").append(["group", "score"])
 book.save("openpyxl.xlsx")
 PY
+# PSPP writes the SPSS portable file from the same answers.
+cat > "$work/portable.sps" <<'SPS'
+GET DATA /TYPE=TXT /FILE='spss-labelled.csv' /ARRANGEMENT=DELIMITED /DELIMITERS=','
+  /FIRSTCASE=2 /VARIABLES=group F8.0 score F8.1 sex A1.
+VALUE LABELS group 1 'control' 2 'treatment' /score 99 'not answered'.
+MISSING VALUES score (99).
+EXPORT OUTFILE='spss-portable.por'.
+SPS
+pspp "$work/portable.sps" >/dev/null
 cp workbook.xlsx workbook-named-as-text.txt
 printf '1,2\nx,3\n' > text-named-as-workbook.xlsx
 for file in spss-labelled.sav spss-labelled.zsav stata-labelled.dta sas-scores.xpt \
