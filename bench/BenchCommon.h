@@ -50,6 +50,7 @@ int runDescriptives(const std::vector<std::string>& args);
 int runOutput(const std::vector<std::string>& args);
 int runGenerate(const std::vector<std::string>& args);
 int runGenerateSav(const std::vector<std::string>& args);
+int runGenerateXlsx(const std::vector<std::string>& args);
 int runView(const std::vector<std::string>& args);
 int runPlot(const std::vector<std::string>& args);
 

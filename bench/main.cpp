@@ -39,6 +39,8 @@ int main(int argc, char** argv)
         return bench::runGenerate(args);
     if (command == "generate-sav")
         return bench::runGenerateSav(args);
+    if (command == "generate-xlsx")
+        return bench::runGenerateXlsx(args);
     if (command == "view")
         return bench::runView(args);
     if (command == "plot")
@@ -53,6 +55,8 @@ int main(int argc, char** argv)
                  "       trellam-bench output FILE\n"
                  "       trellam-bench generate FILE [--rows N] [--columns K] [--names]\n"
                  "       trellam-bench generate-sav FILE [--rows N] [--columns K] [--uncompressed]\n"
+                 "       trellam-bench generate-xlsx FILE [--rows N] [--columns K]\n"
+                 "                     [--inline-texts] [--damage cut|bytes|sum]\n"
                  "       trellam-bench view [--rows N] [--columns K]\n"
                  "       trellam-bench plot [--n N] [--trials B] [--plotter PATH]\n";
     return 2;

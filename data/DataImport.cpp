@@ -309,6 +309,8 @@ ImportResult importOutcome(const TableProblem& problem, DataMatrix data,
             "The file has more than " + report::integerText(MAX_COLUMNS) + " variables.");
     case ImportStatus::NoSuchSheet:
         return failure(status, "The workbook has no such sheet: " + displayPath);
+    case ImportStatus::NoData:
+        return failure(status, "The data file holds no data: " + displayPath);
     case ImportStatus::TooLarge:
         return tooLarge(displayPath);
     case ImportStatus::Unreadable:

@@ -16,6 +16,7 @@ enum class ImportStatus {
     TooManyTexts,   // column with more different texts than a set of groups may have
     TooManyVariables, // a workbook sheet or statistics file with more than MAX_COLUMNS
     NoSuchSheet,    // the workbook has no sheet of that name or number
+    NoData,         // the workbook sheet holds no data
 };
 
 struct ImportResult {

@@ -14,6 +14,9 @@
 #include <cstring>
 #include <map>
 #include <new>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #ifndef _WIN32
 #include "data/RegularFile.h"
@@ -34,7 +37,46 @@ struct Source {
     std::vector<char> buffer;
     std::size_t start = 0; // the unread part of the buffer
     std::size_t end = 0;
+    // Bytes given to ReadStat otherwise than the file holds them: (offset, byte).
+    std::vector<std::pair<std::uint64_t, char>> patches;
+
+    void patch(char* into, std::uint64_t at, std::size_t count) const
+    {
+        for (const auto& [offset, byte] : patches) {
+            if (offset >= at && offset - at < count)
+                into[offset - at] = byte;
+        }
+    }
 };
+
+// A portable file's character table: 256 characters after a 200-byte
+// header, lines of 80 characters ending anywhere between. Writers put an
+// ordinary character such as '1' also in a place the table keeps for a rare
+// one (a superscript 1), and ReadStat takes the later place, so that every
+// 1 of the file reads as that rare character. Each character is given its
+// first place alone: its later places get the character of place 64 ('0'),
+// which ReadStat sets last.
+std::vector<std::pair<std::uint64_t, char>> portableTablePatches(std::string_view start)
+{
+    std::vector<std::uint64_t> offsets;
+    for (std::uint64_t at = 0; at < start.size() && offsets.size() < 456; ++at) {
+        if (start[at] != '\r' && start[at] != '\n')
+            offsets.push_back(at);
+    }
+    std::vector<std::pair<std::uint64_t, char>> patches;
+    if (offsets.size() < 456)
+        return patches;
+    const auto table = [&](std::size_t place) { return start[offsets[200 + place]]; };
+    for (std::size_t place = 65; place < 256; ++place) {
+        for (std::size_t earlier = 64; earlier < place; ++earlier) {
+            if (table(earlier) == table(place)) {
+                patches.emplace_back(offsets[200 + place], table(64));
+                break;
+            }
+        }
+    }
+    return patches;
+}
 
 int openSource(const char*, void*)
 {
@@ -79,9 +121,12 @@ ssize_t readSource(void* into, size_t count, void* context)
         while (done < count) {
             if (source.start == source.end) {
                 source.buffer.resize(Source::BUFFER_BYTES);
+                const off_t at = ::lseek(source.fd, 0, SEEK_CUR);
                 const ssize_t got = ::read(source.fd, source.buffer.data(), source.buffer.size());
-                if (got < 0)
+                if (got < 0 || at < 0)
                     return -1;
+                source.patch(source.buffer.data(), static_cast<std::uint64_t>(at),
+                    static_cast<std::size_t>(got));
                 if (got == 0)
                     break;
                 source.start = 0;
@@ -97,8 +142,10 @@ ssize_t readSource(void* into, size_t count, void* context)
 #endif
     const std::size_t left = source.bytes.size() - std::min(source.position, source.bytes.size());
     const std::size_t given = std::min(count, left);
-    if (given > 0)
+    if (given > 0) {
         std::memcpy(into, source.bytes.data() + source.position, given);
+        source.patch(static_cast<char*>(into), source.position, given);
+    }
     source.position += given;
     return static_cast<ssize_t>(given);
 }
@@ -280,6 +327,13 @@ ImportResult importStatisticsFile(
         int fd;
         ~Closer() { ::close(fd); }
     } closer { source.fd };
+    if (format == FileFormat::Por) {
+        char start[1024];
+        const ssize_t got = ::pread(source.fd, start, sizeof start, 0);
+        if (got > 0)
+            source.patches
+                = portableTablePatches(std::string_view(start, static_cast<std::size_t>(got)));
+    }
     return readFile(source, format, displayPath);
 #else
     (void)path;
@@ -294,5 +348,7 @@ ImportResult importStatisticsBytes(
     Source source;
     source.bytes = bytes;
     source.size = bytes.size();
+    if (format == FileFormat::Por)
+        source.patches = portableTablePatches(bytes.substr(0, 1024));
     return readFile(source, format, displayPath);
 }

@@ -140,6 +140,14 @@ void Tst_cli::goldenReports_data()
         << QStringList { "yuen", files + "spss-labelled.sav", "--dv", "2", "--gv", "1",
                "--group1", "control", "--group2", "treatment" }
         << "spss-labelled.yuen.txt";
+    // PSPP's portable file keeps the names in capitals.
+    QTest::newRow("descriptives of PSPP's portable file: declared missing left out")
+        << QStringList { "descriptives", files + "spss-portable.por" }
+        << "spss-portable.descriptives.txt";
+    QTest::newRow("yuen of PSPP's portable file, the groups named by their value labels")
+        << QStringList { "yuen", files + "spss-portable.por", "--dv", "2", "--gv", "1",
+               "--group1", "control", "--group2", "treatment" }
+        << "spss-portable.yuen.txt";
     for (const char* file : { "workbook.xlsx", "workbook.ods", "workbook-named-as-text.txt" })
         QTest::addRow("descriptives of %s: formula results, an error cell missing, dates as "
                       "serial numbers",
@@ -150,6 +158,9 @@ void Tst_cli::goldenReports_data()
             << "workbook.second.descriptives.txt";
     QTest::newRow("descriptives of pandas' OpenDocument file")
         << QStringList { "descriptives", files + "pandas.ods" } << "pandas.descriptives.txt";
+    QTest::newRow("descriptives of openpyxl's workbook: its inline texts and the sheets it "
+                  "names from the package's root")
+        << QStringList { "descriptives", files + "openpyxl.xlsx" } << "pandas.descriptives.txt";
     for (const char* file : { "sas-scores.xpt", "sas-scores.sas7bdat" })
         QTest::addRow("descriptives of %s", file)
             << QStringList { "descriptives", files + file } << "sas-scores.descriptives.txt";
@@ -234,6 +245,13 @@ void Tst_cli::failures_data()
     QTest::newRow("a text file named as a workbook")
         << QStringList { "descriptives", "tests/files/import/text-named-as-workbook.xlsx" } << 1
         << "Row 2 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("an empty sheet")
+        << QStringList { "descriptives", "tests/files/import/openpyxl.xlsx", "--sheet", "Empty" }
+        << 1 << "The data file holds no data: tests/files/import/openpyxl.xlsx";
+    QTest::newRow("a sheet of names alone")
+        << QStringList { "descriptives", "tests/files/import/openpyxl.xlsx", "--sheet", "3",
+               "--names" }
+        << 1 << "The data file holds no data: tests/files/import/openpyxl.xlsx";
     QTest::newRow("a sheet the workbook lacks")
         << QStringList { "descriptives", "tests/files/import/workbook.ods", "--sheet", "3" } << 1
         << "The workbook has no sheet 3: tests/files/import/workbook.ods";

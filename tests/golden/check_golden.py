@@ -6,6 +6,7 @@ checks that each printed number is what an independent computation prints.
 Usage: check_golden.py SOURCE_DIR   (exits 1 on any difference)
 """
 import csv
+from datetime import date
 import math
 import pathlib
 import sys
@@ -256,11 +257,10 @@ def labelled_columns(path, delimiter):
     return names, table, labels
 
 
-def check_toothgrowth():
-    names, table, labels = labelled_columns(ROOT / "examples/toothgrowth.csv", ",")
-    _, semicolon, _ = labelled_columns(ROOT / "examples/toothgrowth_semicolon.csv", ";")
-    check("toothgrowth semicolon file", np.array_equal(table, semicolon), True)
-    lines = (ROOT / "tests/golden/toothgrowth.descriptives.txt").read_text().splitlines()
+def check_named_descriptives(golden, names, table, labels):
+    """A descriptives report of a file with names: each row recomputed, a column of labels
+    counted under the table."""
+    lines = (ROOT / "tests/golden" / golden).read_text().splitlines()
     for c, name in enumerate(names):
         x = table[:, c][table[:, c] != MISSING].astype(np.float64)
         shown = name or f"Var {c + 1}"
@@ -270,14 +270,58 @@ def check_toothgrowth():
         else:
             expected = ["%.15g" % float("%.3f" % x.mean()), "%.15g" % float("%.3f" % x.std(ddof=1)),
                         "%.7g" % np.float32(x.min()), "%.7g" % np.float32(x.max()), str(len(x))]
-        check(f"toothgrowth descriptives {shown}", row[len(shown):].split(), expected)
+        check(f"{golden} {shown}", row[len(shown):].split(), expected)
     for c, texts in labels.items():
         counts = "; ".join(f"{t} {int((table[:, c] == k + 1).sum())}" for k, t in enumerate(texts))
-        check("toothgrowth labels", f"Var {c + 1} ({names[c]}): {counts}" in lines, True)
+        check(f"{golden} labels", f"Var {c + 1} ({names[c]}): {counts}" in lines, True)
+
+
+def check_toothgrowth():
+    names, table, labels = labelled_columns(ROOT / "examples/toothgrowth.csv", ",")
+    _, semicolon, _ = labelled_columns(ROOT / "examples/toothgrowth_semicolon.csv", ";")
+    check("toothgrowth semicolon file", np.array_equal(table, semicolon), True)
+    check_named_descriptives("toothgrowth.descriptives.txt", names, table, labels)
     check_yuen("toothgrowth.csv", table, 0.95, dv=1, gv=2)
 
 
+def check_other_programs():
+    """The workbooks and statistics files, from the values their writers were given
+    (tests/files/import/*.csv, make-workbooks-and-statistics-files.sh)."""
+    folder = ROOT / "tests/files/import"
+    # SPSS: 99 is declared missing; the codes 1 and 2 stay numbers.
+    names, table, labels = labelled_columns(folder / "spss-labelled.csv", ",")
+    table[table[:, 1] == 99, 1] = MISSING
+    check_named_descriptives("spss-labelled.descriptives.txt", names, table, labels)
+    check_yuen("spss-labelled.sav", table, 0.95, dv=1, gv=0)
+    check_named_descriptives("spss-portable.descriptives.txt", [n.upper() for n in names], table,
+                             labels)
+    check_yuen("spss-portable.por", table, 0.95, dv=1, gv=0)
+    names, table, labels = labelled_columns(folder / "sas-scores.csv", ",")
+    check_named_descriptives("sas-scores.descriptives.txt", names, table, labels)
+    names, table, labels = labelled_columns(folder / "pandas.csv", ",")
+    check_named_descriptives("pandas.descriptives.txt", names, table, labels)
+    names, table, labels = labelled_columns(folder / "workbook-second.csv", ",")
+    check_named_descriptives("workbook.second.descriptives.txt", names, table, labels)
+    # The Scores sheet: the formulas' stored results (an empty cell counts 0, 1/0 is an
+    # error cell) and the dates as days since 30 December 1899.
+    with open(folder / "workbook-scores.csv", newline="") as file:
+        rows = list(csv.DictReader(file))
+    score = [float(row["score"]) if row["score"] != "NA" else None for row in rows]
+    value = [s if s is not None else 0.0 for s in score]
+    doubled = [2 * v for v in value]
+    ratio = [None, value[1] / value[0], value[2] / 1, value[3] / value[4], value[4] / value[5],
+             value[5] / value[0]]
+    tested = [(date.fromisoformat(row["tested"]) - date(1899, 12, 30)).days for row in rows]
+    texts = sorted({row["group"] for row in rows})
+    columns_ = [[texts.index(row["group"]) + 1 for row in rows], score, doubled, ratio, tested]
+    table = np.array([[MISSING if v is None else np.float32(v) for v in column]
+                      for column in columns_], dtype=np.float32).T
+    check_named_descriptives("workbook.descriptives.txt",
+                             ["group", "score", "doubled", "ratio", "tested"], table, {0: texts})
+
+
 check_toothgrowth()
+check_other_programs()
 check_descriptives_by("scores_space.descriptives_by.txt", columns(ROOT / "examples/scores_space.dat", " "),
                       0, {0: "Var 1", 1: "Var 2", 2: "Var 3"})
 _, growth, growth_labels = labelled_columns(ROOT / "examples/toothgrowth.csv", ",")

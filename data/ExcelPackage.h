@@ -1,0 +1,15 @@
+// What liborcus does not follow in an Excel package, amended before it reads
+// the package: relationship targets given from the package's root, and text
+// cells holding their text inline instead of in the shared strings (both as
+// Python's openpyxl writes them).
+#pragma once
+
+#include "data/MemoryBudget.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The Excel package in `bytes` amended, with its parts' new sizes taken from
+// `budget`; nothing when it needs no amending. Throws on XML it cannot parse.
+std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBudget& budget);
