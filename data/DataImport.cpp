@@ -6,6 +6,7 @@
 #include "data/ImportBlocks.h"
 #include "data/InputFile.h"
 #include "data/LabelledImport.h"
+#include "data/LargeBlockAllocator.h"
 #include "data/LayoutGuess.h"
 #include "data/LineReader.h"
 #include "data/MemoryBudget.h"
@@ -374,13 +375,13 @@ ImportResult importLabelled(
     if (size >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, size))
         return tooLarge(displayPath);
     const auto bytes = static_cast<std::size_t>(size);
-    const auto text = std::make_unique_for_overwrite<char[]>(bytes);
-    const std::ptrdiff_t got = in.read(text.get(), bytes);
+    std::vector<char, LargeBlockAllocator<char>> text(bytes);
+    const std::ptrdiff_t got = in.read(text.data(), bytes);
     if (got < 0)
         return unreadable(displayPath);
     if (static_cast<std::size_t>(got) < bytes)
         return failure(ImportStatus::Changed, "The file changed while it was read.");
-    std::string_view lines(text.get(), bytes);
+    std::string_view lines(text.data(), bytes);
     if (lines.starts_with("\xEF\xBB\xBF"))
         lines.remove_prefix(3);
     DataMatrix data;
