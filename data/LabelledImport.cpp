@@ -87,7 +87,11 @@ public:
     const char* position() const { return m_p; }
 
 private:
-    bool isBlank(char c) const { return (c == ' ' && m_trimSpaces) || (c == '\t' && m_trimTabs); }
+    bool isBlank(char c) const
+    {
+        // Most bytes are digits or letters: one comparison tells them apart.
+        return c <= ' ' && ((c == ' ' && m_trimSpaces) || (c == '\t' && m_trimTabs));
+    }
 
     bool atFieldEnd(const char* p) const
     {

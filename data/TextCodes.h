@@ -61,11 +61,21 @@ private:
                 hash = (hash ^ word) * MIX;
                 hash ^= hash >> 32;
             }
-            if (left > 0) {
-                std::uint64_t word = 0;
-                std::memcpy(&word, p, left);
-                hash = (hash ^ word) * MIX;
+            // The last bytes, in two loads that may overlap; the length
+            // tells such texts apart.
+            std::uint64_t word = 0;
+            if (left >= 4) {
+                std::uint32_t first = 0;
+                std::uint32_t last = 0;
+                std::memcpy(&first, p, 4);
+                std::memcpy(&last, p + left - 4, 4);
+                word = std::uint64_t { first } << 32 | last;
+            } else if (left > 0) {
+                word = std::uint64_t { static_cast<unsigned char>(p[0]) } << 16
+                    | std::uint64_t { static_cast<unsigned char>(p[left / 2]) } << 8
+                    | static_cast<unsigned char>(p[left - 1]);
             }
+            hash = (hash ^ word) * MIX;
             return static_cast<std::size_t>(hash ^ (hash >> 32));
         }
     };
