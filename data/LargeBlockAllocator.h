@@ -11,7 +11,7 @@
 #include <sys/mman.h>
 #endif
 
-// Blocks of 4 MiB and more are aligned to 2 MiB and, on Linux, marked for
+// Blocks of 2 MiB and more are aligned to 2 MiB and, on Linux, marked for
 // huge pages: a data set of millions of values is then touched a few dozen
 // times instead of tens of thousands of times, which costs more than reading
 // the numbers. Smaller blocks come from the usual allocator. A value added
@@ -79,7 +79,7 @@ template <class T> struct LargeBlockAllocator {
 
 private:
     static constexpr std::size_t HUGE_PAGE_BYTES = std::size_t { 1 } << 21;
-    static constexpr std::size_t LARGE_BYTES = std::size_t { 1 } << 22;
+    static constexpr std::size_t LARGE_BYTES = std::size_t { 1 } << 21;
 
     static std::size_t rounded(std::size_t bytes)
     {
