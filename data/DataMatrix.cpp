@@ -28,6 +28,24 @@ void DataMatrix::reserve(std::size_t rows, std::size_t fields)
     m_values.reserve(fields);
 }
 
+float* DataMatrix::setRectangular(std::size_t rows, std::size_t width)
+{
+    m_values.clear();
+    m_rowOffset.clear();
+    m_groupStart.clear();
+    m_values.resize(rows * width);
+    m_rowOffset.resize(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+        if (row % ROWS_PER_GROUP == 0)
+            m_groupStart.push_back(row * width);
+        m_rowOffset[row] = static_cast<uint32_t>(row % ROWS_PER_GROUP * width);
+    }
+    // As if the rows had been begun one by one: the widest before the last.
+    m_columnCount = rows > 1 ? static_cast<int32_t>(width) : 0;
+    m_lastRowStart = rows > 0 ? (rows - 1) * width : 0;
+    return m_values.data();
+}
+
 void DataMatrix::appendRows(const DataMatrix& rows)
 {
     m_columnCount = std::max(columnCount(), rows.m_columnCount);

@@ -46,6 +46,10 @@ public:
     // Room for `rows` rows holding `fields` fields in all, so that building
     // the matrix copies nothing.
     void reserve(std::size_t rows, std::size_t fields);
+    // Replaces the matrix by `rows` rows of `width` fields each, their names
+    // and labels kept, and returns where the fields go, row after row: they
+    // are unset until written there, so that threads may fill rows apart.
+    float* setRectangular(std::size_t rows, std::size_t width);
     // Adds the rows of `rows` after the last one, as if each were begun and
     // filled here.
     void appendRows(const DataMatrix& rows);

@@ -48,6 +48,23 @@ std::ptrdiff_t InputFile::read(char* into, std::size_t count)
     m_in.read(into, static_cast<std::streamsize>(count));
     return m_in.bad() ? -1 : static_cast<std::ptrdiff_t>(m_in.gcount());
 }
+
+std::ptrdiff_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t count)
+{
+    try {
+        const std::lock_guard<std::mutex> lock(m_readAt);
+        const std::streampos position = m_in.tellg();
+        m_in.clear();
+        m_in.seekg(static_cast<std::streamoff>(offset));
+        m_in.read(into, static_cast<std::streamsize>(count));
+        const std::ptrdiff_t got = m_in.bad() ? -1 : static_cast<std::ptrdiff_t>(m_in.gcount());
+        m_in.clear();
+        m_in.seekg(position);
+        return got;
+    } catch (...) {
+        return -1;
+    }
+}
 #else
 InputFile::InputFile(const std::string& path)
     : m_fd(openRegularFile(path, O_RDONLY, &m_size))
@@ -70,6 +87,23 @@ std::ptrdiff_t InputFile::read(char* into, std::size_t count)
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = ::read(m_fd, into + done, count - done);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+std::ptrdiff_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
         if (got == 0)
             break;
         if (got < 0) {

@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include <fstream>
+#include <mutex>
 #endif
 
 // A data file opened for reading once. Only a regular file is read, judged
@@ -27,11 +28,16 @@ public:
     // Reads until `count` bytes or the end of the file; returns the bytes
     // read, or -1 when reading fails.
     std::ptrdiff_t read(char* into, std::size_t count);
+    // Reads until `count` bytes from `offset` or the end of the file, where
+    // read() stands unmoved; several threads may read parts at once. Returns
+    // the bytes read, or -1 when reading fails.
+    std::ptrdiff_t readAt(std::uint64_t offset, char* into, std::size_t count);
 
 private:
     std::uintmax_t m_size = 0;
 #ifdef _WIN32
     std::ifstream m_in;
+    std::mutex m_readAt; // the stream has one position
 #else
     int m_fd = -1;
 #endif

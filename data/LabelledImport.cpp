@@ -2,6 +2,7 @@
 #include "data/LabelledImport.h"
 
 #include "data/ImportBlocks.h"
+#include "data/LargeBlockAllocator.h"
 #include "data/LineReader.h"
 #include "data/NumberText.h"
 #include "data/Parallel.h"
@@ -22,6 +23,8 @@ namespace {
 struct Field {
     std::string_view text;
     bool doubledQuotes = false; // a quoted field with "" still to be read as "
+    bool isNumber = false; // an unquoted number, read while the line was split
+    float number = 0.0f;
 };
 
 // Splits a file's text into records of fields, one record a line, where a
@@ -37,6 +40,9 @@ public:
         , m_oneByte(delimiter.size() == 1 ? delimiter.front() : '\n')
         , m_trimSpaces(delimiter.find(' ') == std::string_view::npos)
         , m_trimTabs(delimiter.find('\t') == std::string_view::npos)
+        , m_numbersFirst(delimiter.empty()
+              || std::string_view("0123456789+-.eE").find(delimiter.front())
+                  == std::string_view::npos)
     {
     }
 
@@ -81,7 +87,11 @@ public:
     const char* position() const { return m_p; }
 
 private:
-    bool isBlank(char c) const { return (c == ' ' && m_trimSpaces) || (c == '\t' && m_trimTabs); }
+    bool isBlank(char c) const
+    {
+        // Most bytes are digits or letters: one comparison tells them apart.
+        return c <= ' ' && ((c == ' ' && m_trimSpaces) || (c == '\t' && m_trimTabs));
+    }
 
     bool atFieldEnd(const char* p) const
     {
@@ -112,6 +122,8 @@ private:
     bool readField(Field& field)
     {
         const char* start = skipBlanks(m_p);
+        if (m_numbersFirst && readNumber(start, field))
+            return true;
         if (start != m_end && *start == '"') {
             const char* quote = start + 1;
             for (;;) {
@@ -143,12 +155,34 @@ private:
         return true;
     }
 
+    // The common field, a number with its blanks, read in one pass: true,
+    // with the field read and m_p past it, when a number ends at the field's
+    // end.
+    bool readNumber(const char* start, Field& field)
+    {
+        float value = 0.0f;
+        const char* end = scanNumber(start, m_end, value);
+        if (end == nullptr)
+            return false;
+        const char* after = skipBlanks(end);
+        if (!atFieldEnd(after))
+            return false;
+        field.text = std::string_view(start, static_cast<std::size_t>(end - start));
+        field.isNumber = true;
+        field.number = value;
+        m_p = after;
+        return true;
+    }
+
     const char* m_p;
     const char* m_end;
     std::string_view m_delimiter;
     char m_oneByte; // the delimiter when it is one byte, else a line end
     bool m_trimSpaces; // blanks around a field are not part of it, unless
     bool m_trimTabs; // the delimiter is one
+    // With a delimiter that cannot begin inside a number, a field is read as
+    // a number first and its end found by that.
+    bool m_numbersFirst;
 };
 
 std::string fieldText(const Field& field)
@@ -169,6 +203,8 @@ std::string fieldText(const Field& field)
 // The number a field holds, with a decimal comma where `decimalComma`.
 std::optional<float> fieldNumber(const Field& field, bool decimalComma)
 {
+    if (field.isNumber)
+        return field.number;
     if (field.doubledQuotes)
         return std::nullopt;
     return parseNumber(field.text, decimalComma);
@@ -179,9 +215,48 @@ bool isMissingField(const Field& field)
     return !field.doubledQuotes && isMissingLabelText(field.text);
 }
 
+// A piece's fields, in large blocks: they are millions in a large file.
+using Values = std::vector<float, LargeBlockAllocator<float>>;
+
+// Fields and rows a byte of the data lines.
+struct Density {
+    double fields = 0.0;
+    double rows = 0.0;
+};
+
+// The density of the records in the first sample of `lines`, so that a
+// piece takes room for its fields at once instead of growing into it.
+Density densityOf(std::string_view lines, std::string_view delimiter)
+{
+    const char* const sampleEnd
+        = lines.data() + std::min(lines.size(), importBlocks().sample());
+    RecordReader records(lines, delimiter);
+    std::vector<Field> fields;
+    std::size_t fieldCount = 0;
+    std::size_t rowCount = 0;
+    while (records.position() < sampleEnd && records.next(fields) == RecordReader::Read::Record) {
+        fieldCount += fields.size();
+        ++rowCount;
+    }
+    const auto bytes = static_cast<double>(records.position() - lines.data());
+    if (bytes == 0.0)
+        return {};
+    return { static_cast<double>(fieldCount) / bytes, static_cast<double>(rowCount) / bytes };
+}
+
+// Room in `values` for about `count` fields, taken from `budget`; without
+// it, when the budget is short, the room grows as the fields come.
+void reserveRoom(Values& values, double count, MemoryBudget& budget)
+{
+    const auto room = static_cast<std::size_t>(std::min(count * 1.0625, 1e15)) + 16;
+    if (room > values.capacity()
+        && budget.replace(values.capacity() * sizeof(float), room * sizeof(float)))
+        values.reserve(room);
+}
+
 // Grows `values` by doubling, its room taken from `budget`; false when
 // that room is not there.
-bool makeRoom(std::vector<float>& values, MemoryBudget& budget)
+bool makeRoom(Values& values, MemoryBudget& budget)
 {
     if (values.size() < values.capacity())
         return true;
@@ -198,7 +273,7 @@ struct Piece {
     const char* begin = nullptr;
     const char* end = nullptr;
     const char* stop = nullptr; // where its last record ended
-    std::vector<float> values; // the rows' fields back to back
+    Values values; // the rows' fields back to back
     std::vector<uint16_t> fieldCounts; // one a row
     std::vector<TextCodes> codes; // a column's texts, coded in the order met
     // Per column: a text was met, a number was stored, a text found no code.
@@ -232,6 +307,8 @@ public:
     // whatever their fields look like; without, a column holds labels from
     // its first text on.
     void read(Piece& piece, const std::vector<uint8_t>* textColumns) const;
+    // The density the pieces take their room by.
+    void setDensity(Density density) { m_density = density; }
 
 private:
     bool addRow(Piece& piece, const std::vector<Field>& fields,
@@ -241,6 +318,7 @@ private:
     bool m_decimalComma;
     const char* m_fileEnd;
     MemoryBudget& m_budget;
+    Density m_density;
 };
 
 void PieceReader::read(Piece& piece, const std::vector<uint8_t>* textColumns) const
@@ -252,6 +330,10 @@ void PieceReader::read(Piece& piece, const std::vector<uint8_t>* textColumns) co
     piece.textColumns.assign(columns, 0);
     piece.numberColumns.assign(columns, 0);
     piece.tooManyTexts.assign(columns, 0);
+    const auto bytes = static_cast<double>(piece.end - piece.begin);
+    reserveRoom(piece.values, bytes * m_density.fields, m_budget);
+    piece.fieldCounts.reserve(
+        static_cast<std::size_t>(std::min(bytes * m_density.rows * 1.0625, 1e9)) + 16);
     piece.width = 0;
     piece.problem = {};
     RecordReader records(
@@ -292,9 +374,12 @@ bool PieceReader::addRow(
             return false;
         const Field& field = fields[column];
         float value = MISSING_VALUE;
-        if (!isMissingField(field)) {
+        const bool text = textColumns ? (*textColumns)[column] : piece.textColumns[column];
+        if (!text && field.isNumber) {
+            piece.numberColumns[column] = 1;
+            value = field.number;
+        } else if (!isMissingField(field)) {
             std::optional<float> number;
-            const bool text = textColumns ? (*textColumns)[column] : piece.textColumns[column];
             if (!text && (number = fieldNumber(field, m_decimalComma))) {
                 piece.numberColumns[column] = 1;
                 value = *number;
@@ -424,6 +509,7 @@ TableProblem TableReader::readNames(RecordReader& records, std::vector<std::stri
 // with every text column known.
 TableProblem TableReader::readRows(std::string_view lines)
 {
+    m_reader.setDensity(densityOf(lines, m_delimiter));
     m_pieces = cutIntoPieces(lines);
     readPieces(m_reader, m_pieces, nullptr, std::vector<uint8_t>(m_pieces.size(), 1));
     for (std::size_t k = 1; k < m_pieces.size(); ++k) {
@@ -518,30 +604,46 @@ TableProblem TableReader::codeLabels(bool utf8, DataMatrix& data)
     return {};
 }
 
-// Builds the data set from the pieces, every row as wide as the widest,
-// freeing each piece once its rows are in.
+// Builds the data set from the pieces, every row as wide as the widest. The
+// pieces write their rows side by side, each where its first row belongs,
+// and each is freed once its rows are in.
 TableProblem TableReader::fill(std::size_t width, DataMatrix& data)
 {
-    std::size_t rows = 0;
-    for (const Piece& piece : m_pieces)
-        rows += piece.fieldCounts.size();
+    std::vector<std::size_t> firstRow(m_pieces.size() + 1, 0);
+    for (std::size_t k = 0; k < m_pieces.size(); ++k)
+        firstRow[k + 1] = firstRow[k] + m_pieces[k].fieldCounts.size();
+    const std::size_t rows = firstRow.back();
     if (!m_budget.replace(0, DataMatrix::bytesFor(rows, rows * width)))
         return { ImportStatus::TooLarge, 0, 0 };
-    data.reserve(rows, rows * width);
-    for (std::size_t k = 0; k < m_pieces.size(); ++k) {
-        Piece& piece = m_pieces[k];
-        const float* value = piece.values.data();
-        for (const uint16_t fieldCount : piece.fieldCounts) {
-            data.beginRow();
-            for (std::size_t column = 0; column < width; ++column) {
-                float v = column < fieldCount ? *value++ : MISSING_VALUE;
-                if (m_textColumns[column] && v != MISSING_VALUE)
-                    v = m_finalCodes[k][column][static_cast<std::size_t>(v)];
-                data.appendField(v);
-            }
+    // Per piece and column, the final code of each of the piece's own; none
+    // for a column of numbers.
+    std::vector<const float*> finalCodes(m_pieces.size() * width, nullptr);
+    for (std::size_t piece = 0; piece < m_pieces.size(); ++piece) {
+        for (std::size_t column = 0; column < width; ++column) {
+            if (m_textColumns[column])
+                finalCodes[piece * width + column] = m_finalCodes[piece][column].data();
         }
-        m_budget.replace(piece.values.capacity() * sizeof(float), 0);
-        piece = Piece();
+    }
+    float* const values = data.setRectangular(rows, width);
+    const auto count = static_cast<std::ptrdiff_t>(m_pieces.size());
+#pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads()) if (count > 1)
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+        const auto piece = static_cast<std::size_t>(k);
+        const float* const* finalCode = finalCodes.data() + piece * width;
+        const float* value = m_pieces[piece].values.data();
+        float* row = values + firstRow[piece] * width;
+        for (const uint16_t fieldCount : m_pieces[piece].fieldCounts) {
+            for (std::size_t column = 0; column < fieldCount; ++column) {
+                const float v = *value++;
+                row[column] = finalCode[column] && v != MISSING_VALUE
+                    ? finalCode[column][static_cast<std::size_t>(v)]
+                    : v;
+            }
+            std::fill(row + fieldCount, row + width, MISSING_VALUE);
+            row += width;
+        }
+        m_budget.replace(m_pieces[piece].values.capacity() * sizeof(float), 0);
+        m_pieces[piece] = Piece();
     }
     return {};
 }
