@@ -37,8 +37,8 @@ fuzz_one() {
         -print_final_stats=1 > "$build/fuzz_$target.log" 2>&1
 }
 
-# As many targets at a time as there are cores, each with a core of its own
-# for its whole time.
+# Every target at once, sharing the cores for the whole time: no core waits
+# idle for the last target, whatever the number of targets and cores.
 declare -A running=()
 failed=()
 finish_one() {
@@ -56,7 +56,6 @@ finish_one() {
     fi
 }
 for target in "${targets[@]}"; do
-    [ "${#running[@]}" -lt "$(nproc)" ] || finish_one
     fuzz_one "$target" &
     running[$!]="$target"
 done
