@@ -82,11 +82,14 @@ bool InputFile::isOpen() const
     return m_fd >= 0;
 }
 
-std::ptrdiff_t InputFile::read(char* into, std::size_t count)
+namespace {
+// Calls `readSome(done)` until `count` bytes are in or the file ends, again
+// after an interrupted call; -1 on an error.
+template <typename ReadSome> std::ptrdiff_t readFully(std::size_t count, ReadSome readSome)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = ::read(m_fd, into + done, count - done);
+        const ssize_t got = readSome(done);
         if (got == 0)
             break;
         if (got < 0) {
@@ -98,21 +101,17 @@ std::ptrdiff_t InputFile::read(char* into, std::size_t count)
     }
     return static_cast<std::ptrdiff_t>(done);
 }
+} // namespace
+
+std::ptrdiff_t InputFile::read(char* into, std::size_t count)
+{
+    return readFully(count, [&](std::size_t done) { return ::read(m_fd, into + done, count - done); });
+}
 
 std::ptrdiff_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t count)
 {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::ptrdiff_t>(done);
+    return readFully(count, [&](std::size_t done) {
+        return ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
+    });
 }
 #endif
