@@ -150,8 +150,7 @@ bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsi
     for (;;) {
         if (stream.avail_in == 0 && fed < packed.size()) {
             const std::size_t more = std::min<std::size_t>(packed.size() - fed, 1u << 30);
-            stream.next_in
-                = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data() + fed));
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data() + fed));
             stream.avail_in = static_cast<uInt>(more);
             fed += more;
         }
@@ -316,6 +315,6 @@ std::string packageWith(
 
 std::uint32_t crc32(std::string_view bytes)
 {
-    return static_cast<std::uint32_t>(crc32_z(::crc32(0, Z_NULL, 0),
-        reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+    return static_cast<std::uint32_t>(
+        crc32_z(::crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }
