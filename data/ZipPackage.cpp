@@ -4,10 +4,11 @@
 
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
+#include <zlib.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -122,6 +123,56 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
     return std::nullopt;
 }
 
+// Whether `part` unpacks to the bytes and check sum the directory gives.
+// Deflated bytes are unpacked a piece at a time into `piece` and summed as
+// they come, so the check never holds a part whole and stops at the first
+// damage the unpacking meets or as soon as the part gives more bytes than
+// it should.
+bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsigned char>& piece)
+{
+    // partsInPlace found its header and packed bytes within the file.
+    const std::string_view packed = bytes.substr(part.local + 30
+            + littleEndian(bytes, part.local + 26, 2) + littleEndian(bytes, part.local + 28, 2),
+        part.packed);
+    if (part.method == STORED)
+        return crc32(packed) == part.crc;
+    z_stream stream {};
+    // Raw deflate: a part holds neither zlib's header nor its sum.
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        throw std::bad_alloc();
+    struct End {
+        z_stream& stream;
+        ~End() { inflateEnd(&stream); }
+    } end { stream };
+    std::uint64_t unpacked = 0;
+    uLong crc = ::crc32(0, Z_NULL, 0);
+    std::size_t fed = 0;
+    for (;;) {
+        if (stream.avail_in == 0 && fed < packed.size()) {
+            const std::size_t more = std::min<std::size_t>(packed.size() - fed, 1u << 30);
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data() + fed));
+            stream.avail_in = static_cast<uInt>(more);
+            fed += more;
+        }
+        stream.next_out = piece.data();
+        stream.avail_out = static_cast<uInt>(piece.size());
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        if (result == Z_MEM_ERROR)
+            throw std::bad_alloc();
+        const std::size_t got = piece.size() - stream.avail_out;
+        unpacked += got;
+        if (unpacked > part.bytes)
+            return false;
+        crc = crc32_z(crc, piece.data(), got);
+        if (result == Z_STREAM_END)
+            break;
+        // A part cut short ends with no progress possible (Z_BUF_ERROR).
+        if (result != Z_OK)
+            return false;
+    }
+    return unpacked == part.bytes && crc == part.crc;
+}
+
 } // namespace
 
 ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
@@ -130,19 +181,13 @@ ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
     if (!parts)
         return ImportStatus::Unreadable;
     std::uint64_t unpacked = 0;
-    std::uint64_t largest = 0;
-    for (const PackagePart& part : *parts) {
+    for (const PackagePart& part : *parts)
         unpacked += part.bytes;
-        largest = std::max(largest, part.bytes);
-    }
-    // The reader holds the parts it reads, and this check one part at a time.
-    if (!budget.replace(0, unpacked) || !budget.replace(0, largest))
+    // The reader holds the parts it reads; this check a piece of one.
+    constexpr std::size_t PIECE_BYTES = std::size_t { 1 } << 20;
+    if (!budget.replace(0, unpacked) || !budget.replace(0, PIECE_BYTES))
         return ImportStatus::TooLarge;
-    budget.replace(largest, 0);
-    orcus::zip_archive_stream_blob stream(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    orcus::zip_archive archive(&stream);
-    archive.load();
+    std::vector<unsigned char> piece(PIECE_BYTES);
     // The small parts first: damage there is found before the sheets are
     // unpacked.
     std::vector<PackagePart> xml;
@@ -152,23 +197,10 @@ ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
     }
     std::stable_sort(xml.begin(), xml.end(),
         [](const PackagePart& a, const PackagePart& b) { return a.bytes < b.bytes; });
-    std::vector<unsigned char> content;
-    for (const PackagePart& part : xml) {
-        content.clear();
-        if (!archive.read_file_entry(part.name, content))
-            return ImportStatus::Unreadable;
-        // The reader ends what it unpacks with a zero byte of its own.
-        if (content.size() == part.bytes + 1 && content.back() == 0)
-            content.pop_back();
-        if (content.size() != part.bytes)
-            return ImportStatus::Unreadable;
-        // A damaged part often unpacks to fewer bytes than it should, and
-        // the rest stays zero, which no XML holds: found without the sum.
-        const std::string_view text(reinterpret_cast<const char*>(content.data()), content.size());
-        if ((!text.empty() && text.back() == '\0') || crc32(text) != part.crc)
-            return ImportStatus::Unreadable;
-    }
-    return ImportStatus::Ok;
+    const bool whole = std::all_of(xml.begin(), xml.end(),
+        [&](const PackagePart& part) { return partWhole(bytes, part, piece); });
+    budget.replace(PIECE_BYTES, 0);
+    return whole ? ImportStatus::Ok : ImportStatus::Unreadable;
 }
 
 struct PackageReader::Archive {
@@ -283,35 +315,6 @@ std::string packageWith(
 
 std::uint32_t crc32(std::string_view bytes)
 {
-    // Eight bytes a step through eight tables, each table the first one
-    // advanced by one more byte of zeros.
-    static const std::array<std::array<std::uint32_t, 256>, 8> TABLES = [] {
-        std::array<std::array<std::uint32_t, 256>, 8> tables {};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            tables[0][n] = c;
-        }
-        for (std::size_t t = 1; t < 8; ++t) {
-            for (std::size_t n = 0; n < 256; ++n)
-                tables[t][n] = tables[t - 1][n] >> 8 ^ tables[0][tables[t - 1][n] & 0xFFu];
-        }
-        return tables;
-    }();
-    const auto byte = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at]));
-    };
-    std::uint32_t crc = 0xFFFFFFFFu;
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        const std::uint32_t low
-            = crc ^ (byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 | byte(at + 3) << 24);
-        crc = TABLES[7][low & 0xFFu] ^ TABLES[6][low >> 8 & 0xFFu] ^ TABLES[5][low >> 16 & 0xFFu]
-            ^ TABLES[4][low >> 24] ^ TABLES[3][byte(at + 4)] ^ TABLES[2][byte(at + 5)]
-            ^ TABLES[1][byte(at + 6)] ^ TABLES[0][byte(at + 7)];
-    }
-    for (; at < bytes.size(); ++at)
-        crc = TABLES[0][(crc ^ byte(at)) & 0xFFu] ^ crc >> 8;
-    return crc ^ 0xFFFFFFFFu;
+    return static_cast<std::uint32_t>(
+        crc32_z(::crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }

@@ -15,7 +15,8 @@
 // Whether the package in `bytes` is whole: its directory there, and each
 // part the reader parses (the XML) unpacking to the bytes and check sum the
 // directory gives. A damaged package is refused before its damage reaches
-// the reader. What the parts unpack to is taken from `budget` first.
+// the reader. What the parts unpack to is taken from `budget` first; each
+// part is checked a piece at a time as it unpacks.
 ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget);
 
 // The CRC-32 check sum of `bytes`, as a ZIP package gives each part's.

@@ -239,6 +239,9 @@ void Tst_cli::failures_data()
         QTest::addRow("%s cut in half", damaged)
             << QStringList { "descriptives", path } << 1 << "The file could not be read: " + path;
     }
+    QTest::newRow("a workbook whose sheet's packed bytes are damaged, its directory intact")
+        << QStringList { "descriptives", "tests/files/import/damaged-workbook.xlsx" } << 1
+        << "The file could not be read: tests/files/import/damaged-workbook.xlsx";
     QTest::newRow("an Excel 97 file, a compound file as an encrypted workbook is")
         << QStringList { "descriptives", "tests/files/import/old-excel.xls" } << 1
         << "The file could not be read: tests/files/import/old-excel.xls";

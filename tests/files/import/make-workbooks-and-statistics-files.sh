@@ -82,6 +82,17 @@ for file in spss-labelled.sav spss-labelled.zsav stata-labelled.dta sas-scores.x
     size=$(wc -c < "$file")
     head -c $((size / 2)) "$file" > "truncated-$file"
 done
+# A workbook whose sheet's packed bytes are damaged, its directory intact.
+/usr/bin/python3 - <<'PY'
+import struct, zipfile
+data = bytearray(open("workbook.xlsx", "rb").read())
+sheet = zipfile.ZipFile("workbook.xlsx").getinfo("xl/worksheets/sheet1.xml")
+at = sheet.header_offset
+start = at + 30 + sum(struct.unpack("<HH", data[at + 26:at + 30]))
+middle = start + sheet.compress_size // 2
+data[middle:middle + 16] = bytes(b ^ 0x55 for b in data[middle:middle + 16])
+open("damaged-workbook.xlsx", "wb").write(data)
+PY
 /usr/bin/python3 - <<'PY'
 import pandas as pd
 pd.DataFrame([[1] * 1001]).to_excel("one-thousand-and-one-columns.ods", engine="odf",
