@@ -170,6 +170,9 @@ ImportResult importFile(const CommandLine& line)
     const FileFormat format = fileFormatOf(line.file);
     if (isWorkbook(format)) {
         const WorkbookLook first = lookAtWorkbook(line.file, format);
+        // A damaged package is refused once, not read and checked again.
+        if (first.refusal != ImportStatus::Ok)
+            return importOutcome({ first.refusal, 0, 0 }, {}, line.file, {});
         if (first.readable) {
             choice.sheet = sheetOf(line, first);
             if (!choice.firstLineNames)

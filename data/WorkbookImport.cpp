@@ -6,6 +6,7 @@
 #include "data/AvailableMemory.h"
 #include "data/ExcelPackage.h"
 #include "data/InputFile.h"
+#include "data/LargeBlockAllocator.h"
 #include "data/LayoutGuess.h"
 #include "data/TableBuilder.h"
 #include "data/ZipPackage.h"
@@ -584,27 +585,29 @@ void readWorkbook(std::string_view bytes, FileFormat format, Factory& factory)
     }
 }
 
-// The whole file in memory, taken from `budget`; empty with `status` set
-// when it cannot be.
-std::unique_ptr<char[]> wholeFile(
-    const std::string& path, MemoryBudget& budget, std::size_t& size, ImportStatus& status)
+// A whole file in memory, in blocks that a large file fills without a page
+// fault for every page.
+using FileBytes = std::vector<char, LargeBlockAllocator<char>>;
+
+// The whole file in memory, taken from `budget`; `status` says whether it
+// could be read.
+FileBytes wholeFile(const std::string& path, MemoryBudget& budget, ImportStatus& status)
 {
     InputFile in(path);
     status = ImportStatus::Unreadable;
     if (!in.isOpen())
-        return nullptr;
+        return {};
     if (in.size() >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, in.size())) {
         status = ImportStatus::TooLarge;
-        return nullptr;
+        return {};
     }
-    size = static_cast<std::size_t>(in.size());
-    auto bytes = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(size, 1));
-    const std::ptrdiff_t got = in.read(bytes.get(), size);
+    FileBytes bytes(static_cast<std::size_t>(in.size()));
+    const std::ptrdiff_t got = in.read(bytes.data(), bytes.size());
     if (got < 0)
-        return nullptr;
-    if (static_cast<std::size_t>(got) < size) {
+        return {};
+    if (static_cast<std::size_t>(got) < bytes.size()) {
         status = ImportStatus::Changed;
-        return nullptr;
+        return {};
     }
     status = ImportStatus::Ok;
     return bytes;
@@ -622,14 +625,15 @@ WorkbookLook lookAtWorkbook(const std::string& path, FileFormat format, int shee
     WorkbookLook look;
     try {
         MemoryBudget budget(availableMemoryBytes());
-        std::size_t size = 0;
         ImportStatus status = ImportStatus::Ok;
-        const std::unique_ptr<char[]> bytes = wholeFile(path, budget, size, status);
-        if (!bytes || format == FileFormat::Sealed)
+        const FileBytes bytes = wholeFile(path, budget, status);
+        if (status == ImportStatus::Ok && format != FileFormat::Sealed)
+            status = checkPackage(std::string_view(bytes.data(), bytes.size()), budget);
+        if (status != ImportStatus::Ok || format == FileFormat::Sealed) {
+            look.refusal = status;
             return look;
-        std::string_view package(bytes.get(), size);
-        if (checkPackage(package, budget) != ImportStatus::Ok)
-            return look;
+        }
+        std::string_view package(bytes.data(), bytes.size());
         const std::optional<std::string> amended
             = format == FileFormat::Xlsx ? amendedExcelPackage(package, budget) : std::nullopt;
         if (amended)
@@ -695,13 +699,12 @@ ImportResult importWorkbook(const std::string& path, FileFormat format, int shee
     bool firstRowNames, const std::string& displayPath)
 {
     MemoryBudget budget(availableMemoryBytes());
-    std::size_t size = 0;
     ImportStatus status = ImportStatus::Ok;
-    const std::unique_ptr<char[]> bytes = wholeFile(path, budget, size, status);
-    if (!bytes)
+    const FileBytes bytes = wholeFile(path, budget, status);
+    if (status != ImportStatus::Ok)
         return importOutcome({ status, 0, 0 }, {}, displayPath, {});
-    return readSheet(
-        std::string_view(bytes.get(), size), format, sheet, firstRowNames, displayPath, budget);
+    return readSheet(std::string_view(bytes.data(), bytes.size()), format, sheet, firstRowNames,
+        displayPath, budget);
 }
 
 ImportResult importWorkbookBytes(std::string_view bytes, FileFormat format, int sheet,

@@ -17,6 +17,9 @@ struct WorkbookLook {
     // Whether the chosen sheet's first row holds names, as the layout guess
     // judges the first two lines of a text file (data/LayoutGuess.h).
     bool firstRowNames = false;
+    // Why the import would refuse the file before reading a cell: it cannot be
+    // read or its package is damaged (Ok otherwise).
+    ImportStatus refusal = ImportStatus::Ok;
 };
 
 // The sheets of the workbook at `path` (of `format`, Xlsx or Ods), and the
