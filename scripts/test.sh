@@ -16,8 +16,8 @@ ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
 xvfb-run -a "$root/build/tests/trellam-screenshots" "$root/build/screenshots"
 "$root/scripts/validate-desktop.sh" "$root/build"
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# parallel code's tests under ThreadSanitizer, then the fuzz targets for half
-# a minute in the sanitizer tree.
+# parallel code's tests under ThreadSanitizer, then the fuzz targets for twenty
+# seconds in the sanitizer tree.
 "$root/scripts/sanitize.sh"
 "$root/scripts/tsan.sh"
-"$root/scripts/fuzz.sh" 30
+"$root/scripts/fuzz.sh" 20

@@ -20,4 +20,6 @@ export TRELLAM_THREADS=4
 # A report ends the test at once with an exit code, not a signal that the
 # test library would answer with a stack dump.
 export QTEST_DISABLE_STACK_DUMP=1
-ctest --test-dir "$build" --output-on-failure -R "^($(IFS='|'; echo "${tests[*]}"))\$"
+# Side by side on every core, OpenMP's idle threads sleeping (see sanitize.sh).
+export OMP_WAIT_POLICY=passive
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" -R "^($(IFS='|'; echo "${tests[*]}"))\$"
