@@ -21,14 +21,6 @@ namespace bench {
 
 namespace {
 
-float floatOption(const std::vector<std::string>& args, const std::string& name, float fallback)
-{
-    const std::string text = option(args, name, "");
-    float value = fallback;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
 BootstrapRequest benchRequest(int32_t trials, float level)
 {
     BootstrapRequest request;
@@ -46,11 +38,11 @@ BootstrapRequest benchRequest(int32_t trials, float level)
 
 int runBootstrap(const std::vector<std::string>& args)
 {
-    const int32_t n1 = intOption(args, "n1", 1000);
-    const int32_t n2 = intOption(args, "n2", 1000);
-    const int32_t trials = intOption(args, "trials", 2000);
-    const float level = floatOption(args, "level", 0.95f);
-    const int32_t repeats = intOption(args, "repeats", n1 + n2 <= 4000 ? 9 : 3);
+    const int32_t n1 = numberOption<int32_t>(args, "n1", 1000);
+    const int32_t n2 = numberOption<int32_t>(args, "n2", 1000);
+    const int32_t trials = numberOption<int32_t>(args, "trials", 2000);
+    const float level = numberOption<float>(args, "level", 0.95f);
+    const int32_t repeats = numberOption<int32_t>(args, "repeats", n1 + n2 <= 4000 ? 9 : 3);
     if (n1 < 2 || n2 < 2 || trials < 0) {
         std::cerr << "usage: trellam-bench bootstrap --n1 N --n2 N --trials B --level 0.95\n";
         return 2;
@@ -92,9 +84,9 @@ int runBootstrap(const std::vector<std::string>& args)
 
 int runBootstrapDialog(const std::vector<std::string>& args)
 {
-    const int32_t n1 = intOption(args, "n1", 1000);
-    const int32_t n2 = intOption(args, "n2", 1000);
-    const int32_t repeats = intOption(args, "repeats", n1 + n2 <= 4000 ? 5 : 3);
+    const int32_t n1 = numberOption<int32_t>(args, "n1", 1000);
+    const int32_t n2 = numberOption<int32_t>(args, "n2", 1000);
+    const int32_t repeats = numberOption<int32_t>(args, "repeats", n1 + n2 <= 4000 ? 5 : 3);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "trellam-bench";

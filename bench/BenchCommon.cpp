@@ -63,14 +63,6 @@ std::string option(
     return *(it + 1);
 }
 
-int32_t intOption(const std::vector<std::string>& args, const std::string& name, int32_t fallback)
-{
-    const std::string text = option(args, name, "");
-    int32_t value = fallback;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
 DataMatrix normalGroups(int32_t n1, int32_t n2)
 {
     std::mt19937_64 engine(20240611);

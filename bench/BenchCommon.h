@@ -3,6 +3,7 @@
 
 #include "data/DataMatrix.h"
 
+#include <charconv>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,8 +32,15 @@ double peakResidentMB();
 std::string option(
     const std::vector<std::string>& args, const std::string& name, const std::string& fallback);
 
-// The whole number following `--name` in args, or `fallback` when absent.
-int32_t intOption(const std::vector<std::string>& args, const std::string& name, int32_t fallback);
+// The number following `--name` in args, or `fallback` when absent.
+template <typename Number>
+Number numberOption(const std::vector<std::string>& args, const std::string& name, Number fallback)
+{
+    const std::string text = option(args, name, "");
+    Number value = fallback;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
 
 // Two normal groups in column 1 (group 2 shifted by 0.4 SD), their codes 1
 // and 2 in column 2, rows interleaved as a data file would hold them.

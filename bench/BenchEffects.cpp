@@ -9,10 +9,10 @@ namespace bench {
 
 int runEffects(const std::vector<std::string>& args)
 {
-    const int32_t n1 = intOption(args, "n1", 100000);
-    const int32_t n2 = intOption(args, "n2", 100000);
-    const int32_t trials = intOption(args, "trials", 2000);
-    const int32_t repeats = intOption(args, "repeats", 1);
+    const int32_t n1 = numberOption<int32_t>(args, "n1", 100000);
+    const int32_t n2 = numberOption<int32_t>(args, "n2", 100000);
+    const int32_t trials = numberOption<int32_t>(args, "trials", 2000);
+    const int32_t repeats = numberOption<int32_t>(args, "repeats", 1);
     if (n1 < 2 || n2 < 2 || trials < 1) {
         std::cerr << "usage: trellam-bench effects --n1 N --n2 N --trials B --trim 0.2\n";
         return 2;

@@ -122,8 +122,8 @@ std::string package(const std::vector<Part>& parts, bool badCheckSum)
 // sheet's check sum, so that only the unpacked sheet shows the damage.
 int runGenerateXlsx(const std::vector<std::string>& args)
 {
-    const int rows = intOption(args, "rows", 1000000);
-    const int columns = intOption(args, "columns", 14);
+    const int rows = numberOption<int32_t>(args, "rows", 1000000);
+    const int columns = numberOption<int32_t>(args, "columns", 14);
     const std::string damage = option(args, "damage", "");
     if (args.empty() || args.front().rfind("--", 0) == 0 || rows < 1 || columns < 1
         || columns > 16384
