@@ -1,6 +1,8 @@
 // How much more memory the program may take, from /proc, /sys/fs/cgroup and the resource limits.
 #include "data/AvailableMemory.h"
 
+#include "data/LargeBlockAllocator.h"
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -179,5 +181,10 @@ std::uint64_t availableMemoryBytes()
 {
     const std::uint64_t machine
         = fieldValue(fileText("/proc/meminfo"), "MemAvailable").value_or(NO_LIMIT);
-    return std::min({ machine, leftByCgroups(), leftByResourceLimits() });
+    // The blocks kept for reuse lie within the address space; a new one
+    // that needs their room gets it.
+    const std::uint64_t addressSpace = leftByResourceLimits();
+    const std::uint64_t kept = keptLargeBlockBytes();
+    return std::min({ machine, leftByCgroups(),
+        addressSpace > NO_LIMIT - kept ? NO_LIMIT : addressSpace + kept });
 }

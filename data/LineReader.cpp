@@ -10,7 +10,7 @@
 void LineReader::makeRoom()
 {
     if (m_lineStart > 0) {
-        std::memmove(m_buffer.get(), m_buffer.get() + m_lineStart, m_filled - m_lineStart);
+        std::memmove(m_buffer.data(), m_buffer.data() + m_lineStart, m_filled - m_lineStart);
         m_filled -= m_lineStart;
         m_lineStart = 0;
     } else if (m_filled == m_capacity) {
@@ -18,8 +18,8 @@ void LineReader::makeRoom()
         if (m_capacity > std::numeric_limits<std::size_t>::max() / 4
             || !m_budget.replace(m_capacity + 1, m_capacity * 2 + 1))
             throw std::bad_alloc();
-        auto larger = std::make_unique_for_overwrite<char[]>(m_capacity * 2 + 1);
-        std::memcpy(larger.get(), m_buffer.get(), m_filled);
+        Buffer larger(m_capacity * 2 + 1);
+        std::memcpy(larger.data(), m_buffer.data(), m_filled);
         m_buffer = std::move(larger);
         m_capacity *= 2;
     }
@@ -31,8 +31,8 @@ void LineReader::widen()
 {
     if (m_capacity >= m_blocks.block || !m_budget.replace(m_capacity + 1, m_blocks.block + 1))
         return;
-    auto larger = std::make_unique_for_overwrite<char[]>(m_blocks.block + 1);
-    std::memcpy(larger.get(), m_buffer.get() + m_lineStart, m_filled - m_lineStart);
+    Buffer larger(m_blocks.block + 1);
+    std::memcpy(larger.data(), m_buffer.data() + m_lineStart, m_filled - m_lineStart);
     m_buffer = std::move(larger);
     m_capacity = m_blocks.block;
     m_filled -= m_lineStart;

@@ -3,12 +3,13 @@
 
 #include "data/ImportBlocks.h"
 #include "data/InputFile.h"
+#include "data/LargeBlockAllocator.h"
 #include "data/MemoryBudget.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <vector>
 
 inline bool isLineEnd(char c)
 {
@@ -47,7 +48,8 @@ private:
     MemoryBudget& m_budget;
     const ImportBlocks m_blocks = importBlocks();
     // One byte more than the chunk, for the LF that closes a last line.
-    std::unique_ptr<char[]> m_buffer = std::make_unique_for_overwrite<char[]>(m_blocks.chunk() + 1);
+    using Buffer = std::vector<char, LargeBlockAllocator<char>>;
+    Buffer m_buffer = Buffer(m_blocks.chunk() + 1);
     std::size_t m_capacity = m_blocks.chunk();
     std::size_t m_filled = 0; // bytes read into the buffer
     std::size_t m_lineStart = 0; // first byte not yet handed out
@@ -63,17 +65,17 @@ ReadEnd LineReader::forEachBlock(InputFile& in, OnLines&& onLines, OnLongLine&& 
         if (!firstChunk)
             widen();
         if (m_lineStart == 0 && m_filled == m_capacity
-            && !onLongLine(m_buffer.get(), m_buffer.get() + m_filled))
+            && !onLongLine(m_buffer.data(), m_buffer.data() + m_filled))
             return ReadEnd::Stopped;
         makeRoom();
         const std::size_t newDataStart = m_filled;
         const std::size_t wanted = m_capacity - m_filled;
-        const std::ptrdiff_t got = in.read(m_buffer.get() + m_filled, wanted);
+        const std::ptrdiff_t got = in.read(m_buffer.data() + m_filled, wanted);
         if (got < 0)
             return ReadEnd::ReadError;
         m_filled += static_cast<std::size_t>(got);
         m_bytesRead += static_cast<std::size_t>(got);
-        if (firstChunk && m_filled >= 3 && std::memcmp(m_buffer.get(), "\xEF\xBB\xBF", 3) == 0)
+        if (firstChunk && m_filled >= 3 && std::memcmp(m_buffer.data(), "\xEF\xBB\xBF", 3) == 0)
             m_lineStart = 3;
 
         const bool atEnd = static_cast<std::size_t>(got) < wanted;
@@ -81,7 +83,7 @@ ReadEnd LineReader::forEachBlock(InputFile& in, OnLines&& onLines, OnLongLine&& 
             m_buffer[m_filled++] = '\n';
         const std::size_t blockEnd = atEnd ? m_filled : afterLastLineEnd(newDataStart);
         if (blockEnd > m_lineStart
-            && !onLines(m_buffer.get() + m_lineStart, m_buffer.get() + blockEnd))
+            && !onLines(m_buffer.data() + m_lineStart, m_buffer.data() + blockEnd))
             return ReadEnd::Stopped;
         m_lineStart = blockEnd;
         if (atEnd)

@@ -5,6 +5,8 @@
 #include "widgets/OutputPane.h"
 #include "forms/frmMain.h"
 #include "data/DataMatrix.h"
+#include "data/AvailableMemory.h"
+#include "data/LargeBlockAllocator.h"
 #include "platform/DirListBox.h"
 #include "platform/FileListBox.h"
 
@@ -226,6 +228,7 @@ private slots:
     void fileGrowingDuringImportGivesWholeLines();
     void importUnderAMemoryLimit_data();
     void importUnderAMemoryLimit();
+    void keptBlocksGiveWayUnderALimit();
     void badOutputFiles_data();
     void badOutputFiles();
     void groupTexts_data();
@@ -659,6 +662,39 @@ void Tst_badInputs::importUnderAMemoryLimit()
     QCOMPARE(boxText(boxes), QString());
     QCOMPARE(m_window->dataSet().rowCount(), megabytes * (1 << 20) / int(line.size()));
     QCOMPARE(m_window->dataSet().columnCount(), 2);
+#endif
+}
+
+// A freed large block serves the next array of its size in place; under a
+// limit on the address space, the blocks kept that way count as room, and
+// they give way to an array they cannot hold.
+void Tst_badInputs::keptBlocksGiveWayUnderALimit()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("limits memory through Linux resource limits");
+#else
+#ifdef TRELLAM_ADDRESS_SANITIZER
+    QSKIP("AddressSanitizer maps address space of its own");
+#endif
+    using Floats = std::vector<float, LargeBlockAllocator<float>>;
+    constexpr std::size_t MEGABYTE_FLOATS = std::size_t { 1 } << 18;
+    // Nearly all that may be kept: whatever earlier arrays left goes.
+    const float* first = Floats(124 * MEGABYTE_FLOATS).data();
+    QCOMPARE(keptLargeBlockBytes(), std::uint64_t { 124 } << 20);
+    Floats again(124 * MEGABYTE_FLOATS);
+    QCOMPARE(again.data(), first);
+    again = Floats();
+
+    const AddressSpaceLimit limit(qint64 { 8 } << 20);
+    QVERIFY(availableMemoryBytes() >= (std::uint64_t { 128 } << 20));
+    Floats larger;
+    try {
+        larger.resize(128 * MEGABYTE_FLOATS);
+    } catch (const std::bad_alloc&) {
+        QFAIL("the kept blocks stood in the way of a new one");
+    }
+    larger.back() = 1.0f;
+    QCOMPARE(keptLargeBlockBytes(), std::uint64_t { 0 });
 #endif
 }
 
