@@ -18,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -79,7 +80,7 @@ public:
 
 private:
     void parsePieces(const std::vector<std::string_view>& pieces);
-    bool join(std::size_t piece, std::uintmax_t position);
+    bool join(std::size_t count, std::uintmax_t position);
     bool stop(ImportStatus problem, int32_t problemRow, int32_t problemColumn);
     bool growRoom(std::uintmax_t position, std::size_t moreRows, std::size_t moreFields);
 
@@ -122,13 +123,24 @@ bool RowBuilder::addLines(const char* p, const char* end)
 
     const std::vector<std::string_view> pieces = cutIntoPieces(p, end, m_blocks.piece());
     parsePieces(pieces);
-    std::uintmax_t position = blockPosition;
-    for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
-        if (!join(piece, position))
-            return false;
-        position += pieces[piece].size();
+    // The pieces up to the first problem join the matrix together.
+    std::size_t good = 0;
+    std::int64_t lastRow = row;
+    for (; good < pieces.size(); ++good) {
+        lastRow += m_pieceRows[good].rowCount();
+        if (m_pieceProblems[good].status != ImportStatus::Ok
+            || lastRow > std::numeric_limits<int32_t>::max())
+            break;
     }
-    return true;
+    if (!join(good, blockPosition))
+        return false;
+    if (good == pieces.size())
+        return true;
+    if (lastRow > std::numeric_limits<int32_t>::max())
+        return stop(ImportStatus::TooLarge, 0, 0);
+    const FieldParser::Problem& problem = m_pieceProblems[good];
+    entry = problem.entry;
+    return stop(problem.status, row + problem.row, problem.column);
 }
 
 void RowBuilder::parsePieces(const std::vector<std::string_view>& pieces)
@@ -160,26 +172,23 @@ void RowBuilder::parsePieces(const std::vector<std::string_view>& pieces)
     }
 }
 
-// Adds the rows of a parsed piece that starts at `position` of the file, or
-// notes its problem; false when the import must stop.
-bool RowBuilder::join(std::size_t piece, std::uintmax_t position)
+// Adds the rows of the first `count` parsed pieces, which start at `position`
+// of the file; false when the import must stop.
+bool RowBuilder::join(std::size_t count, std::uintmax_t position)
 {
-    const DataMatrix& rows = m_pieceRows[piece];
-    const FieldParser::Problem& problem = m_pieceProblems[piece];
-    const auto lastRow = static_cast<std::int64_t>(row) + rows.rowCount();
-    if (lastRow > std::numeric_limits<int32_t>::max())
-        return stop(ImportStatus::TooLarge, 0, 0);
-    if (problem.status != ImportStatus::Ok) {
-        entry = problem.entry;
-        return stop(problem.status, row + problem.row, problem.column);
+    const std::span<const DataMatrix> pieces(m_pieceRows.data(), count);
+    std::size_t moreRows = 0;
+    std::size_t moreFields = 0;
+    for (const DataMatrix& rows : pieces) {
+        moreRows += static_cast<std::size_t>(rows.rowCount());
+        moreFields += rows.fieldTotal();
     }
-    const auto moreRows = static_cast<std::size_t>(rows.rowCount());
     const bool fits = static_cast<std::size_t>(row) + moreRows <= m_rowRoom
-        && data.fieldTotal() + rows.fieldTotal() <= m_fieldRoom;
-    if (!fits && !growRoom(position, moreRows, rows.fieldTotal()))
+        && data.fieldTotal() + moreFields <= m_fieldRoom;
+    if (!fits && !growRoom(position, moreRows, moreFields))
         return false;
-    data.appendRows(rows);
-    row = static_cast<int32_t>(lastRow);
+    data.appendRows(pieces);
+    row += static_cast<int32_t>(moreRows);
     return true;
 }
 

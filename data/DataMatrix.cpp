@@ -1,8 +1,11 @@
 // A data set: a matrix of single-precision values with its column names.
 #include "data/DataMatrix.h"
 
+#include "data/Parallel.h"
 #include "report/ReportText.h"
 
+#include <algorithm>
+#include <vector>
 #include <utility>
 
 DataMatrix::DataMatrix(DataMatrix&& other) noexcept
@@ -46,19 +49,60 @@ float* DataMatrix::setRectangular(std::size_t rows, std::size_t width)
     return m_values.data();
 }
 
-void DataMatrix::appendRows(const DataMatrix& rows)
+void DataMatrix::appendRows(std::span<const DataMatrix> parts)
 {
-    m_columnCount = std::max(columnCount(), rows.m_columnCount);
-    const std::size_t base = m_values.size();
-    m_values.insert(m_values.end(), rows.m_values.begin(), rows.m_values.end());
-    for (int32_t row = 1; row <= rows.rowCount(); ++row) {
-        const std::size_t start = base + rows.rowStart(row);
-        if (m_rowOffset.size() % ROWS_PER_GROUP == 0)
-            m_groupStart.push_back(start);
-        m_rowOffset.push_back(static_cast<uint32_t>(start - m_groupStart.back()));
+    const std::size_t firstRow = m_rowOffset.size();
+    const std::size_t firstValue = m_values.size();
+    // Where each part's rows and values go, and the widest row before the
+    // new last one: each part's rows follow the one before it.
+    std::vector<std::size_t> rowBase(parts.size());
+    std::vector<std::size_t> valueBase(parts.size());
+    std::size_t rows = firstRow;
+    std::size_t values = firstValue;
+    const DataMatrix* last = nullptr;
+    int32_t widest = columnCount();
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        rowBase[k] = rows;
+        valueBase[k] = values;
+        if (parts[k].rowCount() == 0)
+            continue;
+        if (last != nullptr)
+            widest = std::max(widest, last->columnCount());
+        widest = std::max(widest, parts[k].m_columnCount);
+        last = &parts[k];
+        rows += static_cast<std::size_t>(parts[k].rowCount());
+        values += parts[k].m_values.size();
     }
-    if (rows.rowCount() > 0)
-        m_lastRowStart = base + rows.m_lastRowStart;
+    if (last == nullptr)
+        return;
+    m_values.resize(values);
+    m_rowOffset.resize(rows);
+    // The start of each new group, from the part that holds its first row.
+    std::size_t part = 0;
+    for (std::size_t row = (firstRow + ROWS_PER_GROUP - 1) / ROWS_PER_GROUP * ROWS_PER_GROUP;
+         row < rows; row += ROWS_PER_GROUP) {
+        while (row >= rowBase[part] + static_cast<std::size_t>(parts[part].rowCount()))
+            ++part;
+        m_groupStart.push_back(valueBase[part]
+            + parts[part].rowStart(static_cast<int32_t>(row - rowBase[part]) + 1));
+    }
+    // Then the parts side by side: their values and each row's offset in its group.
+    const auto count = static_cast<std::ptrdiff_t>(parts.size());
+#pragma omp parallel for schedule(dynamic, 1) num_threads(workerThreads()) if (count > 1)
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+        const DataMatrix& from = parts[static_cast<std::size_t>(k)];
+        const std::size_t rowAt = rowBase[static_cast<std::size_t>(k)];
+        const std::size_t valueAt = valueBase[static_cast<std::size_t>(k)];
+        std::copy(from.m_values.begin(), from.m_values.end(),
+            m_values.begin() + static_cast<std::ptrdiff_t>(valueAt));
+        for (int32_t row = 1; row <= from.rowCount(); ++row) {
+            const std::size_t at = rowAt + static_cast<std::size_t>(row) - 1;
+            m_rowOffset[at] = static_cast<uint32_t>(
+                valueAt + from.rowStart(row) - m_groupStart[at / ROWS_PER_GROUP]);
+        }
+    }
+    m_columnCount = widest;
+    m_lastRowStart = valueBase[static_cast<std::size_t>(last - parts.data())] + last->m_lastRowStart;
 }
 
 void DataMatrix::clear()

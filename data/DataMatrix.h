@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,9 +51,10 @@ public:
     // and labels kept, and returns where the fields go, row after row: they
     // are unset until written there, so that threads may fill rows apart.
     float* setRectangular(std::size_t rows, std::size_t width);
-    // Adds the rows of `rows` after the last one, as if each were begun and
-    // filled here.
-    void appendRows(const DataMatrix& rows);
+    // Adds the rows of each part in turn after the last one, as if each were
+    // begun and filled here; the parts are copied side by side on the
+    // worker threads. Room for them comes from reserve().
+    void appendRows(std::span<const DataMatrix> parts);
     // Empties the matrix and keeps its room, for building it again.
     void clear();
     // The bytes that room takes.

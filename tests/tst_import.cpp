@@ -124,6 +124,7 @@ private slots:
     void sameOutcomeOnAnyNumberOfThreads_data();
     void sameOutcomeOnAnyNumberOfThreads();
     void fileCutShortWhileRead();
+    void partsJoinAcrossRowGroups();
     void invalidEntrySaysWhatMayMendIt_data();
     void invalidEntrySaysWhatMayMendIt();
 
@@ -607,6 +608,40 @@ void Tst_import::sameOutcomeOnAnyNumberOfThreads()
     }
     setImportBlockBytes(0);
     setWorkerThreads(0);
+}
+
+// Parts of ragged rows joined in batches side by side, over the boundary of
+// a million rows where the matrix starts a new group, read as the same rows
+// built one by one.
+void Tst_import::partsJoinAcrossRowGroups()
+{
+    constexpr int ROWS = 1100000;
+    DataMatrix byRow;
+    std::vector<DataMatrix> parts(7);
+    DataMatrix joined;
+    setWorkerThreads(3);
+    for (int row = 0; row < ROWS; ++row) {
+        DataMatrix& part = parts[std::size_t(row / 1000 % 7)];
+        byRow.beginRow();
+        part.beginRow();
+        for (int field = 0; field < row % 4; ++field) {
+            byRow.appendField(float(row + field));
+            part.appendField(float(row + field));
+        }
+        if (row % 7000 == 6999 || row + 1 == ROWS) {
+            joined.appendRows(parts);
+            for (DataMatrix& done : parts)
+                done.clear();
+        }
+    }
+    setWorkerThreads(0);
+    QCOMPARE(joined.rowCount(), ROWS);
+    QCOMPARE(joined.columnCount(), byRow.columnCount());
+    for (int row = 1; row <= ROWS; ++row) {
+        QCOMPARE(joined.fieldCount(row), byRow.fieldCount(row));
+        for (int col = 1; col <= joined.fieldCount(row); ++col)
+            QCOMPARE(joined(row, col), byRow(row, col));
+    }
 }
 
 // A file that ends before the size it had when it was opened was cut short
