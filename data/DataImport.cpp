@@ -412,7 +412,8 @@ ImportResult importLabelled(
     if (size >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, size))
         return tooLarge(displayPath);
     const auto bytes = static_cast<std::size_t>(size);
-    std::vector<char, LargeBlockAllocator<char>> text(bytes);
+    // Freed once the data set is built: kept, it would only hold memory.
+    std::vector<char, LargeBlockAllocator<char, false>> text(bytes);
     const std::ptrdiff_t got = readWhole(in, text.data(), bytes);
     if (got < 0)
         return unreadable(displayPath);

@@ -216,7 +216,8 @@ bool isMissingField(const Field& field)
 }
 
 // A piece's fields, in large blocks: they are millions in a large file.
-using Values = std::vector<float, LargeBlockAllocator<float>>;
+// Sized by estimates and freed while the import goes on: not kept for reuse.
+using Values = std::vector<float, LargeBlockAllocator<float, false>>;
 
 // Fields and rows a byte of the data lines.
 struct Density {

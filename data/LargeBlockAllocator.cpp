@@ -15,9 +15,12 @@ namespace {
 constexpr std::size_t HUGE_PAGE_BYTES = std::size_t { 1 } << 21;
 constexpr std::size_t PAGE_BYTES = std::size_t { 1 } << 12;
 
+// Whole huge pages for a block that fills one, whole pages for another: a
+// kept block is then cut only between huge pages, never inside one.
 std::size_t rounded(std::size_t bytes)
 {
-    return (bytes + PAGE_BYTES - 1) / PAGE_BYTES * PAGE_BYTES;
+    const std::size_t unit = bytes >= HUGE_PAGE_BYTES ? HUGE_PAGE_BYTES : PAGE_BYTES;
+    return (bytes + unit - 1) / unit * unit;
 }
 
 #if defined(__linux__)
@@ -50,14 +53,16 @@ KeptBlock removeKept(std::size_t index)
     return block;
 }
 
-// The smallest kept block that holds `bytes`, cut to that size; nullptr when
-// none does.
+// The smallest kept block of huge pages, or of pages, that holds `bytes`,
+// cut to that size; nullptr when none does.
 char* reusedBlock(std::size_t bytes)
 {
     const std::lock_guard lock(keptMutex);
+    const bool huge = bytes >= HUGE_PAGE_BYTES;
     std::size_t best = keptCount;
     for (std::size_t k = 0; k < keptCount; ++k) {
-        if (kept[k].bytes >= bytes && (best == keptCount || kept[k].bytes < kept[best].bytes))
+        if (kept[k].bytes >= bytes && (kept[k].bytes >= HUGE_PAGE_BYTES) == huge
+            && (best == keptCount || kept[k].bytes < kept[best].bytes))
             best = k;
     }
     if (best == keptCount)
@@ -83,9 +88,8 @@ char* mapped(std::size_t bytes)
     return map == MAP_FAILED ? nullptr : static_cast<char*>(map);
 }
 
-// A fresh mapping of `bytes` (whole pages); one that fills a huge page starts
-// at a huge-page boundary and takes huge pages as far as it fills them.
-// Nullptr when there is no room.
+// A fresh mapping of `bytes` (rounded); one of huge pages starts at a
+// huge-page boundary and is marked for them. Nullptr when there is no room.
 char* mappedBlock(std::size_t bytes)
 {
     if (bytes < HUGE_PAGE_BYTES)
@@ -102,7 +106,7 @@ char* mappedBlock(std::size_t bytes)
         ::munmap(start, head);
     ::munmap(block + bytes, wider - head - bytes);
 #if defined(MADV_HUGEPAGE)
-    ::madvise(block, bytes / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES, MADV_HUGEPAGE);
+    ::madvise(block, bytes, MADV_HUGEPAGE);
 #endif
     return block;
 }
@@ -130,11 +134,11 @@ void* takeLargeBlock(std::size_t bytes)
     return block;
 }
 
-void giveBackLargeBlock(void* block, std::size_t bytes) noexcept
+void giveBackLargeBlock(void* block, std::size_t bytes, bool keep) noexcept
 {
     const std::size_t size = rounded(bytes);
     auto* const start = static_cast<char*>(block);
-    if (size > KEPT_BYTES) {
+    if (!keep || size > KEPT_BYTES) {
         ::munmap(start, size);
         return;
     }
@@ -163,7 +167,7 @@ void* takeLargeBlock(std::size_t bytes)
     return block;
 }
 
-void giveBackLargeBlock(void* block, std::size_t) noexcept
+void giveBackLargeBlock(void* block, std::size_t, bool) noexcept
 {
     std::free(block);
 }

@@ -14,18 +14,24 @@
 // file like the last one writes into pages already in place; the oldest go
 // back to the system first. Throws std::bad_alloc when no block can be had.
 void* takeLargeBlock(std::size_t bytes);
-void giveBackLargeBlock(void* block, std::size_t bytes) noexcept;
+// A block given back with `keep` false goes back to the system at once.
+void giveBackLargeBlock(void* block, std::size_t bytes, bool keep = true) noexcept;
 // The bytes of the blocks kept for reuse: memory the program may count on.
 std::uint64_t keptLargeBlockBytes();
 
 // Blocks from 64 KiB on come from takeLargeBlock(), smaller ones from the
 // usual allocator. A value added without one is left unset, as a new array's is,
 // so that sizing a block that is filled afterwards does not touch it twice.
-template <class T> struct LargeBlockAllocator {
+// With KEEP false a freed block is not kept: for arrays sized by an estimate
+// and freed while the import goes on, whose pages would stay in use unused.
+template <class T, bool KEEP = true> struct LargeBlockAllocator {
     using value_type = T;
+    template <class U> struct rebind {
+        using other = LargeBlockAllocator<U, KEEP>;
+    };
 
     LargeBlockAllocator() = default;
-    template <class U> LargeBlockAllocator(const LargeBlockAllocator<U>&) noexcept { }
+    template <class U> LargeBlockAllocator(const LargeBlockAllocator<U, KEEP>&) noexcept { }
 
     T* allocate(std::size_t count)
     {
@@ -41,7 +47,7 @@ template <class T> struct LargeBlockAllocator {
         if (bytes < LARGE_BYTES)
             ::operator delete(block);
         else
-            giveBackLargeBlock(block, bytes);
+            giveBackLargeBlock(block, bytes, KEEP);
     }
 
     template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
@@ -50,7 +56,7 @@ template <class T> struct LargeBlockAllocator {
         ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
     }
 
-    template <class U> bool operator==(const LargeBlockAllocator<U>&) const noexcept
+    template <class U> bool operator==(const LargeBlockAllocator<U, KEEP>&) const noexcept
     {
         return true;
     }
