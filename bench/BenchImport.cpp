@@ -4,7 +4,6 @@
 
 #include "data/FileImport.h"
 
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -16,9 +15,7 @@ int runImport(const std::vector<std::string>& args)
     const std::map<std::string, std::string> delimiters { { "tab", "\t" }, { "comma", "," },
         { "semicolon", ";" }, { "space", " " }, { "none", "" } };
     const auto delimiter = delimiters.find(option(args, "delimiter", "tab"));
-    const std::string repeatsText = option(args, "repeats", "5");
-    int repeats = 0;
-    std::from_chars(repeatsText.data(), repeatsText.data() + repeatsText.size(), repeats);
+    const int repeats = numberOption<int>(args, "repeats", 5);
     if (args.empty() || args.front().rfind("--", 0) == 0 || delimiter == delimiters.end()
         || repeats < 1) {
         std::cerr << "usage: trellam-bench import FILE [--delimiter tab|comma|semicolon|space|none]"
@@ -29,9 +26,7 @@ int runImport(const std::vector<std::string>& args)
     ImportChoice choice;
     choice.delimiter = delimiter->second;
     choice.firstLineNames = hasFlag(args, "names");
-    const std::string sheetText = option(args, "sheet", "1");
-    std::from_chars(sheetText.data(), sheetText.data() + sheetText.size(), choice.sheet);
-    choice.sheet -= 1;
+    choice.sheet = numberOption<int32_t>(args, "sheet", 1) - 1;
 
     ImportStatus status = ImportStatus::Ok;
     std::string message;
