@@ -613,6 +613,29 @@ FileBytes wholeFile(const std::string& path, MemoryBudget& budget, ImportStatus&
     return bytes;
 }
 
+// A workbook's package as liborcus is to read it: checked whole first, and
+// an Excel one amended where liborcus would misread it.
+class ReadablePackage {
+public:
+    ReadablePackage(std::string_view bytes, FileFormat format, MemoryBudget& budget)
+        : m_bytes(bytes)
+    {
+        // A sealed (encrypted) workbook cannot be read without its password.
+        m_refusal = format == FileFormat::Sealed ? ImportStatus::Unreadable
+                                                 : checkPackage(bytes, budget);
+        if (m_refusal == ImportStatus::Ok && format == FileFormat::Xlsx)
+            m_amended = amendedExcelPackage(bytes, budget);
+    }
+    // Why the package cannot be read; Ok when it can.
+    ImportStatus refusal() const { return m_refusal; }
+    std::string_view bytes() const { return m_amended ? std::string_view(*m_amended) : m_bytes; }
+
+private:
+    std::string_view m_bytes;
+    ImportStatus m_refusal = ImportStatus::Ok;
+    std::optional<std::string> m_amended;
+};
+
 std::string sheetLine(const std::vector<std::string>& sheets, int sheet)
 {
     return "Sheet: " + report::printable(sheets[static_cast<std::size_t>(sheet)]);
@@ -627,24 +650,22 @@ WorkbookLook lookAtWorkbook(const std::string& path, FileFormat format, int shee
         MemoryBudget budget(availableMemoryBytes());
         ImportStatus status = ImportStatus::Ok;
         const FileBytes bytes = wholeFile(path, budget, status);
-        if (status == ImportStatus::Ok && format != FileFormat::Sealed)
-            status = checkPackage(std::string_view(bytes.data(), bytes.size()), budget);
-        if (status != ImportStatus::Ok || format == FileFormat::Sealed) {
+        if (status != ImportStatus::Ok) {
             look.refusal = status;
             return look;
         }
-        std::string_view package(bytes.data(), bytes.size());
-        const std::optional<std::string> amended
-            = format == FileFormat::Xlsx ? amendedExcelPackage(package, budget) : std::nullopt;
-        if (amended)
-            package = *amended;
+        const ReadablePackage package(std::string_view(bytes.data(), bytes.size()), format, budget);
+        if (package.refusal() != ImportStatus::Ok) {
+            look.refusal = package.refusal();
+            return look;
+        }
         SharedStrings strings(budget);
         Settings settings;
         // An Excel workbook names all its sheets before their cells; an
         // OpenDocument one names each where it begins.
         CellSink sink(nullptr, false, strings, settings, format == FileFormat::Xlsx);
         Factory factory(sheet, sink, strings, settings);
-        readWorkbook(package, format, factory);
+        readWorkbook(package.bytes(), format, factory);
         look.readable = true;
         look.sheets = std::move(factory.sheets);
         look.firstRowNames = sink.firstRowNames();
@@ -666,13 +687,10 @@ ImportResult readSheet(std::string_view bytes, FileFormat format, int sheet, boo
     CellSink sink(&builder, firstRowNames, strings, settings);
     Factory factory(sheet, sink, strings, settings);
     try {
-        if (format == FileFormat::Sealed)
-            return importOutcome({ ImportStatus::Unreadable, 0, 0 }, {}, displayPath, {});
-        if (const ImportStatus whole = checkPackage(bytes, budget); whole != ImportStatus::Ok)
-            return importOutcome({ whole, 0, 0 }, {}, displayPath, {});
-        const std::optional<std::string> amended
-            = format == FileFormat::Xlsx ? amendedExcelPackage(bytes, budget) : std::nullopt;
-        readWorkbook(amended ? std::string_view(*amended) : bytes, format, factory);
+        const ReadablePackage package(bytes, format, budget);
+        if (package.refusal() != ImportStatus::Ok)
+            return importOutcome({ package.refusal(), 0, 0 }, {}, displayPath, {});
+        readWorkbook(package.bytes(), format, factory);
     } catch (const BuilderStopped&) {
         return importOutcome(builder.problem(), {}, displayPath, {});
     } catch (const std::bad_alloc&) {
