@@ -54,14 +54,30 @@ std::string relativeTargets(std::string_view relsName, std::string rels)
     return rels;
 }
 
+constexpr std::string_view MAIN_NAMESPACE
+    = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+// The namespace declaration that binds the prefix of the texts' elements in
+// the shared strings as in the sheet.
+std::string prefixDeclaration(const std::string& prefix)
+{
+    if (prefix.empty())
+        return {};
+    return " xmlns:" + prefix.substr(0, prefix.size() - 1)
+        + "=\"" + std::string(MAIN_NAMESPACE) + "\"";
+}
+
 // Reads a sheet and writes it again with each inline text cell a shared
 // string cell, its text appended to `strings` as a shared string item.
 class InlineTexts {
 public:
-    InlineTexts(std::string_view sheet, std::string& strings, std::size_t& count)
+    // Items appended to shared strings the workbook holds declare the
+    // namespaces of their elements themselves (`declared`).
+    InlineTexts(std::string_view sheet, std::string& strings, std::size_t& count, bool declared)
         : m_sheet(sheet)
         , m_strings(strings)
         , m_count(count)
+        , m_declared(declared)
     {
     }
 
@@ -104,7 +120,9 @@ public:
             const std::string_view text = end > m_textBegins
                 ? m_sheet.substr(m_textBegins, end - m_textBegins)
                 : std::string_view();
-            m_strings += "<si>";
+            m_strings += m_declared ? "<si xmlns=\"" + std::string(MAIN_NAMESPACE) + "\""
+                    + prefixDeclaration(m_prefix) + ">"
+                                    : std::string("<si>");
             m_strings += text;
             m_strings += "</si>";
             m_out += "<" + m_prefix + "v>" + std::to_string(m_count++) + "</" + m_prefix + "v>";
@@ -136,19 +154,39 @@ private:
     std::string m_out;
     std::size_t m_copied = 0;
     std::size_t m_textBegins = 0;
+    bool m_declared;
     bool m_inline = false;
     bool m_inCell = false;
     std::string m_prefix;
 };
 
-// The namespace declaration that binds the prefix of the texts' elements in
-// the shared strings as in the sheet.
-std::string prefixDeclaration(const std::string& prefix)
+// Counts the items of a shared strings part.
+class StringItems {
+public:
+    void doctype(const orcus::sax::doctype_declaration&) { }
+    void start_declaration(std::string_view) { }
+    void end_declaration(std::string_view) { }
+    void attribute(std::string_view, std::string_view) { }
+    void attribute(const orcus::sax_ns_parser_attribute&) { }
+    void characters(std::string_view, bool) { }
+    void start_element(const orcus::sax_ns_parser_element& elem)
+    {
+        if (elem.name == "si")
+            ++count;
+    }
+    void end_element(const orcus::sax_ns_parser_element&) { }
+
+    std::size_t count = 0;
+};
+
+std::size_t itemCount(const std::string& strings)
 {
-    if (prefix.empty())
-        return {};
-    return " xmlns:" + prefix.substr(0, prefix.size() - 1)
-        + "=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+    orcus::xmlns_repository namespaces;
+    orcus::xmlns_context context = namespaces.create_context();
+    StringItems items;
+    orcus::sax_ns_parser<StringItems> parser(strings.data(), strings.size(), context, items);
+    parser.parse();
+    return items.count;
 }
 
 } // namespace
@@ -157,11 +195,12 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
 {
     const std::vector<std::string> names = partNames(bytes);
     const PackageReader package(bytes);
-    const bool sharedStrings = std::any_of(names.begin(), names.end(),
+    const auto sharedStrings = std::find_if(names.begin(), names.end(),
         [](const std::string& name) { return name.ends_with("sharedStrings.xml"); });
     std::vector<std::pair<std::string, std::string>> changed;
-    std::string strings;
-    std::size_t count = 0;
+    std::string strings; // the inline texts as shared string items
+    std::size_t count = 0; // items of the shared strings, with those
+    std::optional<std::string> heldStrings; // the workbook's shared strings part
     std::string workbookFolder;
     std::string prefix;
     std::uint64_t taken = 0;
@@ -180,16 +219,22 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
                 take(rels->size());
                 changed.emplace_back(name, relativeTargets(name, std::move(*rels)));
             }
-        } else if (!sharedStrings && name.ends_with(".xml")
-            && name.find("worksheets/") != std::string::npos) {
-            // A workbook without shared strings may hold its texts inline.
+        } else if (name.ends_with(".xml") && name.find("worksheets/") != std::string::npos) {
             std::optional<std::string> sheet = package.part(name);
             if (!sheet || sheet->find("inlineStr") == std::string::npos)
                 continue;
             take(2 * sheet->size());
+            // The texts follow the items the workbook's shared strings hold.
+            if (sharedStrings != names.end() && !heldStrings) {
+                heldStrings = package.part(*sharedStrings);
+                if (!heldStrings)
+                    return std::nullopt;
+                take(2 * heldStrings->size());
+                count = itemCount(*heldStrings);
+            }
             orcus::xmlns_repository namespaces;
             orcus::xmlns_context context = namespaces.create_context();
-            InlineTexts texts(*sheet, strings, count);
+            InlineTexts texts(*sheet, strings, count, heldStrings.has_value());
             orcus::sax_ns_parser<InlineTexts> parser(sheet->data(), sheet->size(), context, texts);
             parser.parse();
             prefix = texts.prefix();
@@ -200,7 +245,14 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
     }
     if (changed.empty())
         return std::nullopt;
-    if (count > 0) {
+    if (heldStrings && !strings.empty()) {
+        // The texts appended to the workbook's shared strings.
+        const std::size_t end = heldStrings->rfind("</");
+        if (end == std::string::npos)
+            return std::nullopt;
+        heldStrings->insert(end, strings);
+        changed.emplace_back(*sharedStrings, std::move(*heldStrings));
+    } else if (!strings.empty()) {
         // The texts as the workbook's shared strings, and the workbook's
         // relationship to them.
         const std::string relsName = workbookFolder + "_rels/workbook.xml.rels";
@@ -220,9 +272,9 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
             "<Relationship Id=\"rIdSharedStrings\" Type=\"http://schemas.openxmlformats.org/"
             "officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>");
         changed.emplace_back(workbookFolder + "sharedStrings.xml",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas."
-            "openxmlformats.org/spreadsheetml/2006/main\""
-                + prefixDeclaration(prefix) + ">" + strings + "</sst>");
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\""
+                + std::string(MAIN_NAMESPACE) + "\"" + prefixDeclaration(prefix) + ">" + strings
+                + "</sst>");
     }
     // The package's offsets are of 32 bits.
     std::uint64_t size = bytes.size();

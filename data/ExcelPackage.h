@@ -1,7 +1,8 @@
 // What liborcus does not follow in an Excel package, amended before it reads
 // the package: relationship targets given from the package's root, and text
 // cells holding their text inline instead of in the shared strings (both as
-// Python's openpyxl writes them).
+// Python's openpyxl writes them), alone or beside shared strings (as a writer
+// that adds rows to a template leaves them).
 #pragma once
 
 #include "data/MemoryBudget.h"

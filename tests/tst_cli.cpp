@@ -156,6 +156,9 @@ void Tst_cli::goldenReports_data()
         QTest::addRow("descriptives of the sheet given as %s", sheet)
             << QStringList { "descriptives", files + "workbook.xlsx", "--sheet", sheet }
             << "workbook.second.descriptives.txt";
+    QTest::newRow("descriptives of a workbook with shared strings and texts held in their cells")
+        << QStringList { "descriptives", files + "mixed-strings.xlsx" }
+        << "workbook.descriptives.txt";
     QTest::newRow("descriptives of pandas' OpenDocument file")
         << QStringList { "descriptives", files + "pandas.ods" } << "pandas.descriptives.txt";
     QTest::newRow("descriptives of openpyxl's workbook: its inline texts and the sheets it "

@@ -93,6 +93,23 @@ middle = start + sheet.compress_size // 2
 data[middle:middle + 16] = bytes(b ^ 0x55 for b in data[middle:middle + 16])
 open("damaged-workbook.xlsx", "wb").write(data)
 PY
+# Shared strings and texts held in their cells in one workbook, as a writer
+# that adds rows to a template leaves it: the first sheet's groups inline.
+/usr/bin/python3 - <<'PY'
+import re, zipfile
+source = zipfile.ZipFile("workbook.xlsx")
+strings = re.findall(r"<si><t[^>]*>([^<]*)</t></si>", source.read("xl/sharedStrings.xml").decode())
+def inline(match):
+    return '<c r="%s"%s t="inlineStr"><is><t>%s</t></is></c>' % (
+        match.group(1), match.group(2), strings[int(match.group(3))])
+with zipfile.ZipFile("mixed-strings.xlsx", "w", zipfile.ZIP_DEFLATED) as target:
+    for item in source.infolist():
+        data = source.read(item)
+        if item.filename == "xl/worksheets/sheet1.xml":
+            data = re.sub(r'<c r="(A[2-9])"([^>]*?) t="s"><v>(\d+)</v></c>', inline,
+                          data.decode()).encode()
+        target.writestr(item, data)
+PY
 /usr/bin/python3 - <<'PY'
 import pandas as pd
 pd.DataFrame([[1] * 1001]).to_excel("one-thousand-and-one-columns.ods", engine="odf",
