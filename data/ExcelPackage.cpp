@@ -191,7 +191,8 @@ std::size_t itemCount(const std::string& strings)
 
 } // namespace
 
-std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBudget& budget)
+std::optional<std::string> amendedExcelPackage(
+    std::string_view bytes, const std::vector<std::string>& inlineParts, MemoryBudget& budget)
 {
     const std::vector<std::string> names = partNames(bytes);
     const PackageReader package(bytes);
@@ -219,7 +220,8 @@ std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBud
                 take(rels->size());
                 changed.emplace_back(name, relativeTargets(name, std::move(*rels)));
             }
-        } else if (name.ends_with(".xml") && name.find("worksheets/") != std::string::npos) {
+        } else if (name.find("worksheets/") != std::string::npos
+            && std::find(inlineParts.begin(), inlineParts.end(), name) != inlineParts.end()) {
             std::optional<std::string> sheet = package.part(name);
             if (!sheet || sheet->find("inlineStr") == std::string::npos)
                 continue;

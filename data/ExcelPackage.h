@@ -10,7 +10,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The Excel package in `bytes` amended, with its parts' new sizes taken from
-// `budget`; nothing when it needs no amending. Throws on XML it cannot parse.
-std::optional<std::string> amendedExcelPackage(std::string_view bytes, MemoryBudget& budget);
+// `budget`; nothing when it needs no amending. `inlineParts` are the parts
+// that may hold texts inline (checkPackage finds them). Throws on XML it
+// cannot parse.
+std::optional<std::string> amendedExcelPackage(
+    std::string_view bytes, const std::vector<std::string>& inlineParts, MemoryBudget& budget);

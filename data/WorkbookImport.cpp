@@ -621,10 +621,16 @@ public:
         : m_bytes(bytes)
     {
         // A sealed (encrypted) workbook cannot be read without its password.
-        m_refusal = format == FileFormat::Sealed ? ImportStatus::Unreadable
-                                                 : checkPackage(bytes, budget);
+        if (format == FileFormat::Sealed) {
+            m_refusal = ImportStatus::Unreadable;
+            return;
+        }
+        // Excel's sheets are looked at for texts held inline as they are checked.
+        std::vector<std::string> inlineParts;
+        m_refusal = checkPackage(
+            bytes, budget, format == FileFormat::Xlsx ? "inlineStr" : "", &inlineParts);
         if (m_refusal == ImportStatus::Ok && format == FileFormat::Xlsx)
-            m_amended = amendedExcelPackage(bytes, budget);
+            m_amended = amendedExcelPackage(bytes, inlineParts, budget);
     }
     // Why the package cannot be read; Ok when it can.
     ImportStatus refusal() const { return m_refusal; }

@@ -128,14 +128,45 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
 // they come, so the check never holds a part whole and stops at the first
 // damage the unpacking meets or as soon as the part gives more bytes than
 // it should.
-bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsigned char>& piece)
+// Looks for a text in bytes that come a piece at a time, across the pieces' seams.
+class MarkerSearch {
+public:
+    explicit MarkerSearch(std::string_view marker)
+        : m_marker(marker)
+    {
+    }
+    void look(std::string_view piece)
+    {
+        if (m_found || m_marker.empty())
+            return;
+        const std::size_t keep = m_marker.size() - 1;
+        m_seam.append(piece.substr(0, keep));
+        m_found = m_seam.find(m_marker) != std::string::npos
+            || piece.find(m_marker) != std::string_view::npos;
+        if (piece.size() >= keep)
+            m_seam.assign(piece.substr(piece.size() - keep));
+        else
+            m_seam.erase(0, m_seam.size() - std::min(m_seam.size(), keep));
+    }
+    bool found() const { return m_found; }
+
+private:
+    std::string_view m_marker;
+    std::string m_seam; // the last bytes of the pieces so far
+    bool m_found = false;
+};
+
+bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsigned char>& piece,
+    MarkerSearch& search)
 {
     // partsInPlace found its header and packed bytes within the file.
     const std::string_view packed = bytes.substr(part.local + 30
             + littleEndian(bytes, part.local + 26, 2) + littleEndian(bytes, part.local + 28, 2),
         part.packed);
-    if (part.method == STORED)
+    if (part.method == STORED) {
+        search.look(packed);
         return crc32(packed) == part.crc;
+    }
     z_stream stream {};
     // Raw deflate: a part holds neither zlib's header nor its sum.
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
@@ -164,6 +195,7 @@ bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsi
         if (unpacked > part.bytes)
             return false;
         crc = crc32_z(crc, piece.data(), got);
+        search.look(std::string_view(reinterpret_cast<const char*>(piece.data()), got));
         if (result == Z_STREAM_END)
             break;
         // A part cut short ends with no progress possible (Z_BUF_ERROR).
@@ -175,7 +207,8 @@ bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsi
 
 } // namespace
 
-ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
+ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget, std::string_view marker,
+    std::vector<std::string>* holding)
 {
     const std::optional<std::vector<PackagePart>> parts = packageParts(bytes);
     if (!parts)
@@ -197,8 +230,14 @@ ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget)
     }
     std::stable_sort(xml.begin(), xml.end(),
         [](const PackagePart& a, const PackagePart& b) { return a.bytes < b.bytes; });
-    const bool whole = std::all_of(xml.begin(), xml.end(),
-        [&](const PackagePart& part) { return partWhole(bytes, part, piece); });
+    const bool whole = std::all_of(xml.begin(), xml.end(), [&](const PackagePart& part) {
+        MarkerSearch search(marker);
+        if (!partWhole(bytes, part, piece, search))
+            return false;
+        if (search.found() && holding != nullptr)
+            holding->emplace_back(part.name);
+        return true;
+    });
     budget.replace(PIECE_BYTES, 0);
     return whole ? ImportStatus::Ok : ImportStatus::Unreadable;
 }

@@ -16,8 +16,10 @@
 // part the reader parses (the XML) unpacking to the bytes and check sum the
 // directory gives. A damaged package is refused before its damage reaches
 // the reader. What the parts unpack to is taken from `budget` first; each
-// part is checked a piece at a time as it unpacks.
-ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget);
+// part is checked a piece at a time as it unpacks. The names of the parts
+// that hold `marker`, looked for as they unpack, are added to `holding`.
+ImportStatus checkPackage(std::string_view bytes, MemoryBudget& budget,
+    std::string_view marker = {}, std::vector<std::string>* holding = nullptr);
 
 // The CRC-32 check sum of `bytes`, as a ZIP package gives each part's.
 std::uint32_t crc32(std::string_view bytes);
