@@ -1,9 +1,22 @@
 // Large blocks, mapped apart from the heap and kept for reuse once freed.
 #include "data/LargeBlockAllocator.h"
 
-#include <cstdlib>
+// Under AddressSanitizer every block comes from the usual allocator, which
+// it checks, and none is kept.
+#if defined(__SANITIZE_ADDRESS__)
+#define TRELLAM_MAPPED_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRELLAM_MAPPED_BLOCKS 0
+#endif
+#endif
+#if !defined(TRELLAM_MAPPED_BLOCKS) && defined(__linux__)
+#define TRELLAM_MAPPED_BLOCKS 1
+#elif !defined(TRELLAM_MAPPED_BLOCKS)
+#define TRELLAM_MAPPED_BLOCKS 0
+#endif
 
-#if defined(__linux__)
+#if TRELLAM_MAPPED_BLOCKS
 #include <algorithm>
 #include <array>
 #include <mutex>
@@ -23,7 +36,7 @@ std::size_t rounded(std::size_t bytes)
     return (bytes + unit - 1) / unit * unit;
 }
 
-#if defined(__linux__)
+#if TRELLAM_MAPPED_BLOCKS
 
 // What is kept for reuse: the arrays of a data set of some millions of values
 // and the buffers of the import that built it. Beyond, the oldest go back to
@@ -115,7 +128,7 @@ char* mappedBlock(std::size_t bytes)
 
 } // namespace
 
-#if defined(__linux__)
+#if TRELLAM_MAPPED_BLOCKS
 
 void* takeLargeBlock(std::size_t bytes)
 {
@@ -161,15 +174,12 @@ std::uint64_t keptLargeBlockBytes()
 
 void* takeLargeBlock(std::size_t bytes)
 {
-    void* block = std::aligned_alloc(HUGE_PAGE_BYTES, rounded(bytes));
-    if (block == nullptr)
-        throw std::bad_alloc();
-    return block;
+    return ::operator new(rounded(bytes), std::align_val_t { HUGE_PAGE_BYTES });
 }
 
 void giveBackLargeBlock(void* block, std::size_t, bool) noexcept
 {
-    std::free(block);
+    ::operator delete(block, std::align_val_t { HUGE_PAGE_BYTES });
 }
 
 std::uint64_t keptLargeBlockBytes()
