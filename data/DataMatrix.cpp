@@ -5,8 +5,8 @@
 #include "report/ReportText.h"
 
 #include <algorithm>
-#include <vector>
 #include <utility>
+#include <vector>
 
 DataMatrix::DataMatrix(DataMatrix&& other) noexcept
 {

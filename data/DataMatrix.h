@@ -53,7 +53,7 @@ public:
     float* setRectangular(std::size_t rows, std::size_t width);
     // Adds the rows of each part in turn after the last one, as if each were
     // begun and filled here; the parts are copied side by side on the
-    // worker threads. Room for them comes from reserve().
+    // worker threads. With room reserved first, nothing is copied twice.
     void appendRows(std::span<const DataMatrix> parts);
     // Empties the matrix and keeps its room, for building it again.
     void clear();
