@@ -586,8 +586,9 @@ void readWorkbook(std::string_view bytes, FileFormat format, Factory& factory)
 }
 
 // A whole file in memory, in blocks that a large file fills without a page
-// fault for every page.
-using FileBytes = std::vector<char, LargeBlockAllocator<char>>;
+// fault for every page; freed once the data set is built, and not kept then,
+// as it would only hold memory.
+using FileBytes = std::vector<char, LargeBlockAllocator<char, false>>;
 
 // The whole file in memory, taken from `budget`; `status` says whether it
 // could be read.
