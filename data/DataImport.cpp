@@ -6,11 +6,11 @@
 #include "data/ImportBlocks.h"
 #include "data/InputFile.h"
 #include "data/LabelledImport.h"
-#include "data/LargeBlockAllocator.h"
 #include "data/LayoutGuess.h"
 #include "data/LineReader.h"
 #include "data/MemoryBudget.h"
 #include "data/Parallel.h"
+#include "data/WholeFile.h"
 #include "report/ReportText.h"
 
 #include <algorithm>
@@ -376,50 +376,17 @@ void addCure(ImportResult& result, const std::string& entry, const std::string& 
                        "text columns are then read as group labels.";
 }
 
-// Reads the `bytes` of a file into `text` in parts side by side: copying a
-// large file from the system's cache and mapping its memory take as long as
-// reading a good share of its numbers. Returns the bytes read, fewer when the
-// file was cut short, or -1 when reading fails.
-std::ptrdiff_t readWhole(InputFile& in, char* text, std::size_t bytes)
-{
-    constexpr std::size_t PART_BYTES = std::size_t { 8 } << 20;
-    const std::size_t parts
-        = std::clamp<std::size_t>(bytes / PART_BYTES, 1, static_cast<std::size_t>(workerThreads()));
-    std::vector<std::ptrdiff_t> got(parts);
-    const auto count = static_cast<std::ptrdiff_t>(parts);
-#pragma omp parallel for num_threads(workerThreads()) if (count > 1)
-    for (std::ptrdiff_t k = 0; k < count; ++k) {
-        const std::size_t begin = bytes / parts * static_cast<std::size_t>(k);
-        const std::size_t end = k + 1 == count ? bytes : begin + bytes / parts;
-        got[static_cast<std::size_t>(k)] = in.readAt(begin, text + begin, end - begin);
-    }
-    std::size_t total = 0;
-    for (const std::ptrdiff_t part : got) {
-        if (part < 0)
-            return -1;
-        total += static_cast<std::size_t>(part);
-    }
-    return static_cast<std::ptrdiff_t>(total);
-}
-
 // A file with names is read whole: a quoted field may run over line ends, so
 // its lines cannot be shared out at line ends found by bytes alone.
 ImportResult importLabelled(
     InputFile& in, const std::string& delimiter, const std::string& displayPath)
 {
     MemoryBudget budget(availableMemoryBytes());
-    const std::uintmax_t size = in.size();
-    if (size >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, size))
-        return tooLarge(displayPath);
-    const auto bytes = static_cast<std::size_t>(size);
-    // Freed once the data set is built: kept, it would only hold memory.
-    std::vector<char, LargeBlockAllocator<char, false>> text(bytes);
-    const std::ptrdiff_t got = readWhole(in, text.data(), bytes);
-    if (got < 0)
-        return unreadable(displayPath);
-    if (static_cast<std::size_t>(got) < bytes)
-        return failure(ImportStatus::Changed, "The file changed while it was read.");
-    std::string_view lines(text.data(), bytes);
+    ImportStatus status = ImportStatus::Ok;
+    const FileBytes text = readWholeFile(in, budget, status);
+    if (status != ImportStatus::Ok)
+        return outcome(status, 0, 0, {}, displayPath);
+    std::string_view lines(text.data(), text.size());
     if (lines.starts_with("\xEF\xBB\xBF"))
         lines.remove_prefix(3);
     DataMatrix data;

@@ -223,7 +223,7 @@ std::optional<std::string> amendedExcelPackage(
         } else if (name.find("worksheets/") != std::string::npos
             && std::find(inlineParts.begin(), inlineParts.end(), name) != inlineParts.end()) {
             std::optional<std::string> sheet = package.part(name);
-            if (!sheet || sheet->find("inlineStr") == std::string::npos)
+            if (!sheet)
                 continue;
             take(2 * sheet->size());
             // The texts follow the items the workbook's shared strings hold.

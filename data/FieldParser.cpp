@@ -11,9 +11,7 @@ FieldParser::FieldParser(std::string_view delimiter)
     // A delimiter holding a line end never occurs inside a line.
     : m_delimiter(delimiter.find_first_of("\r\n") == std::string_view::npos ? delimiter : "")
     , m_skipBlanks(m_delimiter.find(' ') == std::string_view::npos)
-    , m_numbersFirst(m_delimiter.empty()
-          || std::string_view("0123456789+-.eE").find(m_delimiter.front())
-              == std::string_view::npos)
+    , m_numbersFirst(delimiterEndsNumbers(m_delimiter))
     , m_decimalComma(m_delimiter == ";")
 {
 }

@@ -40,9 +40,7 @@ public:
         , m_oneByte(delimiter.size() == 1 ? delimiter.front() : '\n')
         , m_trimSpaces(delimiter.find(' ') == std::string_view::npos)
         , m_trimTabs(delimiter.find('\t') == std::string_view::npos)
-        , m_numbersFirst(delimiter.empty()
-              || std::string_view("0123456789+-.eE").find(delimiter.front())
-                  == std::string_view::npos)
+        , m_numbersFirst(delimiterEndsNumbers(delimiter))
     {
     }
 

@@ -22,5 +22,13 @@ std::optional<float> parseNumber(std::string_view text, bool decimalComma);
 // number starts there or it lies outside the single-precision range.
 const char* scanNumber(const char* begin, const char* end, float& value);
 
+// True when no number holds the first byte of `delimiter`: a field can then
+// be read as a number straight from the line, and split where it ends.
+inline bool delimiterEndsNumbers(std::string_view delimiter)
+{
+    return delimiter.empty()
+        || std::string_view("0123456789+-.eE").find(delimiter.front()) == std::string_view::npos;
+}
+
 // True for the texts that stand for a missing entry: ".", empty, or one space.
 bool isMissingText(std::string_view text);

@@ -6,9 +6,9 @@
 #include "data/AvailableMemory.h"
 #include "data/ExcelPackage.h"
 #include "data/InputFile.h"
-#include "data/LargeBlockAllocator.h"
 #include "data/LayoutGuess.h"
 #include "data/TableBuilder.h"
+#include "data/WholeFile.h"
 #include "data/ZipPackage.h"
 
 #include <orcus/orcus_ods.hpp>
@@ -585,33 +585,12 @@ void readWorkbook(std::string_view bytes, FileFormat format, Factory& factory)
     }
 }
 
-// A whole file in memory, in blocks that a large file fills without a page
-// fault for every page; freed once the data set is built, and not kept then,
-// as it would only hold memory.
-using FileBytes = std::vector<char, LargeBlockAllocator<char, false>>;
-
-// The whole file in memory, taken from `budget`; `status` says whether it
-// could be read.
+// The whole file at `path` in memory, taken from `budget`; `status` says
+// whether it could be read.
 FileBytes wholeFile(const std::string& path, MemoryBudget& budget, ImportStatus& status)
 {
     InputFile in(path);
-    status = ImportStatus::Unreadable;
-    if (!in.isOpen())
-        return {};
-    if (in.size() >= std::numeric_limits<std::size_t>::max() / 2 || !budget.replace(0, in.size())) {
-        status = ImportStatus::TooLarge;
-        return {};
-    }
-    FileBytes bytes(static_cast<std::size_t>(in.size()));
-    const std::ptrdiff_t got = in.read(bytes.data(), bytes.size());
-    if (got < 0)
-        return {};
-    if (static_cast<std::size_t>(got) < bytes.size()) {
-        status = ImportStatus::Changed;
-        return {};
-    }
-    status = ImportStatus::Ok;
-    return bytes;
+    return readWholeFile(in, budget, status);
 }
 
 // A workbook's package as liborcus is to read it: checked whole first, and

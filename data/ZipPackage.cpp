@@ -123,11 +123,6 @@ std::optional<std::vector<PackagePart>> packageParts(std::string_view bytes)
     return std::nullopt;
 }
 
-// Whether `part` unpacks to the bytes and check sum the directory gives.
-// Deflated bytes are unpacked a piece at a time into `piece` and summed as
-// they come, so the check never holds a part whole and stops at the first
-// damage the unpacking meets or as soon as the part gives more bytes than
-// it should.
 // Looks for a text in bytes that come a piece at a time, across the pieces' seams.
 class MarkerSearch {
 public:
@@ -156,6 +151,11 @@ private:
     bool m_found = false;
 };
 
+// Whether `part` unpacks to the bytes and check sum the directory gives.
+// Deflated bytes are unpacked a piece at a time into `piece` and summed as
+// they come, so the check never holds a part whole and stops at the first
+// damage the unpacking meets or as soon as the part gives more bytes than
+// it should. The bytes also go through `search`.
 bool partWhole(std::string_view bytes, const PackagePart& part, std::vector<unsigned char>& piece,
     MarkerSearch& search)
 {
